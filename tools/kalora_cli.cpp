@@ -1,0 +1,79 @@
+// kalora-cli: the program's commands without windows.
+// Exit codes: 0 success, 1 the input was refused (message on stderr), 2 wrong usage
+// or an input/output error.
+#include <functional>
+#include <iostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/state.h"
+#include "decode/check_flash.h"
+#include "device/image_file.h"
+#include "tools/console_frontend.h"
+
+namespace {
+
+using namespace kalora;
+
+constexpr int exit_ok = 0;
+constexpr int exit_refused = 1;
+constexpr int exit_usage = 2;
+
+using Args = std::span<const std::string>;
+
+int check(Args args) {
+  State state;
+  ConsoleFrontend frontend;
+  if (!load_bin_file(state, args[0], frontend)) return exit_usage;
+  check_flash(state, frontend);
+  std::cout << "dev_type=" << int{state.dev_type} << '\n'
+            << "dev_subtype=" << int{state.dev_subtype} << '\n'
+            << "stat_present=" << int{state.stat_present} << '\n'
+            << "zond_present=" << int{state.zond_present} << '\n'
+            << "potok_present=" << int{state.potok_present} << '\n'
+            << "data_present=" << int{state.data_present} << '\n'
+            << "stat_count=" << state.stat_count << '\n'
+            << "zond_count=" << state.zond_count << '\n'
+            << "potok_count=" << state.potok_count << '\n'
+            << "channel_type=" << int{state.channel_type[0]} << ',' << int{state.channel_type[1]} << ','
+            << int{state.channel_type[2]} << '\n'
+            << "channel_mask=" << state.channel_mask << '\n';
+  return frontend.refused() ? exit_refused : exit_ok;
+}
+
+struct Command {
+  std::string_view name;
+  std::string_view usage;
+  std::size_t min_args;
+  std::size_t max_args;
+  std::function<int(Args)> run;
+};
+
+const std::vector<Command>& commands() {
+  static const std::vector<Command> table{
+      {"check", "check IMAGE.bin", 1, 1, check},
+  };
+  return table;
+}
+
+int usage() {
+  std::cerr << "usage:\n";
+  for (const Command& c : commands()) std::cerr << "  kalora-cli " << c.usage << '\n';
+  return exit_usage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  const std::string_view name = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  for (const Command& c : commands()) {
+    if (c.name != name) continue;
+    if (args.size() < c.min_args || args.size() > c.max_args) return usage();
+    return c.run(args);
+  }
+  return usage();
+}
