@@ -1,12 +1,23 @@
 // What the core asks of the shell it runs in: message boxes, file dialogs and the
 // main-window effects of the commands. The desktop program answers with Qt
 // widgets, kalora-cli on the console, tests with a recorder.
+//
+// Window effects have empty default bodies, so a shell without a window (the
+// console, most tests) overrides only the messages and dialogs.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace kalora {
+
+struct FileDialogRequest {
+  enum class Kind { open, save };
+  Kind kind = Kind::open;
+  std::string_view filter;             // one description and one pattern: "Базы данных|*.db"
+  std::string_view default_extension;  // without the point: "db"
+  std::string initial_dir;             // default_dir
+};
 
 class Frontend {
  public:
@@ -18,6 +29,24 @@ class Frontend {
   virtual void show_information(std::string_view text) = 0;
   // Modal question: caption "КАЛОРА-5", question icon, Yes and No. True for Yes.
   virtual bool ask_yes_no(std::string_view text) = 0;
+
+  // The open or save dialog, prepared as the request says (file name cleared,
+  // first filter selected). Returns the chosen path (UTF-8), empty when cancelled.
+  virtual std::string choose_file(const FileDialogRequest& request) {
+    (void)request;
+    return {};
+  }
+
+  // Main-window effects of the core routines.
+  virtual void hide_pages() {}       // PageControl1 hidden while a decoder appends
+  virtual void show_pages() {}       // and shown again
+  virtual void set_visible() {}      // pages and channel columns for the open data
+  virtual void load_layout_all() {}  // grid layouts from the settings
+  virtual void save_layout_all() {}  // grid layouts to the settings
+  virtual void en_but() {}           // database commands enabled
+  virtual void show_empty_state() {}  // no pages, darker background, commands disabled
+  // The application title and the main window caption.
+  virtual void set_title(std::string_view title) { (void)title; }
 };
 
 }  // namespace kalora
