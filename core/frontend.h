@@ -47,6 +47,9 @@ class Frontend {
   virtual void show_empty_state() {}  // no pages, darker background, commands disabled
   // The application title and the main window caption.
   virtual void set_title(std::string_view title) { (void)title; }
+  // The download found data of a method: the main window's tab sheet TabSheet1,
+  // TabSheet2 or TabSheet3 (number 1, 2, 3) becomes visible. It is never hidden here.
+  virtual void show_tab_sheet(int number) { (void)number; }
 };
 
 }  // namespace kalora
