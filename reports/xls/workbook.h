@@ -1,0 +1,57 @@
+// A one-sheet classic workbook (.xls) built from cells with their looks, merged
+// ranges, column widths, row heights and page settings.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "reports/xls/biff_records.h"
+#include "reports/xls/style.h"
+
+namespace kalora::xls {
+
+// Empty: a cell that only carries its looks (a frame line inside a merged range).
+using CellValue = std::variant<std::monostate, double, std::string>;
+
+struct SheetCell {
+  std::uint16_t row = 0;
+  std::uint16_t col = 0;
+  CellValue value;
+  CellStyle style;
+};
+
+struct Margins {  // inches
+  double left = 0.4;
+  double right = 0.4;
+  double top = 0.4;
+  double bottom = 0.6;
+};
+
+struct Sheet {
+  std::string name = "Лист1";
+  std::vector<SheetCell> cells;
+  std::vector<Range> merges;
+  std::map<std::uint16_t, std::uint16_t> column_widths;  // 1/256 of a digit's width
+  std::map<std::uint16_t, std::uint16_t> row_heights;    // twips
+  PageSetup page;
+  Margins margins;
+  std::string header;  // texts with the codes &L &C &R, &P page, &N pages
+  std::string footer;
+};
+
+struct BuiltWorkbook {
+  ByteVector bytes;   // the whole file
+  std::string error;  // the user's message when the sheet cannot be stored
+};
+
+BuiltWorkbook build_workbook(const Sheet& sheet);
+
+// Writes the workbook under `path`, replacing a file of that name only once the new
+// one is complete. Returns the user's message on failure, empty on success; a
+// failure leaves whatever was under `path` untouched.
+std::string save_workbook(const Sheet& sheet, const std::string& path);
+
+}  // namespace kalora::xls

@@ -1,0 +1,221 @@
+// Whole workbooks read back by xlrd, an independent reader, and by LibreOffice
+// where it is installed; saving replaces a file only when the new one is complete.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "reports/xls/workbook.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace kalora::xls {
+namespace {
+
+using test::TempDir;
+
+// Prints what xlrd finds: one line per cell with its value and looks, then merges,
+// column widths, row heights.
+constexpr const char* describe_script = R"(
+import sys, xlrd
+book = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+sheet = book.sheet_by_index(0)
+print('sheet', sheet.name, sheet.nrows, sheet.ncols)
+for r in range(sheet.nrows):
+    for c in range(sheet.ncols):
+        cell = sheet.cell(r, c)
+        if cell.ctype == xlrd.XL_CELL_EMPTY:
+            continue
+        xf = book.xf_list[cell.xf_index]
+        font = book.font_list[xf.font_index]
+        b = xf.border
+        fill = ''
+        if xf.background.fill_pattern == 1:
+            fill = ' fill=%02X%02X%02X' % book.colour_map[xf.background.pattern_colour_index]
+        value = repr(cell.value) if cell.ctype == xlrd.XL_CELL_NUMBER else cell.value
+        print('%d,%d %s | %s %d%s%s h%d v%d%s frame=%d%d%d%d%s' % (r, c, value, font.name, font.height // 20,
+              ' bold' if font.weight >= 700 else '', ' italic' if font.italic else '',
+              xf.alignment.hor_align, xf.alignment.vert_align, ' wrap' if xf.alignment.text_wrapped else '',
+              b.left_line_style, b.right_line_style, b.top_line_style, b.bottom_line_style, fill))
+print('merged', sorted(sheet.merged_cells))
+print('widths', sorted((c, i.width) for c, i in sheet.colinfo_map.items()))
+print('heights', sorted((r, i.height) for r, i in sheet.rowinfo_map.items() if i.height != 255))
+# Footer and page setup, which xlrd leaves alone: walk the records of the stream.
+import struct
+from xlrd import compdoc
+stream = compdoc.CompDoc(open(sys.argv[1], 'rb').read()).get_named_stream('Workbook')
+pos = 0
+while pos + 4 <= len(stream):
+    kind, length = struct.unpack_from('<HH', stream, pos)
+    data = stream[pos + 4:pos + 4 + length]
+    if kind == 0x15 and length:
+        print('footer', data[3:].decode('utf-16-le'))
+    if kind == 0xA1:
+        paper, flags = struct.unpack_from('<H', data, 0)[0], struct.unpack_from('<H', data, 10)[0]
+        print('paper', paper, 'landscape' if flags & 6 == 0 else 'portrait')
+    pos += 4 + length
+)";
+
+std::string describe(const std::string& path) {
+  const auto r = test::run_program(KALORA_PYTHON, {"-c", describe_script, path});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  return r.out;
+}
+
+Sheet sample_sheet() {
+  Sheet s;
+  CellStyle title;
+  title.font.size_pt = 14;
+  title.font.bold = true;
+  CellStyle heading;
+  heading.font.size_pt = 12;
+  heading.font.bold = true;
+  heading.horizontal = HAlign::center;
+  heading.vertical = VAlign::center;
+  heading.wrap = true;
+  heading.borders = {Line::thin, Line::thin, Line::thin, Line::thin};
+  heading.fill_rgb = 0xFFCC99;
+  CellStyle symbol = heading;
+  symbol.horizontal = HAlign::right;
+  symbol.borders.right = Line::none;
+  symbol.font.italic = true;
+  CellStyle number;
+  number.horizontal = HAlign::left;
+  number.vertical = VAlign::top;
+  number.borders.bottom = Line::medium;
+  s.cells = {
+      {0, 0, std::string("КАЛОРА-5"), title},
+      {1, 0, std::string("λ"), symbol},
+      {1, 1, std::string("Вт/м·К"), heading},
+      {1, 2, std::monostate{}, heading},
+      {2, 0, 12.5, number},
+      {2, 1, -0.001, number},
+      {3, 3, std::string("Tн, °C"), heading},
+  };
+  s.merges = {{1, 1, 1, 2}};
+  s.column_widths = {{0, 2000}, {1, 5000}};
+  s.row_heights = {{0, 960}, {1, 840}};
+  s.footer = "&RСтр. &P из &N";
+  return s;
+}
+
+TEST(XlsWorkbook, XlrdReadsValuesLooksMergesAndSizes) {
+  TempDir dir;
+  const std::string path = dir.file("отчёт.xls");
+  ASSERT_EQ(save_workbook(sample_sheet(), path), "");
+  EXPECT_EQ(describe(path),
+            "sheet Лист1 4 4\n"
+            "0,0 КАЛОРА-5 | Arial 14 bold h0 v2 frame=0000\n"
+            "1,0 λ | Arial 12 bold italic h3 v1 wrap frame=1011 fill=FFCC99\n"
+            "1,1 Вт/м·К | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n"
+            "1,2  | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n"
+            "2,0 12.5 | Arial 10 h1 v0 frame=0002\n"
+            "2,1 -0.001 | Arial 10 h1 v0 frame=0002\n"
+            "3,3 Tн, °C | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n"
+            "merged [(1, 2, 1, 3)]\n"
+            "widths [(0, 2000), (1, 5000)]\n"
+            "heights [(0, 960), (1, 840)]\n"
+            "footer &RСтр. &P из &N\n"
+            "paper 9 landscape\n");
+}
+
+TEST(XlsWorkbook, ManyLongStringsAndCellsSurviveRecordSplitting) {
+  Sheet s;
+  for (std::uint16_t r = 0; r < 2000; ++r) {
+    s.cells.push_back({r, 0, "Примечание " + std::to_string(r) + std::string(40, 'x'), {}});
+    s.cells.push_back({r, 1, static_cast<double>(r) / 8, {}});
+    if (r % 2 == 0) s.merges.push_back({r, r, 2, 3});
+  }
+  s.cells.push_back({5, 4, std::string(20000, 'y'), {}});
+  TempDir dir;
+  const std::string path = dir.file("big.xls");
+  ASSERT_EQ(save_workbook(s, path), "");
+  const auto r = test::run_program(KALORA_PYTHON, {"-c", R"(
+import sys, xlrd
+book = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+sh = book.sheet_by_index(0)
+bad = [r for r in range(2000) if sh.cell_value(r, 0) != 'Примечание %d' % r + 'x' * 40 or sh.cell_value(r, 1) != r / 8]
+print(sh.nrows, len(sh.merged_cells), len(sh.cell_value(5, 4)), bad[:3])
+)",
+                                                   path});
+  EXPECT_EQ(r.out, "2000 1000 20000 []\n") << r.err;
+}
+
+TEST(XlsWorkbook, RefusesWhatASheetCannotHold) {
+  struct Case {
+    const char* name;
+    Sheet sheet;
+  };
+  Sheet wide;
+  wide.cells.push_back({0, 256, 1.0, {}});
+  Sheet long_text;
+  long_text.cells.push_back({0, 0, std::string(32768, 'a'), {}});
+  Sheet bad_merge;
+  bad_merge.merges.push_back({3, 2, 0, 0});
+  Sheet long_footer;
+  long_footer.footer = std::string(256, 'f');
+  Sheet colourful;
+  for (std::uint16_t i = 0; i < 60; ++i) {
+    CellStyle style;
+    style.fill_rgb = 0x010101u * i + 7;
+    colourful.cells.push_back({i, 0, 1.0, style});
+  }
+  const std::vector<Case> cases{{"257 columns", wide},
+                                {"text over 32767", long_text},
+                                {"inverted merge", bad_merge},
+                                {"footer over 255", long_footer},
+                                {"60 fill colours", colourful}};
+  for (const Case& c : cases) {
+    const BuiltWorkbook built = build_workbook(c.sheet);
+    EXPECT_NE(built.error, "") << c.name;
+    EXPECT_TRUE(built.bytes.empty()) << c.name;
+  }
+}
+
+TEST(XlsWorkbook, SavingReplacesOnlyWithACompleteFile) {
+  TempDir dir;
+  const std::string target = dir.file("report.xls");
+  test::write_bytes(target, {'o', 'l', 'd'});
+
+  // Replaces an existing file, leaving nothing else behind.
+  ASSERT_EQ(save_workbook(sample_sheet(), target), "");
+  EXPECT_NE(describe(target).find("КАЛОРА-5"), std::string::npos);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+  // A sheet that cannot be stored: the message, and the old file stays as it was.
+  const auto before = test::read_bytes(target);
+  Sheet wide;
+  wide.cells.push_back({0, 300, 1.0, {}});
+  EXPECT_NE(save_workbook(wide, target), "");
+  EXPECT_EQ(test::read_bytes(target), before);
+
+  // A folder that does not exist, and a name taken by a folder: a message naming
+  // the file, and no stray file.
+  const std::string missing = dir.file("нет/report.xls");
+  const std::string error = save_workbook(sample_sheet(), missing);
+  EXPECT_NE(error.find(missing), std::string::npos) << error;
+  std::filesystem::create_directory(dir.file("taken.xls"));
+  EXPECT_NE(save_workbook(sample_sheet(), dir.file("taken.xls")), "");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.xls")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+TEST(XlsWorkbook, LibreOfficeConvertsItToCsv) {
+  const auto probe = test::run_program("/bin/sh", {"-c", "command -v soffice"});
+  if (probe.exit_code != 0) GTEST_SKIP() << "LibreOffice (soffice) is not installed: the .xls file is not opened in it";
+  TempDir dir;
+  const std::string path = dir.file("report.xls");
+  ASSERT_EQ(save_workbook(sample_sheet(), path), "");
+  const auto r =
+      test::run_program("soffice", {"--headless", "-env:UserInstallation=file://" + dir.file("profile"), "--convert-to",
+                                    "csv:Text - txt - csv (StarCalc):44,34,76", "--outdir", dir.path().string(), path});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const auto csv = test::read_bytes(dir.file("report.csv"));
+  const std::string text(csv.begin(), csv.end());
+  EXPECT_NE(text.find("КАЛОРА-5"), std::string::npos) << text;
+  EXPECT_NE(text.find("Вт/м·К"), std::string::npos) << text;
+  EXPECT_NE(text.find("12.5"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace kalora::xls
