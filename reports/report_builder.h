@@ -1,0 +1,55 @@
+// Lays a view's records onto A4 landscape pages: the title on the first page, the
+// headings and the page count on every page. The pages hold positioned cells that
+// a printer, a preview or the spreadsheet export draws as they are.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "reports/record_source.h"
+#include "reports/report_layout.h"
+
+namespace kalora::reports {
+
+// A4 landscape in layout units (1/96 inch); the band is centred between the margins.
+inline constexpr int page_width = 1123;
+inline constexpr int page_height = 794;
+inline constexpr int page_margin = 26;
+
+struct PageCell {
+  int x = 0;  // from the page's top-left corner
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  std::string text;  // UTF-8, Greek letters as such (never Latin letters in a symbol font)
+  CellFont font;
+  Align align = Align::center;
+  VAlign valign = VAlign::center;
+  bool wrap = false;
+  Frame frame;
+};
+
+struct Page {
+  std::vector<PageCell> cells;
+};
+
+struct BuiltReport {
+  ReportId id = ReportId::stat;
+  std::vector<Page> pages;
+};
+
+// Told after each record is placed: records done, records in all.
+using BuildProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+// Builds from a layout whose before-print settings are made.
+BuiltReport build_report(const ReportLayout& layout, const RecordSource& records, const BuildProgress& progress = {});
+// The stored layout of `id` with its before-print settings, then built.
+BuiltReport build_report(ReportId id, std::uint16_t channel_mask, const RecordSource& records,
+                         const BuildProgress& progress = {});
+
+// The text a data cell prints for a field's value.
+std::string cell_text(const FieldValue& value, const std::string& pattern);
+
+}  // namespace kalora::reports
