@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "db/dbf_table.h"
+
 namespace kalora {
 
 inline constexpr std::size_t flash_size = 8192;
@@ -42,6 +44,11 @@ struct State {
   bool db_open = false;
   bool tables_modified = false;
   std::array<std::uint32_t, 3> table_size{};
+
+  // The measurement tables: 1 stationary, 2 probe, 3 heat flow.
+  db::DbfTable Dbf1{db::stat_schema};
+  db::DbfTable Dbf2{db::zond_schema};
+  db::DbfTable Dbf3{db::potok_schema};
 
   // The folder the file dialogs start in.
   std::string default_dir;

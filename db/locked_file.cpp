@@ -1,0 +1,209 @@
+#include "db/locked_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace kalora::db {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& path, std::string_view what) {
+  throw DbfError("Ошибка ввода-вывода: " + std::string(what) + " \"" + path + "\"");
+}
+
+std::string replacement_name(const std::string& path) { return path + ".new"; }
+
+}  // namespace
+
+LockedFile::LockedFile(LockedFile&& other) noexcept { *this = std::move(other); }
+
+LockedFile::~LockedFile() { close(); }
+
+#ifdef _WIN32
+
+LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
+  if (this != &other) {
+    close();
+    handle_ = std::exchange(other.handle_, nullptr);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+LockedFile LockedFile::open(const std::string& path, bool create) {
+  LockedFile file;
+  const std::filesystem::path native = std::filesystem::u8path(path);
+  // No sharing: the open itself is the lock.
+  HANDLE h = CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    fail(path, GetLastError() == ERROR_SHARING_VIOLATION ? "файл занят другой программой" : "не удалось открыть файл");
+  }
+  file.handle_ = h;
+  file.path_ = path;
+  if (create) file.truncate(0);
+  return file;
+}
+
+bool LockedFile::is_open() const { return handle_ != nullptr; }
+
+std::vector<std::uint8_t> LockedFile::read_all() const {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(handle_, &size)) fail(path_, "не удалось прочитать файл");
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(done);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(done) >> 32);
+    DWORD got = 0;
+    if (!ReadFile(handle_, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, &at) || got == 0) {
+      fail(path_, "не удалось прочитать файл");
+    }
+    done += got;
+  }
+  return bytes;
+}
+
+void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    OVERLAPPED at{};
+    const std::uint64_t pos = offset + done;
+    at.Offset = static_cast<DWORD>(pos);
+    at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+    DWORD put = 0;
+    if (!WriteFile(handle_, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &put, &at) || put == 0) {
+      fail(path_, "не удалось записать файл");
+    }
+    done += put;
+  }
+}
+
+void LockedFile::truncate(std::uint64_t length) {
+  LARGE_INTEGER pos{};
+  pos.QuadPart = static_cast<LONGLONG>(length);
+  if (!SetFilePointerEx(handle_, pos, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_)) {
+    fail(path_, "не удалось записать файл");
+  }
+}
+
+void LockedFile::sync() {
+  if (!FlushFileBuffers(handle_)) fail(path_, "не удалось записать файл");
+}
+
+void LockedFile::close() {
+  if (handle_ != nullptr) CloseHandle(handle_);
+  handle_ = nullptr;
+}
+
+void LockedFile::replace_contents(const std::string& path, std::span<const std::uint8_t> bytes) {
+  const std::string temp = replacement_name(path);
+  {
+    LockedFile fresh = open(temp, true);
+    fresh.write_at(0, bytes);
+    fresh.sync();
+  }
+  // Windows cannot rename over a file that is open, so the lock lapses for a moment.
+  close();
+  const std::filesystem::path from = std::filesystem::u8path(temp);
+  const std::filesystem::path to = std::filesystem::u8path(path);
+  const bool moved = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  *this = open(path, false);
+  if (!moved) fail(path, "не удалось заменить файл");
+}
+
+#else
+
+LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
+  if (this != &other) {
+    close();
+    fd_ = std::exchange(other.fd_, -1);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+LockedFile LockedFile::open(const std::string& path, bool create) {
+  LockedFile file;
+  // Never O_TRUNC here: a file someone else holds must stay as it is.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+  if (fd < 0) fail(path, "не удалось открыть файл");
+  file.fd_ = fd;
+  file.path_ = path;
+  // flock, unlike fcntl locks, also refuses a second open from this very process.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) fail(path, "файл занят другой программой");
+  if (create) file.truncate(0);
+  return file;
+}
+
+bool LockedFile::is_open() const { return fd_ >= 0; }
+
+std::vector<std::uint8_t> LockedFile::read_all() const {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) fail(path_, "не удалось прочитать файл");
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) fail(path_, "не удалось прочитать файл");
+    done += static_cast<std::size_t>(got);
+  }
+  return bytes;
+}
+
+void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) fail(path_, "не удалось записать файл");
+    done += static_cast<std::size_t>(put);
+  }
+}
+
+void LockedFile::truncate(std::uint64_t length) {
+  if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) fail(path_, "не удалось записать файл");
+}
+
+void LockedFile::sync() {
+  if (::fsync(fd_) != 0) fail(path_, "не удалось записать файл");
+}
+
+void LockedFile::close() {
+  if (fd_ >= 0) ::close(fd_);  // closing the descriptor releases the lock
+  fd_ = -1;
+}
+
+void LockedFile::replace_contents(const std::string& path, std::span<const std::uint8_t> bytes) {
+  const std::string temp = replacement_name(path);
+  LockedFile fresh = open(temp, true);
+  try {
+    fresh.write_at(0, bytes);
+    fresh.sync();
+    if (::rename(temp.c_str(), path.c_str()) != 0) fail(path, "не удалось заменить файл");
+  } catch (...) {
+    fresh.close();
+    ::unlink(temp.c_str());
+    throw;
+  }
+  // The new file is locked before it takes the name, so nobody slips in between.
+  fresh.path_ = path;
+  *this = std::move(fresh);
+}
+
+#endif
+
+}  // namespace kalora::db

@@ -1,0 +1,54 @@
+// A table file held for exclusive use while its table is open: a second open, from
+// this process or another, fails. The only platform calls of the table engine.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kalora::db {
+
+// An input/output failure of a table file; what() is the user's message.
+class DbfError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class LockedFile {
+ public:
+  LockedFile() = default;
+  ~LockedFile();
+  LockedFile(LockedFile&& other) noexcept;
+  LockedFile& operator=(LockedFile&& other) noexcept;
+  LockedFile(const LockedFile&) = delete;
+  LockedFile& operator=(const LockedFile&) = delete;
+
+  // Opens (or with `create`, creates and empties) the file and locks it. Throws
+  // DbfError when it is missing, unreadable or held by someone else; a file held by
+  // someone else is never emptied.
+  static LockedFile open(const std::string& path, bool create);
+
+  bool is_open() const;
+  std::vector<std::uint8_t> read_all() const;
+  void write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+  void truncate(std::uint64_t length);
+  void sync();
+  void close();
+
+  // Puts `bytes` in place of the file at `path`: they are written completely to a
+  // file beside it first, which then replaces it, so a failure leaves the old file
+  // whole. The handle then holds (and locks) the new file.
+  void replace_contents(const std::string& path, std::span<const std::uint8_t> bytes);
+
+ private:
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int fd_ = -1;
+#endif
+  std::string path_;
+};
+
+}  // namespace kalora::db
