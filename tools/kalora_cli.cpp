@@ -11,6 +11,7 @@
 #include "core/state.h"
 #include "decode/check_flash.h"
 #include "device/image_file.h"
+#include "tools/cli_download.h"
 #include "tools/console_frontend.h"
 
 namespace {
@@ -54,6 +55,7 @@ struct Command {
 const std::vector<Command>& commands() {
   static const std::vector<Command> table{
       {"check", "check IMAGE.bin", 1, 1, check},
+      {"download", "download OUT.bin [PORT1 [PORT2]]", 1, 3, cli_download},
   };
   return table;
 }

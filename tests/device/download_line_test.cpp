@@ -1,0 +1,134 @@
+// The download over a real pseudo-terminal: kalora-cli download against kalora-sim.
+#include <gtest/gtest.h>
+
+#include "sim_process.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace kalora {
+namespace {
+
+using test::SimProcess;
+using test::TempDir;
+
+const std::string no_device = "Прибор не обнаружен! Проверте правильность подключения согласно инструкции!\n";
+
+std::string sample(const std::string& kind) { return std::string(KALORA_SAMPLES) + "/" + kind + ".bin"; }
+
+struct Outcome {
+  test::RunResult run;
+  std::vector<unsigned char> image;  // the file written, empty when none
+};
+
+// Downloads from a simulator serving `image` with `options`; the simulator's
+// terminal is the first port unless `on_second_port`.
+Outcome download(const std::string& image, std::vector<std::string> options, bool on_second_port = false) {
+  options.insert(options.begin(), image);
+  SimProcess sim(options);
+  EXPECT_FALSE(sim.path().empty());
+  TempDir dir;
+  const std::string out = dir.file("out.bin");
+  const std::string missing = dir.file("no-such-port");
+  Outcome o;
+  o.run = test::run_program(
+      KALORA_CLI, {"download", out, on_second_port ? missing : sim.path(), on_second_port ? sim.path() : missing});
+  if (std::filesystem::exists(out)) o.image = test::read_bytes(out);
+  EXPECT_EQ(sim.stop(), 0);
+  return o;
+}
+
+TEST(DownloadLine, EveryInstrumentKindArrivesByteForByte) {
+  struct Case {
+    const char* kind;
+    std::vector<std::string> options;
+    std::string shown;
+  };
+  const std::vector<Case> cases{
+      {"stat", {"--full-speed"}, "Тип прибора: КАЛОРА-5-100\n"},
+      {"zond", {"--full-speed", "--version", "1.2.3"}, "Версия ПО: 01.02.03\n"},
+      {"both", {"--full-speed"}, "Доступные методы: Стационарный; Зонд; \n"},
+      {"flow", {"--full-speed"}, "Тип прибора: КАЛОРА-5-Поток\n"},
+      {"flow", {"--full-speed", "--restart-after", "5000"}, "100%"},
+      {"stat", {"--full-speed", "--restart-after", "0"}, "100%"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.kind) + (c.options.size() > 1 ? " " + c.options[1] : ""));
+    const Outcome o = download(sample(c.kind), c.options);
+    EXPECT_EQ(o.run.exit_code, 0) << o.run.err;
+    EXPECT_NE(o.run.err.find(c.shown), std::string::npos) << o.run.err;
+    EXPECT_EQ(o.image, test::read_bytes(sample(c.kind)));
+  }
+}
+
+TEST(DownloadLine, PacedDumpArrivesByteForByte) {
+  const Outcome o = download(sample("both"), {});
+  EXPECT_EQ(o.run.exit_code, 0) << o.run.err;
+  EXPECT_NE(o.run.err.find("50%\n"), std::string::npos) << o.run.err;
+  EXPECT_EQ(o.image, test::read_bytes(sample("both")));
+}
+
+TEST(DownloadLine, InstrumentOnTheSecondPort) {
+  const Outcome o = download(sample("flow"), {"--full-speed"}, true);
+  EXPECT_EQ(o.run.exit_code, 0) << o.run.err;
+  EXPECT_EQ(o.image, test::read_bytes(sample("flow")));
+}
+
+TEST(DownloadLine, RefusalsWriteNoFile) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> options;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {"silent instrument", {"--silent"}, no_device},
+      {"wrong type and subtype",
+       {"--full-speed", "--type", "4", "--subtype-char", "3"},
+       "Вы подключили не тот прибор !\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome o = download(sample("stat"), c.options);
+    EXPECT_EQ(o.run.exit_code, 1);
+    EXPECT_TRUE(o.run.err.ends_with(c.message)) << o.run.err;
+    EXPECT_TRUE(o.image.empty());
+  }
+}
+
+TEST(DownloadLine, ToolsRefuseWrongUsage) {
+  TempDir dir;
+  EXPECT_EQ(test::run_program(KALORA_CLI, {"download"}).exit_code, 2);
+  EXPECT_EQ(test::run_program(KALORA_CLI, {"download", "a", "b", "c", "d"}).exit_code, 2);
+  EXPECT_EQ(test::run_program(KALORA_SIM, {}).exit_code, 2);
+  EXPECT_EQ(test::run_program(KALORA_SIM, {sample("stat"), "--restart-after", "x"}).exit_code, 2);
+  EXPECT_EQ(test::run_program(KALORA_SIM, {"--make", "other", dir.file("x.bin")}).exit_code, 2);
+  EXPECT_EQ(test::run_program(KALORA_SIM, {dir.file("none.bin")}).exit_code, 2);
+  EXPECT_EQ(test::run_program(KALORA_SIM, {"--make", "flow", dir.file("none/x.bin")}).exit_code, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("x.bin")));
+}
+
+TEST(DownloadLine, SimulatorEndsCleanly) {
+  {
+    SimProcess sim({sample("stat")});
+    ASSERT_FALSE(sim.path().empty());
+    sim.terminate();
+    EXPECT_TRUE(sim.ended_within(5000));
+    EXPECT_EQ(sim.exit_code(), 0);
+  }
+  {
+    SimProcess sim({sample("stat"), "--timeout", "1"});
+    ASSERT_FALSE(sim.path().empty());
+    EXPECT_TRUE(sim.ended_within(5000));
+    EXPECT_EQ(sim.exit_code(), 0);
+  }
+  {
+    TempDir dir;
+    SimProcess sim({sample("stat"), "--link", dir.file("port")});
+    ASSERT_FALSE(sim.path().empty());
+    EXPECT_EQ(std::filesystem::read_symlink(dir.file("port")), sim.path());
+    EXPECT_EQ(sim.stop(), 0);  // its input closed
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.file("port"))));
+  }
+}
+
+}  // namespace
+}  // namespace kalora
