@@ -298,10 +298,10 @@ ByteVector header_footer(std::uint16_t type, const std::u16string& text) {
 ByteVector setup(const PageSetup& p) {
   ByteWriter w;
   w.u16(p.paper);
-  w.u16(100);  // scale, per cent
-  w.u16(1);    // first page number
-  w.u16(1);    // fit to one page wide
-  w.u16(1);    // and one page high, when fitting is switched on
+  w.u16(100);                  // scale, per cent
+  w.u16(1);                    // first page number
+  w.u16(1);                    // fit to one page wide
+  w.u16(p.fit_width ? 0 : 1);  // pages high when fitting is on: 0 is as many as needed
   w.u16(p.landscape ? 0x0000 : 0x0002);
   w.u16(600);  // resolution, dots per inch
   w.u16(600);
@@ -309,6 +309,18 @@ ByteVector setup(const PageSetup& p) {
   w.f64(p.footer_margin_in);
   w.u16(1);  // copies
   return record(record_type::setup, w.take());
+}
+
+ByteVector horizontal_page_breaks(const std::vector<std::uint16_t>& rows) {
+  if (rows.empty()) return {};
+  ByteWriter w;
+  w.u16(static_cast<std::uint16_t>(rows.size()));
+  for (const std::uint16_t r : rows) {
+    w.u16(r);
+    w.u16(0);  // across every column
+    w.u16(255);
+  }
+  return record(record_type::horizontal_page_breaks, w.take());
 }
 
 }  // namespace kalora::xls

@@ -57,6 +57,7 @@ inline constexpr std::uint16_t vcenter = 0x0084;
 inline constexpr std::uint16_t default_col_width = 0x0055;
 inline constexpr std::uint16_t date1904 = 0x0022;
 inline constexpr std::uint16_t precision = 0x000E;
+inline constexpr std::uint16_t horizontal_page_breaks = 0x001B;
 }  // namespace record_type
 
 // Most data a record may carry; longer contents go on in CONTINUE records.
@@ -131,7 +132,11 @@ struct PageSetup {
   bool landscape = true;
   double header_margin_in = 0.3;
   double footer_margin_in = 0.3;
+  bool fit_width = false;  // scaled to one page wide, as many pages high as it takes
 };
 ByteVector setup(const PageSetup& p);
+// Manual page breaks above the given rows (ascending, at most 1026).
+inline constexpr std::size_t max_page_breaks = 1026;
+ByteVector horizontal_page_breaks(const std::vector<std::uint16_t>& rows);
 
 }  // namespace kalora::xls

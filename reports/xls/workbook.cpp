@@ -157,6 +157,9 @@ std::string check_sheet(const Sheet& sheet) {
   if (utf8_to_utf16(sheet.header).size() > max_header_text || utf8_to_utf16(sheet.footer).size() > max_header_text) {
     return too_large + "колонтитул длиннее 255 знаков";
   }
+  if (sheet.page_breaks.size() > max_page_breaks) return too_large + "больше 1026 страниц";
+  if (!std::is_sorted(sheet.page_breaks.begin(), sheet.page_breaks.end()))
+    return too_large + "неверные разрывы страниц";
   const std::u16string name = utf8_to_utf16(sheet.name);
   if (name.empty() || name.size() > max_sheet_name) return too_large + "неверное имя листа";
   return {};
@@ -175,7 +178,9 @@ void write_sheet_settings(ByteWriter& w, const Sheet& sheet) {
   w.append(word_record(rt::gridset, 1));
   w.append(record(rt::guts, ByteVector(8, 0)));
   w.append(record(rt::default_row_height, {0, 0, 0xFF, 0}));
-  w.append(word_record(rt::wsbool, 0x04C1));  // outline symbols, automatic page breaks
+  // Outline symbols, automatic page breaks, and fitting to the page when asked.
+  w.append(word_record(rt::wsbool, sheet.page.fit_width ? 0x05C1 : 0x04C1));
+  w.append(horizontal_page_breaks(sheet.page_breaks));
   w.append(header_footer(rt::header, utf8_to_utf16(sheet.header)));
   w.append(header_footer(rt::footer, utf8_to_utf16(sheet.footer)));
   w.append(word_record(rt::hcenter, 0));

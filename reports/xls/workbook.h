@@ -37,6 +37,7 @@ struct Sheet {
   std::map<std::uint16_t, std::uint16_t> column_widths;  // 1/256 of a digit's width
   std::map<std::uint16_t, std::uint16_t> row_heights;    // twips
   PageSetup page;
+  std::vector<std::uint16_t> page_breaks;  // rows that start a new printed page, ascending
   Margins margins;
   std::string header;  // texts with the codes &L &C &R, &P page, &N pages
   std::string footer;

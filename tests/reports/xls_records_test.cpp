@@ -84,6 +84,11 @@ TEST(XlsRecords, EachRecordIsByteExact) {
       {"setup A4 landscape", setup(PageSetup{}),
        "A1 00 22 00 09 00 64 00 01 00 01 00 01 00 00 00 58 02 58 02 33 33 33 33 33 33 D3 3F 33 33 33 33 33 33 D3 3F "
        "01 00"},
+      {"setup fitted to the width", setup(PageSetup{9, false, 0.5, 0.25, true}),
+       "A1 00 22 00 09 00 64 00 01 00 01 00 00 00 02 00 58 02 58 02 00 00 00 00 00 00 E0 3F 00 00 00 00 00 00 D0 3F "
+       "01 00"},
+      {"page breaks", horizontal_page_breaks({40, 80}), "1B 00 0E 00 02 00 28 00 00 00 FF 00 50 00 00 00 FF 00"},
+      {"no page breaks, no record", horizontal_page_breaks({}), ""},
       {"word record", word_record(record_type::gridset, 1), "82 00 02 00 01 00"},
       {"double record", double_record(record_type::delta, 0.001), "10 00 08 00 FC A9 F1 D2 4D 62 50 3F"},
   };

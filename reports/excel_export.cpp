@@ -1,0 +1,154 @@
+#include "reports/excel_export.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <vector>
+
+namespace kalora::reports {
+
+namespace {
+
+constexpr int twips_per_unit = 15;  // a layout unit is 1/96 inch
+constexpr int max_row_twips = 8192;
+constexpr std::size_t max_rows = 65536;
+constexpr double margin_inches = page_margin / 96.0;
+
+// Cell edges along one axis; a grid line sits at each.
+class Edges {
+ public:
+  void add(int from, int to) {
+    edges_.insert(from);
+    edges_.insert(to);
+  }
+  void freeze() { sorted_.assign(edges_.begin(), edges_.end()); }
+  std::size_t index(int at) const {
+    return static_cast<std::size_t>(std::lower_bound(sorted_.begin(), sorted_.end(), at) - sorted_.begin());
+  }
+  std::size_t lines() const { return sorted_.size(); }
+  int span(std::size_t i) const { return sorted_[i + 1] - sorted_[i]; }
+
+ private:
+  std::set<int> edges_;
+  std::vector<int> sorted_;
+};
+
+// Column width in 1/256 of a digit of the standard font (7 units wide, 5 units of
+// padding per column).
+std::uint16_t column_width(int units) {
+  const double digits = units >= 12 ? (units - 5) / 7.0 : units / 12.0;
+  return static_cast<std::uint16_t>(std::lround(digits * 256));
+}
+
+std::uint16_t row_height(int units) {
+  return static_cast<std::uint16_t>(std::clamp(units * twips_per_unit, 2, max_row_twips));
+}
+
+xls::CellStyle style_of(const PageCell& c) {
+  xls::CellStyle s;
+  s.font = {c.font.family, c.font.size_pt, c.font.bold, false};
+  s.horizontal = c.align == Align::left    ? xls::HAlign::left
+                 : c.align == Align::right ? xls::HAlign::right
+                                           : xls::HAlign::center;
+  s.vertical = c.valign == VAlign::top ? xls::VAlign::top : xls::VAlign::center;
+  s.wrap = c.wrap;
+  return s;
+}
+
+xls::Line line(bool drawn) { return drawn ? xls::Line::thin : xls::Line::none; }
+
+struct Placed {
+  const PageCell* cell;
+  int top;  // on the sheet: pages stacked without their margins
+};
+
+}  // namespace
+
+TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& report) const {
+  std::vector<Placed> placed;
+  std::vector<int> page_tops;
+  Edges columns, rows;
+  int sheet_top = 0;
+  for (const Page& page : report.pages) {
+    int first = page_height, last = 0;
+    for (const PageCell& c : page.cells) {
+      first = std::min(first, c.y);
+      last = std::max(last, c.y + c.height);
+    }
+    if (first > last) continue;
+    page_tops.push_back(sheet_top);
+    for (const PageCell& c : page.cells) {
+      if (c.width <= 0 || c.height <= 0) continue;  // prints nothing
+      const int top = sheet_top + c.y - first;
+      placed.push_back({&c, top});
+      columns.add(c.x, c.x + c.width);
+      rows.add(top, top + c.height);
+    }
+    sheet_top += last - first;
+  }
+  columns.freeze();
+  rows.freeze();
+  SheetResult result;
+  if (rows.lines() > max_rows + 1) {
+    result.error = "Отчёт не помещается на лист книги Excel: больше 65536 строк";
+    return result;
+  }
+
+  xls::Sheet& sheet = result.sheet;
+  sheet.page.fit_width = true;
+  sheet.margins = {margin_inches, margin_inches, margin_inches, margin_inches};
+  sheet.page.header_margin_in = 0;
+  sheet.page.footer_margin_in = 0;
+  for (std::size_t i = 0; i + 1 < columns.lines(); ++i) {
+    sheet.column_widths[static_cast<std::uint16_t>(i)] = column_width(columns.span(i));
+  }
+  for (std::size_t i = 0; i + 1 < rows.lines(); ++i) {
+    sheet.row_heights[static_cast<std::uint16_t>(i)] = row_height(rows.span(i));
+  }
+  for (std::size_t p = 1; p < page_tops.size(); ++p) {
+    sheet.page_breaks.push_back(static_cast<std::uint16_t>(rows.index(page_tops[p])));
+  }
+
+  std::set<std::pair<std::size_t, std::size_t>> taken;
+  for (const Placed& p : placed) {
+    const PageCell& c = *p.cell;
+    const std::size_t r0 = rows.index(p.top), r1 = rows.index(p.top + c.height) - 1;
+    const std::size_t c0 = columns.index(c.x), c1 = columns.index(c.x + c.width) - 1;
+    bool free = true;
+    for (std::size_t r = r0; r <= r1 && free; ++r) {
+      for (std::size_t k = c0; k <= c1 && free; ++k) free = !taken.contains({r, k});
+    }
+    // Report cells never overlap; should two do, the later one keeps its text in
+    // its first grid cell, unmerged.
+    const std::size_t last_row = free ? r1 : r0, last_col = free ? c1 : c0;
+    if (!free && taken.contains({r0, c0})) continue;
+    const xls::CellStyle base = style_of(c);
+    for (std::size_t r = r0; r <= last_row; ++r) {
+      for (std::size_t k = c0; k <= last_col; ++k) {
+        taken.insert({r, k});
+        xls::CellStyle s = base;
+        s.borders = {line(c.frame.left && k == c0), line(c.frame.right && k == last_col), line(c.frame.top && r == r0),
+                     line(c.frame.bottom && r == last_row)};
+        const bool anchor = r == r0 && k == c0;
+        if (!anchor && s.borders == xls::Borders{}) continue;
+        xls::CellValue value;
+        if (anchor && !c.text.empty()) value = c.text;
+        if (anchor && c.text.empty() && s.borders == xls::Borders{}) continue;
+        sheet.cells.push_back({static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(k), value, s});
+      }
+    }
+    if (last_row > r0 || last_col > c0) {
+      sheet.merges.push_back({static_cast<std::uint16_t>(r0), static_cast<std::uint16_t>(last_row),
+                              static_cast<std::uint16_t>(c0), static_cast<std::uint16_t>(last_col)});
+    }
+  }
+  return result;
+}
+
+std::string TfrOLEExcelExport::export_report(const BuiltReport& report, const std::string& path) const {
+  const SheetResult sheet = to_sheet(report);
+  if (!sheet.error.empty()) return sheet.error;
+  return xls::save_workbook(sheet.sheet, path);
+}
+
+}  // namespace kalora::reports

@@ -1,0 +1,29 @@
+// The spreadsheet export: a built report becomes one worksheet of a classic .xls
+// workbook, its cells placed on a grid made from the report cells' edges.
+#pragma once
+
+#include <string>
+
+#include "reports/report_builder.h"
+#include "reports/xls/workbook.h"
+
+namespace kalora::reports {
+
+class TfrOLEExcelExport {
+ public:
+  // The desktop program opens the saved workbook in the spreadsheet application.
+  bool OpenExcelAfterExport = false;
+
+  // Pages follow one another down the sheet, each starting a printed page.
+  // `error` is the user's message when the report does not fit on a sheet.
+  struct SheetResult {
+    xls::Sheet sheet;
+    std::string error;
+  };
+  SheetResult to_sheet(const BuiltReport& report) const;
+  // Writes the workbook, replacing a file of that name once the new one is
+  // complete. Returns the user's message on failure, empty on success.
+  std::string export_report(const BuiltReport& report, const std::string& path) const;
+};
+
+}  // namespace kalora::reports
