@@ -129,9 +129,10 @@ void Download::close() {
   view_.set_application_title(saved_title_);
   timer_.stop();
   if (active_) {
-    // Closed by other means than the download's own ending.
+    // Closed by other means than the download's own ending: that is a Cancel.
     link_.close();
-    end(ModalResult::cancel);
+    active_ = false;
+    result_ = ModalResult::cancel;
   }
 }
 

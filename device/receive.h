@@ -1,0 +1,71 @@
+// The download window: one exchange with the instrument, shown modally by
+// "Создать" and "Дополнить". exec() gives QDialog::Accepted when a dump completed
+// and flash holds the new image, QDialog::Rejected otherwise (modalResult() says
+// OK or Cancel). Closed only by the program: no close box, Escape does nothing.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include "device/comm_port_driver.h"
+#include "device/download.h"
+
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+class TForm2 : public QDialog, private kalora::DownloadView, private kalora::ReplyTimer {
+  Q_OBJECT
+
+ public:
+  // state and frontend live as long as the window; the frontend shows the message
+  // boxes and makes the main window's tab sheets visible.
+  TForm2(kalora::State& state, kalora::Frontend& frontend, QWidget* parent = nullptr);
+
+  // The first and the second serial port ("Port_1" and "Port_2" of the settings).
+  void setPortNames(const QString& first, const QString& second);
+  // "\\.\COM1" and "\\.\COM2" on Windows, "/dev/ttyS0" and "/dev/ttyS1" elsewhere.
+  static QStringList defaultPortNames();
+
+  kalora::ModalResult modalResult() const { return download_.result(); }
+  // The device image length of the last completed download.
+  std::size_t imageLength() const { return download_.image_length(); }
+
+  void done(int result) override;
+  void reject() override {}
+
+  QLabel* StaticText2;
+  QProgressBar* ProgressBar1;
+  QGroupBox* GroupBox1;
+  QLabel* StaticText5;
+  QLabel* StaticText1;
+  QLabel* StaticText7;
+  QPushButton* Button1;
+  QTimer* Timer1;
+  TCommPortDriver* CommPortDriver1;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // DownloadView
+  void set_status(std::string_view text) override;
+  void set_progress(int position) override;
+  void set_device_name(std::string_view text) override;
+  void set_version(std::string_view text) override;
+  void set_methods(std::string_view text) override;
+  void set_caption(std::string_view text) override;
+  std::string application_title() const override;
+  void set_application_title(std::string_view text) override;
+  void end(kalora::ModalResult result) override;
+  // ReplyTimer
+  void start(int interval_ms) override;
+  void stop() override;
+
+  void build();
+
+  kalora::Download download_;
+};

@@ -1,0 +1,180 @@
+// The download window and its serial port, with real widgets under the offscreen
+// platform and kalora-sim on a pseudo-terminal.
+#include "device/receive.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "download_fakes.h"
+#include "sim_process.h"
+#include "support/temp_dir.h"
+
+namespace kalora {
+namespace {
+
+using test::SimProcess;
+
+QApplication& application() {
+  static int argc = 1;
+  static char name[] = "receive_test";
+  static char* argv[] = {name, nullptr};
+  // Never destroyed: tearing it down after main() returns crashes inside Qt.
+  static auto* app = new QApplication(argc, argv);
+  return *app;
+}
+
+std::string sample(const std::string& kind) { return std::string(KALORA_SAMPLES) + "/" + kind + ".bin"; }
+
+struct Window {
+  State state;
+  test::MainWindow frontend;
+  TForm2 form{state, frontend};
+  std::string missing = test::TempDir().file("no-such-port");
+
+  // Runs the window modally; "Отмена" after `cancel_after_ms` if given, and after
+  // 20 s in any case so a fault cannot hang the test.
+  int run(const std::string& first_port, int cancel_after_ms = 20000) {
+    form.setPortNames(QString::fromStdString(first_port), QString::fromStdString(missing));
+    QTimer::singleShot(cancel_after_ms, &form, [this] { QTest::mouseClick(form.Button1, Qt::LeftButton); });
+    return form.exec();
+  }
+};
+
+TEST(DownloadWindow, LayoutAndTexts) {
+  application();
+  Window w;
+  EXPECT_EQ(w.form.size(), QSize(492, 264));
+  EXPECT_EQ(w.form.minimumSize(), w.form.maximumSize());
+  EXPECT_FALSE(w.form.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(w.form.windowFlags() & Qt::WindowSystemMenuHint);
+  EXPECT_EQ(w.form.GroupBox1->title(), "Информация");
+  EXPECT_EQ(w.form.Button1->text(), "Отмена");
+  EXPECT_TRUE(w.form.StaticText2->font().bold());
+  EXPECT_EQ(w.form.StaticText2->font().pixelSize(), 16);
+  QStringList labels;
+  for (const QLabel* l : w.form.GroupBox1->findChildren<QLabel*>()) labels << l->text();
+  for (const char* l : {"Тип прибора:", "Версия ПО:", "Доступные методы:"}) EXPECT_TRUE(labels.contains(l)) << l;
+  for (const char* name : {"StaticText2", "ProgressBar1", "StaticText5", "StaticText1", "StaticText7", "Button1",
+                           "Timer1", "CommPortDriver1"}) {
+    EXPECT_NE(w.form.findChild<QObject*>(name), nullptr) << name;
+  }
+  EXPECT_EQ(TForm2::defaultPortNames(), (QStringList{"/dev/ttyS0", "/dev/ttyS1"}));
+}
+
+TEST(DownloadWindow, DownloadsFromTheSimulator) {
+  struct Case {
+    const char* kind;
+    QString device;
+    QString methods;
+    std::vector<int> tab_sheets;
+  };
+  const std::vector<Case> cases{
+      {"both", "КАЛОРА-5-250", "Стационарный; Зонд; ", {1, 2}},
+      {"flow", "КАЛОРА-5-Поток", "", {}},
+  };
+  application();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    SimProcess sim({sample(c.kind), "--full-speed", "--restart-after", "4000"});
+    ASSERT_FALSE(sim.path().empty());
+    Window w;
+    w.state.flash.fill(0xEE);
+    QGuiApplication::setApplicationDisplayName("КАЛОРА-5");
+    QStringList titles;
+    const auto title_spy = QObject::connect(qApp, &QGuiApplication::applicationDisplayNameChanged,
+                                            [&] { titles << QGuiApplication::applicationDisplayName(); });
+
+    EXPECT_EQ(w.run(sim.path()), QDialog::Accepted);
+    EXPECT_EQ(w.form.modalResult(), ModalResult::ok);
+    EXPECT_FALSE(w.form.isVisible());
+    EXPECT_TRUE(w.frontend.messages.empty());
+    EXPECT_EQ(w.form.windowTitle(), "100% - Прием данных");
+    QObject::disconnect(title_spy);
+    // The title followed the caption and came back on closing.
+    ASSERT_GE(titles.size(), 2);
+    EXPECT_EQ(titles[titles.size() - 2], "100% - Прием данных");
+    EXPECT_EQ(titles.back(), "КАЛОРА-5");
+    EXPECT_EQ(w.form.StaticText2->text(), "Идет прием информации ...");
+    EXPECT_EQ(w.form.StaticText5->text(), c.device);
+    EXPECT_EQ(w.form.StaticText1->text(), "14.02.01");
+    EXPECT_EQ(w.form.StaticText7->text(), c.methods);
+    EXPECT_EQ(w.frontend.tab_sheets, c.tab_sheets);
+    EXPECT_FALSE(w.form.CommPortDriver1->connected());
+    EXPECT_FALSE(w.form.Timer1->isActive());
+    const auto image = test::read_bytes(sample(c.kind));
+    ASSERT_EQ(w.form.imageLength(), image.size());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), w.state.flash.begin()));
+    EXPECT_EQ(w.state.flash[image.size()], 0xEE);
+  }
+}
+
+TEST(DownloadWindow, CancelKeepsTheImageAndRestoresTheTitle) {
+  application();
+  SimProcess sim({sample("stat"), "--no-end", "--full-speed"});
+  ASSERT_FALSE(sim.path().empty());
+  Window w;
+  w.state.flash.fill(0x42);
+  QGuiApplication::setApplicationDisplayName("база.db - КАЛОРА-5");
+  EXPECT_EQ(w.run(sim.path(), 800), QDialog::Rejected);
+  EXPECT_EQ(w.form.modalResult(), ModalResult::cancel);
+  EXPECT_EQ(w.form.StaticText5->text(), "КАЛОРА-5-100");
+  EXPECT_EQ(w.form.ProgressBar1->value(), 0);
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "база.db - КАЛОРА-5");
+  EXPECT_FALSE(w.form.CommPortDriver1->connected());
+  EXPECT_TRUE(w.frontend.messages.empty());
+  EXPECT_TRUE(std::all_of(w.state.flash.begin(), w.state.flash.end(), [](std::uint8_t b) { return b == 0x42; }));
+
+  // Escape and the window manager's close do not end the download.
+  QTimer::singleShot(0, &w.form, [&] {
+    QTest::keyClick(&w.form, Qt::Key_Escape);
+    w.form.close();
+    EXPECT_TRUE(w.form.isVisible());
+    EXPECT_TRUE(w.form.Timer1->isActive());
+    QTest::mouseClick(w.form.Button1, Qt::LeftButton);
+  });
+  EXPECT_EQ(w.form.exec(), QDialog::Rejected);
+}
+
+TEST(CommPortDriver, OpensAPseudoTerminalAndDeliversChunks) {
+  application();
+  SimProcess sim({sample("flow"), "--full-speed"});
+  ASSERT_FALSE(sim.path().empty());
+  TCommPortDriver driver;
+  EXPECT_FALSE(driver.send('V'));  // closed: nothing happens
+  EXPECT_FALSE(driver.open(test::TempDir().file("no-such-port")));
+
+  ASSERT_TRUE(driver.open(sim.path()));
+  EXPECT_EQ(driver.port().baudRate(), 9600);
+  EXPECT_EQ(driver.port().dataBits(), QSerialPort::Data8);
+  EXPECT_EQ(driver.port().parity(), QSerialPort::NoParity);
+  EXPECT_EQ(driver.port().stopBits(), QSerialPort::TwoStop);
+  EXPECT_EQ(driver.port().flowControl(), QSerialPort::NoFlowControl);
+
+  QSignalSpy chunks(&driver, &TCommPortDriver::receiveData);
+  EXPECT_TRUE(driver.send('V'));
+  ASSERT_TRUE(chunks.wait(2000));
+  EXPECT_EQ(chunks.takeFirst().at(0).toByteArray(), QByteArray("5021020>0"));
+
+  // The whole dump in as few chunks as the polls catch.
+  EXPECT_TRUE(driver.send('F'));
+  QByteArray stream;
+  for (int i = 0; i < 100 && !stream.endsWith('P'); ++i) {
+    if (chunks.isEmpty()) chunks.wait(200);
+    while (!chunks.isEmpty()) stream += chunks.takeFirst().at(0).toByteArray();
+  }
+  EXPECT_EQ(stream.size(), 13332);
+  driver.close();
+  EXPECT_FALSE(driver.connected());
+  EXPECT_FALSE(driver.send('V'));
+}
+
+}  // namespace
+}  // namespace kalora
