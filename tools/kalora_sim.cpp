@@ -1,6 +1,6 @@
 // kalora-sim: plays the instrument on a pseudo-terminal, so the download can be
 // tried without one. Prints the terminal's path as its first line, then serves
-// until SIGTERM or SIGINT, until its standard input (a pipe or a terminal) closes,
+// until SIGTERM or SIGINT (Ctrl+C), until its standard input closes when that is a pipe,
 // or until --timeout runs out.
 //
 //   kalora-sim IMAGE.bin [--full-speed] [--restart-after N] [--type N]
@@ -166,11 +166,12 @@ void install_signal_handlers() {
   signal(SIGPIPE, SIG_IGN);
 }
 
-// Standard input tells the simulator its user is gone only when it is a pipe or
-// a terminal; from /dev/null or a file it would end the run at once.
+// Standard input tells the simulator its user is gone only when it is a pipe: from
+// /dev/null or a file it would end the run at once, and a background job reading
+// its terminal would be stopped.
 bool stdin_watched() {
   struct stat st {};
-  return isatty(STDIN_FILENO) || (fstat(STDIN_FILENO, &st) == 0 && S_ISFIFO(st.st_mode));
+  return fstat(STDIN_FILENO, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
 }
 
 int serve(const Arguments& a, const std::vector<std::uint8_t>& image) {
