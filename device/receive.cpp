@@ -117,9 +117,22 @@ void TForm2::set_version(std::string_view s) { StaticText1->setText(text(s)); }
 void TForm2::set_methods(std::string_view s) { StaticText7->setText(text(s)); }
 void TForm2::set_caption(std::string_view s) { setWindowTitle(text(s)); }
 
-std::string TForm2::application_title() const { return QGuiApplication::applicationDisplayName().toStdString(); }
+void TForm2::setApplicationTitle(std::function<QString()> get, std::function<void(const QString&)> set) {
+  get_title_ = std::move(get);
+  set_title_ = std::move(set);
+}
 
-void TForm2::set_application_title(std::string_view s) { QGuiApplication::setApplicationDisplayName(text(s)); }
+std::string TForm2::application_title() const {
+  return (get_title_ ? get_title_() : QGuiApplication::applicationDisplayName()).toStdString();
+}
+
+void TForm2::set_application_title(std::string_view s) {
+  if (set_title_) {
+    set_title_(text(s));
+  } else {
+    QGuiApplication::setApplicationDisplayName(text(s));
+  }
+}
 
 void TForm2::end(kalora::ModalResult result) {
   done(result == kalora::ModalResult::ok ? QDialog::Accepted : QDialog::Rejected);

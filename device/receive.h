@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 #include "device/comm_port_driver.h"
 #include "device/download.h"
 
@@ -28,6 +30,10 @@ class TForm2 : public QDialog, private kalora::DownloadView, private kalora::Rep
   void setPortNames(const QString& first, const QString& second);
   // "\\.\COM1" and "\\.\COM2" on Windows, "/dev/ttyS0" and "/dev/ttyS1" elsewhere.
   static QStringList defaultPortNames();
+
+  // Where the application title lives while the window follows it with its
+  // caption: the application's display name unless the main window keeps its own.
+  void setApplicationTitle(std::function<QString()> get, std::function<void(const QString&)> set);
 
   kalora::ModalResult modalResult() const { return download_.result(); }
   // The device image length of the last completed download.
@@ -67,5 +73,7 @@ class TForm2 : public QDialog, private kalora::DownloadView, private kalora::Rep
 
   void build();
 
+  std::function<QString()> get_title_;
+  std::function<void(const QString&)> set_title_;
   kalora::Download download_;
 };

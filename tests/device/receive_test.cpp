@@ -122,12 +122,22 @@ TEST(DownloadWindow, CancelKeepsTheImageAndRestoresTheTitle) {
   ASSERT_FALSE(sim.path().empty());
   Window w;
   w.state.flash.fill(0x42);
-  QGuiApplication::setApplicationDisplayName("база.db - КАЛОРА-5");
+  // The main window keeps the title itself.
+  QGuiApplication::setApplicationDisplayName("КАЛОРА-5");
+  QString title = "база.db - КАЛОРА-5";
+  QStringList titles;
+  w.form.setApplicationTitle([&] { return title; },
+                             [&](const QString& t) {
+                               title = t;
+                               titles << t;
+                             });
   EXPECT_EQ(w.run(sim.path(), 800), QDialog::Rejected);
   EXPECT_EQ(w.form.modalResult(), ModalResult::cancel);
   EXPECT_EQ(w.form.StaticText5->text(), "КАЛОРА-5-100");
   EXPECT_EQ(w.form.ProgressBar1->value(), 0);
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "база.db - КАЛОРА-5");
+  EXPECT_EQ(title, "база.db - КАЛОРА-5");
+  EXPECT_TRUE(titles.contains("99% - Прием данных")) << titles.join('|').toStdString();
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "КАЛОРА-5");
   EXPECT_FALSE(w.form.CommPortDriver1->connected());
   EXPECT_TRUE(w.frontend.messages.empty());
   EXPECT_TRUE(std::all_of(w.state.flash.begin(), w.state.flash.end(), [](std::uint8_t b) { return b == 0x42; }));
