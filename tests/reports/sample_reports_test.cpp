@@ -1,0 +1,174 @@
+// Every view of the sample instrument memories, from the image through the decoders
+// and the tables to its report and a workbook that xlrd reads back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <sstream>
+
+#include "core/state.h"
+#include "decode/check_flash.h"
+#include "decode/flash2table.h"
+#include "device/image_file.h"
+#include "reports/excel_export.h"
+#include "reports/table_record_source.h"
+#include "support/recording_frontend.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace kalora::reports {
+namespace {
+
+using test::TempDir;
+
+struct Tables {
+  TempDir dir;
+  std::unique_ptr<State> state = std::make_unique<State>();
+  test::RecordingFrontend frontend;
+
+  explicit Tables(const std::string& image) {
+    EXPECT_TRUE(load_bin_file(*state, std::string(KALORA_SAMPLES) + "/" + image, frontend)) << image;
+    check_flash(*state, frontend);
+    bind_calc_fields(*state);
+    const std::array<std::uint8_t, 3> present{state->stat_present, state->zond_present, state->potok_present};
+    const std::array<db::DbfTable*, 3> tables{&state->Dbf1, &state->Dbf2, &state->Dbf3};
+    for (std::size_t i = 0; i < 3; ++i) {
+      if (!present[i]) continue;
+      tables[i]->set_file_name(dir.file("meas.db" + std::to_string(i + 1)));
+      tables[i]->create();
+      tables[i]->open();
+    }
+    if (state->stat_present) flash2table_stat(*state, frontend, 0);
+    if (state->zond_present) flash2table_zond(*state, frontend, 0);
+    if (state->potok_present) flash2table_potok(*state, frontend, 0);
+    state->calc_enabled = 1;  // as once a database has been created
+  }
+};
+
+struct View {
+  ReportId report;
+  int table;   // 1, 2, 3
+  int measur;  // the heat-flow page's filter; -1 for none
+};
+constexpr std::array views{View{ReportId::stat, 1, -1}, View{ReportId::zond, 2, -1}, View{ReportId::flow, 3, 2},
+                           View{ReportId::rk, 3, 1}, View{ReportId::ro, 3, 0}};
+
+db::DbfTable& table_of(State& state, int number) {
+  return number == 1 ? state.Dbf1 : number == 2 ? state.Dbf2 : state.Dbf3;
+}
+
+void show_view(State& state, const View& view) {
+  if (view.measur < 0) return;
+  state.Dbf3.set_filter("MEASUR=" + std::to_string(view.measur));
+  state.Dbf3.set_filtered(true);
+}
+
+// Every text cell of the workbook, row by row, left to right.
+std::vector<std::string> workbook_texts(const std::string& path) {
+  const auto r = test::run_program(KALORA_PYTHON, {"-c", R"(
+import sys, xlrd
+sheet = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)
+for r in range(sheet.nrows):
+    for c in range(sheet.ncols):
+        if sheet.cell_type(r, c) == xlrd.XL_CELL_TEXT:
+            print(sheet.cell_value(r, c))
+)",
+                                                   path});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  std::vector<std::string> lines;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The report's texts in reading order: page by page, top to bottom, left to right.
+std::vector<std::string> report_texts(const BuiltReport& report) {
+  std::vector<std::string> texts;
+  for (const Page& page : report.pages) {
+    std::vector<const PageCell*> cells;
+    for (const PageCell& c : page.cells) {
+      if (!c.text.empty() && c.height > 0) cells.push_back(&c);
+    }
+    std::stable_sort(cells.begin(), cells.end(), [](const PageCell* a, const PageCell* b) {
+      return std::pair(a->y, a->x) < std::pair(b->y, b->x);
+    });
+    for (const PageCell* c : cells) texts.push_back(c->text);
+  }
+  return texts;
+}
+
+TEST(SampleReports, EveryViewExportsItsWholeReport) {
+  int exported = 0;
+  for (const char* image : {"stat.bin", "zond.bin", "both.bin", "flow.bin"}) {
+    Tables t(image);
+    for (const View& view : views) {
+      db::DbfTable& table = table_of(*t.state, view.table);
+      if (!table.is_open()) continue;
+      SCOPED_TRACE(std::string(image) + " report " + std::to_string(int(view.report)));
+      show_view(*t.state, view);
+      std::vector<std::string> numbers;
+      for (table.first(); !table.eof(); table.next()) numbers.push_back(table.text("N"));
+
+      const BuiltReport report = [&] {
+        const TableRecordSource source(table);
+        return build_report(view.report, t.state->channel_mask, source);
+      }();
+      const std::string path = t.dir.file("view.xls");
+      ASSERT_EQ(TfrOLEExcelExport{}.export_report(report, path), "");
+      const std::vector<std::string> texts = workbook_texts(path);
+      EXPECT_EQ(texts, report_texts(report));
+      // Every record of the view, in its order, under the headings.
+      std::vector<std::string> printed;
+      for (const Page& page : report.pages) {
+        for (const PageCell& c : page.cells) {
+          if (c.x == page_margin + 25 && c.text != "N" && !c.text.starts_with("КАЛОРА")) printed.push_back(c.text);
+        }
+      }
+      EXPECT_EQ(printed, numbers);
+      EXPECT_NE(std::find(texts.begin(), texts.end(), "Примечание"), texts.end());
+      EXPECT_NE(std::find(texts.begin(), texts.end(), "Стр. 1 из " + std::to_string(report.pages.size())), texts.end());
+      ++exported;
+    }
+  }
+  EXPECT_EQ(exported, 1 + 1 + 2 + 3);
+}
+
+TEST(SampleReports, ReportsFollowTheViewsOrderAndChannels) {
+  Tables t("flow.bin");
+  EXPECT_EQ(t.state->channel_mask, 5);
+  show_view(*t.state, views[3]);  // "Rк"
+  t.state->Dbf3.add_index("db3", "N", true);
+  t.state->Dbf3.set_index("db3");
+  t.state->Dbf3.last();
+  const std::uint32_t current = t.state->Dbf3.recno();
+  BuiltReport report;
+  {
+    const TableRecordSource source(t.state->Dbf3);
+    ASSERT_GT(source.count(), 1u);
+    report = build_report(ReportId::rk, t.state->channel_mask, source);
+  }
+  EXPECT_EQ(t.state->Dbf3.recno(), current);  // the view keeps its current row
+  std::vector<int> numbers;
+  int block = 0;
+  for (const PageCell& c : report.pages[0].cells) {
+    if (c.x == page_margin + 25 && c.text != "N" && !c.text.starts_with("КАЛОРА")) {
+      numbers.push_back(std::stoi(c.text));
+      block = c.height;
+    }
+  }
+  EXPECT_TRUE(std::is_sorted(numbers.rbegin(), numbers.rend()));
+  // The display texts of the mode and the sensors reach the report.
+  for (const char* text : {"12X80", "110X110"}) {
+    EXPECT_NE(std::find_if(report.pages[0].cells.begin(), report.pages[0].cells.end(),
+                           [&](const PageCell& c) { return c.text.find(text) != std::string::npos; }),
+              report.pages[0].cells.end())
+        << text;
+  }
+  EXPECT_EQ(block, 60);  // channels 1 and 3: channel 3 keeps its row
+  EXPECT_NE(std::find_if(report.pages[0].cells.begin(), report.pages[0].cells.end(),
+                         [](const PageCell& c) { return c.text == "τ"; }),
+            report.pages[0].cells.end());
+}
+
+}  // namespace
+}  // namespace kalora::reports
