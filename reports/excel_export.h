@@ -2,6 +2,7 @@
 // workbook, its cells placed on a grid made from the report cells' edges.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "reports/report_builder.h"
@@ -11,8 +12,13 @@ namespace kalora::reports {
 
 class TfrOLEExcelExport {
  public:
-  // The desktop program opens the saved workbook in the spreadsheet application.
+  // The saved workbook is opened in the spreadsheet application afterwards.
   bool OpenExcelAfterExport = false;
+  // Set by the desktop program: the component's options dialog, shown before each
+  // export (false: cancelled, nothing is written), and the opening of a saved
+  // workbook. Unset, there is no dialog and nothing is opened.
+  std::function<bool(TfrOLEExcelExport&)> show_options;
+  std::function<void(const std::string& path)> open_workbook;
 
   // Pages follow one another down the sheet, each starting a printed page.
   // `error` is the user's message when the report does not fit on a sheet.
