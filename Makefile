@@ -22,7 +22,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
 run: build
-	@if [ -x $(BUILD)/kalora ]; then cd resources && ../$(BUILD)/kalora; \
+	@if [ -x $(BUILD)/kalora ]; then cd $(BUILD) && ./kalora; \
 	else echo "the desktop program is not built yet: $(BUILD)/kalora-cli is"; fi
 
 demo: build

@@ -1,0 +1,438 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/about.h"
+#include "app/qt_dialogs.h"
+#include "core/texts.h"
+#include "views/db_grid.h"
+#include "views/grid_layout.h"
+
+namespace kalora::app {
+
+namespace {
+
+QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QIcon picture(int index) { return QIcon(QStringLiteral(":/icons/tool_%1.png").arg(index)); }
+
+using Handler = void (TForm1::*)();
+
+// One entry of the main menu; a null text is a separator.
+struct MenuEntry {
+  const char* name;
+  const char* text;
+  const char* shortcut;
+  Handler handler;
+  bool needs_database;
+  int picture;
+};
+
+struct Menu {
+  const char* text;
+  std::initializer_list<MenuEntry> entries;
+};
+
+const MenuEntry separator{nullptr, nullptr, nullptr, nullptr, false, -1};
+
+const Menu main_menu[] = {
+    {"Файл",
+     {{"N8", "Создать", "Ctrl+N", &TForm1::N8Click, false, 0},
+      {"N3", "Открыть", "Ctrl+O", &TForm1::N3Click, false, 1},
+      {"N4", "Дополнить", nullptr, &TForm1::N4Click, false, -1},
+      {"N12", "Сохранить", "Ctrl+S", &TForm1::N12Click, true, 2},
+      {"N5", "Закрыть", nullptr, &TForm1::N5Click, true, -1},
+      separator,
+      {"N10", "Предварительный просмотр", nullptr, &TForm1::ToolButton5Click, true, 6},
+      {"N11", "Печать", "Ctrl+P", &TForm1::ToolButton4Click, true, 5},
+      separator,
+      {"Excel1", "Экспорт в Excel", nullptr, &TForm1::Excel1Click, true, -1},
+      {"bin1", "Загрузить bin файл", nullptr, &TForm1::bin1Click, false, -1},
+      separator,
+      {"N6", "Выход", nullptr, &TForm1::N6Click, false, -1}}},
+    {"Правка", {{"N9", "Удалить строки", nullptr, &TForm1::N9Click, true, -1}}},
+    {"Вид",
+     {{"N33", "Выровнять столбцы", nullptr, &TForm1::N33Click, true, -1},
+      separator,
+      {"Pflfnmwdtn1", "Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, true, -1},
+      {"N19", "Убрать цвет", nullptr, &TForm1::N19Click, true, -1},
+      {"N22", "Убрать все цвета", nullptr, &TForm1::N22Click, true, -1},
+      separator,
+      {"N23", "Убрать сортировку", nullptr, &TForm1::ToolButton7Click, true, 3}}},
+    {"Справка",
+     {{"N17", "Помощь", "F1", &TForm1::N17Click, false, 4},
+      separator,
+      {"N18", "О программе", nullptr, &TForm1::N18Click, false, -1}}},
+};
+
+// The context menu of the grids: never disabled, reachable only through a grid.
+const MenuEntry popup_menu[] = {
+    {"N13", "Печать", nullptr, &TForm1::ToolButton5Click, false, -1},  // the preview, from which the user prints
+    separator,
+    {"N14", "Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, false, -1},
+    {"N15", "Убрать цвет", nullptr, &TForm1::N19Click, false, -1},
+    {"N16", "Убрать все цвета", nullptr, &TForm1::N22Click, false, -1},
+    {"N20", "Выровнять столбцы", nullptr, &TForm1::N33Click, false, -1},
+    separator,
+    {"N21", "Экспорт", nullptr, &TForm1::Excel1Click, false, -1},
+    separator,
+    {"N24", "Удалить", nullptr, &TForm1::N9Click, false, -1},
+};
+
+struct ToolEntry {
+  const char* name;
+  const char* tip;  // null: no tool tip
+  int picture;
+  Handler handler;
+  bool needs_database;
+};
+
+const ToolEntry toolbar[] = {
+    {"ToolButton1", "Создать", 0, &TForm1::N8Click, false},
+    {"ToolButton2", "Открыть", 1, &TForm1::N3Click, false},
+    {"ToolButton3", "Сохранить", 2, &TForm1::N12Click, true},
+    {"ToolButton4", "Печать", 5, &TForm1::ToolButton4Click, true},
+    {"ToolButton5", "Предварительный просмотр", 6, &TForm1::ToolButton5Click, true},
+    {"ToolButton7", "Убрать сортировку", 3, &TForm1::ToolButton7Click, true},
+    {"ToolButton6", nullptr, 4, &TForm1::N17Click, false},  // caption "Помощь", no tool tip
+};
+
+// Tab pages: sheet number, caption, the tab control it sits in (1 outer, 2 inner), its grid (0 for "Поток").
+struct PageEntry {
+  int sheet;
+  const char* caption;
+  int control;
+  int grid;
+};
+
+const PageEntry pages[] = {
+    {1, "Стационарный", 1, 1},   {2, "Зонд", 1, 2}, {3, "Поток", 1, 0},
+    {4, "Тепловой поток", 2, 3}, {5, "Rк", 2, 4},   {6, "Ro", 2, 5},
+};
+
+}  // namespace
+
+QString default_help_file() { return QStringLiteral(KALORA_HELP_DIR "/kalora.hlp"); }
+
+// The Frontend the core routines get: dialogs from the chosen provider, window effects from the window.
+class TForm1::WindowFrontend : public Frontend {
+ public:
+  explicit WindowFrontend(TForm1& w) : w_(w) {}
+  void show_error(std::string_view text) override { w_.dialogs_->show_error(text); }
+  void show_information(std::string_view text) override { w_.dialogs_->show_information(text); }
+  bool ask_yes_no(std::string_view text) override { return w_.dialogs_->ask_yes_no(text); }
+  std::string choose_file(const FileDialogRequest& request) override { return w_.dialogs_->choose_file(request); }
+  void hide_pages() override { w_.PageControl1->hide(); }
+  void show_pages() override { w_.PageControl1->show(); }
+  void set_visible() override { w_.set_visible(); }
+  void load_layout_all() override { w_.load_layout_all(); }
+  void save_layout_all() override { w_.save_layout_all(); }
+  void en_but() override { w_.en_but(); }
+  void show_empty_state() override { w_.show_empty_state(); }
+  void set_title(std::string_view title) override { w_.set_title(qs(title)); }
+
+ private:
+  TForm1& w_;
+};
+
+TForm1::TForm1(const StartOptions& options)
+    : dialogs_(options.dialogs), frontend_(std::make_unique<WindowFrontend>(*this)), options_(options) {
+  if (!dialogs_) {
+    own_dialogs_ = std::make_unique<QtDialogs>(this);
+    dialogs_ = own_dialogs_.get();
+  }
+  setObjectName(QStringLiteral("Form1"));
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setPointSize(8);
+  setFont(font);
+  resize(800, 592);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  setWindowIcon(QIcon(QStringLiteral(":/icons/kalora.png")));
+  application_title_ = qs(texts::program_title);
+  help_file_ = default_help_file();
+  setWindowTitle(application_title_);
+
+  build_menus();
+  build_toolbar();
+  build_pages();
+  FormCreate();
+  Form3 = new TForm3(this, options_.program_file);
+}
+
+TForm1::~TForm1() = default;
+
+Frontend& TForm1::frontend() { return *frontend_; }
+
+void TForm1::build_menus() {
+  const auto make_action = [this](const MenuEntry& e, QWidget* owner) {
+    auto* action = new QAction(QString::fromUtf8(e.text), owner);
+    action->setObjectName(QString::fromLatin1(e.name));
+    if (e.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
+    if (e.picture >= 0) action->setIcon(picture(e.picture));
+    connect(action, &QAction::triggered, this, e.handler);
+    return action;
+  };
+  menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+  for (const Menu& m : main_menu) {
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.text));
+    for (const MenuEntry& e : m.entries) {
+      if (!e.text) {
+        menu->addSeparator();
+        continue;
+      }
+      QAction* action = make_action(e, menu);
+      menu->addAction(action);
+      if (e.needs_database) database_actions_.push_back(action);
+    }
+  }
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  for (const MenuEntry& e : popup_menu) {
+    if (e.text)
+      PopupMenu1->addAction(make_action(e, PopupMenu1));
+    else
+      PopupMenu1->addSeparator();
+  }
+}
+
+void TForm1::build_toolbar() {
+  ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setMovable(false);
+  ToolBar1->setIconSize(QSize(16, 16));
+  for (const ToolEntry& e : toolbar) {
+    auto* button = new QToolButton(ToolBar1);
+    button->setObjectName(QString::fromLatin1(e.name));
+    button->setIcon(picture(e.picture));
+    button->setFixedSize(25, 23);
+    button->setAutoRaise(true);
+    button->setText(e.tip ? QString::fromUtf8(e.tip) : QStringLiteral("Помощь"));
+    if (e.tip) button->setToolTip(QString::fromUtf8(e.tip));
+    connect(button, &QToolButton::clicked, this, e.handler);
+    ToolBar1->addWidget(button);
+    if (e.needs_database) database_buttons_.push_back(button);
+  }
+}
+
+void TForm1::build_pages() {
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  PageControl1 = new QTabWidget(central);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  layout->addWidget(PageControl1);
+  setCentralWidget(central);
+  PageControl2 = new QTabWidget;
+  PageControl2->setObjectName(QStringLiteral("PageControl2"));
+  PageControl2->setDocumentMode(true);
+
+  for (const PageEntry& p : pages) {
+    auto* sheet = new QWidget;
+    sheet->setObjectName(QStringLiteral("TabSheet%1").arg(p.sheet));
+    auto* sheet_layout = new QVBoxLayout(sheet);
+    sheet_layout->setContentsMargins(2, 2, 2, 2);
+    if (p.grid > 0) {
+      auto* grid = new views::DBGridPro(p.grid, sheet);
+      grid->setFont(QFont(private_font_family, 8));
+      connect(grid, &QWidget::customContextMenuRequested, this,
+              [this, grid](const QPoint& at) { PopupMenu1->popup(grid->viewport()->mapToGlobal(at)); });
+      grids_[static_cast<std::size_t>(p.grid - 1)] = grid;
+      sheet_layout->addWidget(grid);
+    } else {
+      sheet_layout->addWidget(PageControl2);
+    }
+    (p.control == 1 ? PageControl1 : PageControl2)->addTab(sheet, QString::fromUtf8(p.caption));
+    TabSheets[static_cast<std::size_t>(p.sheet - 1)] = sheet;
+  }
+  connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::inner_page_shown);
+  connect(PageControl2, &QTabWidget::currentChanged, this, &TForm1::inner_page_shown);
+}
+
+void TForm1::FormCreate() {
+  setWindowState(windowState() | Qt::WindowMaximized);
+  set_background(false);
+
+  if (!font_.install()) {
+    frontend_->show_error("Не удалось установить в систему шрифт");
+    start_failed_ = true;  // the program ends once start-up is over
+  }
+
+  const QString beside_program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kalora.hlp"));
+  if (QFileInfo::exists(beside_program)) help_file_ = beside_program;
+
+  settings_key = options_.settings_file.isEmpty() ? std::make_unique<SettingsStore>()
+                                                  : std::make_unique<SettingsStore>(options_.settings_file);
+  if (const auto stored = settings_key->value(value_default_dir)) {
+    state_.default_dir = stored->toStdString();
+  } else {
+    state_.default_dir = QDir::toNativeSeparators(QDir::currentPath()).toStdString();
+    settings_key->set_value(value_default_dir, QString::fromStdString(state_.default_dir));
+  }
+
+  state_.tables_modified = false;
+  state_.db_open = false;
+  state_.data_present = 0;
+  state_.calc_enabled = 0;
+  for (auto* grid : grids_) grid->horizontalHeader()->setSortIndicatorShown(false);
+  show_empty_state();
+}
+
+void TForm1::FormClose() {
+  closed_ = true;
+  settings_key->set_value(value_default_dir, QString::fromStdString(state_.default_dir));
+  close_database();
+  font_.remove();
+  QCoreApplication::quit();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (!closed_) FormClose();
+  event->accept();
+}
+
+void TForm1::set_background(bool showing_data) {
+  QPalette palette = QApplication::palette();
+  const QColor colour = palette.color(showing_data ? QPalette::Button : QPalette::Dark);
+  palette.setColor(QPalette::Window, colour);
+  centralWidget()->setPalette(palette);
+  centralWidget()->setAutoFillBackground(true);
+}
+
+void TForm1::set_page_visible(int sheet, bool visible) {
+  QTabWidget* control = sheet <= 3 ? PageControl1 : PageControl2;
+  control->setTabVisible(control->indexOf(TabSheets[static_cast<std::size_t>(sheet - 1)]), visible);
+}
+
+void TForm1::show_empty_state() {
+  for (int sheet = 1; sheet <= 6; ++sheet) set_page_visible(sheet, false);
+  PageControl1->hide();
+  set_background(false);
+  for (auto* action : database_actions_) action->setEnabled(false);
+  for (auto* button : database_buttons_) button->setEnabled(false);
+}
+
+void TForm1::en_but() {
+  for (auto* action : database_actions_) action->setEnabled(true);
+  for (auto* button : database_buttons_) button->setEnabled(true);
+}
+
+void TForm1::set_title(const QString& title) {
+  application_title_ = title;
+  setWindowTitle(title);
+}
+
+void TForm1::set_visible() {
+  // Signals would filter the heat-flow table while the pages are being chosen.
+  const QSignalBlocker outer(PageControl1);
+  const QSignalBlocker inner(PageControl2);
+  for (int sheet = 1; sheet <= 6; ++sheet) set_page_visible(sheet, false);
+  PageControl1->hide();
+  set_background(true);
+
+  for (int g = 3; g <= 5; ++g)
+    for (int channel = 1; channel <= 3; ++channel)
+      for (const auto& c : grid(g)->grid_model()->columns())
+        if (views::is_channel_column(c.field, channel)) grid(g)->set_field_hidden(c.field, false);
+
+  set_page_visible(1, state_.stat_present == 1);
+  set_page_visible(2, state_.zond_present == 1);
+  set_page_visible(3, state_.potok_present == 1);
+
+  if (state_.potok_present == 1 && table_open(3)) {
+    // The last kind found wins: "Ro" over "Rк" over "Тепловой поток".
+    for (const int measur : {2, 1, 0}) {
+      if (!has_measur(measur)) continue;
+      const int sheet = 6 - measur;
+      set_page_visible(sheet, true);
+      PageControl2->setCurrentWidget(TabSheets[static_cast<std::size_t>(sheet - 1)]);
+    }
+  }
+
+  for (int channel = 1; channel <= 3; ++channel) {
+    if (state_.channel_mask & (1u << (channel - 1))) continue;
+    for (int g = 3; g <= 5; ++g)
+      for (const auto& c : grid(g)->grid_model()->columns())
+        if (views::is_channel_column(c.field, channel)) grid(g)->set_field_hidden(c.field, true);
+  }
+
+  PageControl1->show();
+  // "Стационарный" wins over "Зонд", "Зонд" over "Поток".
+  if (state_.potok_present == 1) {
+    PageControl1->setCurrentWidget(TabSheets[2]);
+    PageControl2->setFocus();
+  }
+  if (state_.zond_present == 1) {
+    PageControl1->setCurrentWidget(TabSheets[1]);
+    grid(2)->setFocus();
+  }
+  if (state_.stat_present == 1) {
+    PageControl1->setCurrentWidget(TabSheets[0]);
+    grid(1)->setFocus();
+  }
+  inner_page_shown();
+  dbf_refr();
+}
+
+int TForm1::active_grid() const {
+  if (!PageControl1->isVisibleTo(const_cast<TForm1*>(this))) return 0;
+  const int outer = PageControl1->currentIndex();
+  if (outer < 0 || !PageControl1->isTabVisible(outer)) return 0;
+  if (outer < 2) return outer + 1;
+  const int inner = PageControl2->currentIndex();
+  if (inner < 0 || !PageControl2->isTabVisible(inner)) return 0;
+  return inner + 3;
+}
+
+void TForm1::inner_page_shown() {
+  if (PageControl1->currentWidget() != TabSheets[2] || !PageControl1->isTabVisible(2)) return;
+  switch (PageControl2->currentIndex()) {
+    case 0:
+      return TabSheet4Show();
+    case 1:
+      return TabSheet5Show();
+    case 2:
+      return TabSheet6Show();
+    default:
+      return;
+  }
+}
+
+void TForm1::load_layout_all() {
+  for (int g = 1; g <= views::grid_count; ++g) {
+    if (!layout_applies(g)) continue;
+    const QString name = table_layout_value(g);
+    if (const auto text = settings_key->value(name)) {
+      views::apply_layout(*grid(g), *text);
+    } else {
+      views::fit_columns(*grid(g));
+      settings_key->set_value(name, views::layout_text(*grid(g)));
+    }
+  }
+}
+
+void TForm1::save_layout_all() {
+  for (int g = 1; g <= views::grid_count; ++g)
+    if (layout_applies(g)) settings_key->set_value(table_layout_value(g), views::layout_text(*grid(g)));
+}
+
+// Grids 1 and 2 while their table is open; the heat-flow grids while the table is
+// open and their page is there.
+bool TForm1::layout_applies(int g) const {
+  if (!table_open(views::grid_table(g))) return false;
+  return g < 3 || PageControl2->isTabVisible(g - 3);
+}
+
+}  // namespace kalora::app

@@ -1,0 +1,135 @@
+// TForm1, the main window: menus, toolbar, the tab pages with the five grids,
+// start-up and shutdown, and the handler of every command.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <memory>
+
+#include "app/private_font.h"
+#include "app/settings.h"
+#include "core/frontend.h"
+#include "core/state.h"
+
+class QAction;
+class QMenu;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+
+namespace kalora::views {
+class DBGridPro;
+}
+
+namespace kalora::app {
+
+class HelpWindow;
+class TForm3;
+
+struct StartOptions {
+  Frontend* dialogs = nullptr;  // message boxes and file dialogs; the real ones when null
+  QString settings_file;        // the user's settings store when empty
+  QString program_file;         // the file whose version the about window shows; this program when empty
+};
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TForm1(const StartOptions& options = {});
+  ~TForm1() override;
+
+  State& state() { return state_; }
+  // What the core routines are given: dialogs plus this window's effects.
+  Frontend& frontend();
+  SettingsStore& settings() { return *settings_key; }
+  bool start_failed() const { return start_failed_; }
+  const QString& help_file() const { return help_file_; }
+  const QString& application_title() const { return application_title_; }
+  const PrivateFont& private_font() const { return font_; }
+
+  // The window's state.
+  void set_visible();
+  void en_but();
+  void show_empty_state();
+  void dbf_refr();
+  void set_title(const QString& title);
+  void load_layout_all();
+  void save_layout_all();
+
+  // Commands.
+  void N8Click();           // Создать
+  void N3Click();           // Открыть
+  void N4Click();           // Дополнить
+  void N12Click();          // Сохранить
+  void N5Click();           // Закрыть
+  void ToolButton5Click();  // Предварительный просмотр
+  void ToolButton4Click();  // Печать
+  void Excel1Click();       // Экспорт в Excel
+  void bin1Click();         // Загрузить bin файл
+  void N6Click();           // Выход
+  void N9Click();           // Удалить строки
+  void N33Click();          // Выровнять столбцы
+  void Pflfnmwdtn1Click();  // Задать цвет
+  void N19Click();          // Убрать цвет
+  void N22Click();          // Убрать все цвета
+  void ToolButton7Click();  // Убрать сортировку
+  void N17Click();          // Помощь
+  void N18Click();          // О программе
+
+  void TabSheet4Show();
+  void TabSheet5Show();
+  void TabSheet6Show();
+
+  // Grid 1..5 of the page being shown, 0 when none is.
+  int active_grid() const;
+  views::DBGridPro* grid(int n) const { return grids_[static_cast<std::size_t>(n - 1)]; }
+
+  QToolBar* ToolBar1 = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QTabWidget* PageControl2 = nullptr;
+  std::array<QWidget*, 6> TabSheets{};  // TabSheet1 .. TabSheet6
+  QMenu* PopupMenu1 = nullptr;
+  TForm3* Form3 = nullptr;
+  HelpWindow* help_window = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  class WindowFrontend;
+
+  void FormCreate();
+  void FormClose();
+  void build_menus();
+  void build_toolbar();
+  void build_pages();
+  void inner_page_shown();
+  void close_database();
+  bool table_open(int table) const;
+  bool has_measur(int measur) const;  // the heat-flow table holds a record of that kind
+  bool layout_applies(int grid) const;
+  void set_page_visible(int sheet, bool visible);
+  void set_background(bool showing_data);
+
+  State state_;
+  std::unique_ptr<Frontend> own_dialogs_;
+  Frontend* dialogs_;
+  std::unique_ptr<WindowFrontend> frontend_;
+  std::unique_ptr<SettingsStore> settings_key;
+  PrivateFont font_;
+  StartOptions options_;
+  QString help_file_;
+  QString application_title_;
+  bool start_failed_ = false;
+  bool closed_ = false;
+
+  std::array<views::DBGridPro*, 5> grids_{};
+  std::vector<QAction*> database_actions_;  // enabled only while a database is open
+  std::vector<QToolButton*> database_buttons_;
+};
+
+// The help file used when "kalora.hlp" is not beside the program.
+QString default_help_file();
+
+}  // namespace kalora::app

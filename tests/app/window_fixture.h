@@ -1,0 +1,66 @@
+// A main window started in a folder of its own: the grid font copied into it as
+// the current directory, settings in a file there, dialogs answered by the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <deque>
+#include <filesystem>
+#include <memory>
+
+#include "app/main_window.h"
+#include "qt_app.h"
+#include "support/recording_frontend.h"
+#include "support/temp_dir.h"
+
+namespace kalora::test {
+
+class AnsweringFrontend : public RecordingFrontend {
+ public:
+  std::deque<std::string> files;  // answers of the file dialogs, in order; cancelled when empty
+  std::vector<FileDialogRequest::Kind> dialogs;
+  std::vector<std::string> dialog_folders;
+
+  std::string choose_file(const FileDialogRequest& request) override {
+    dialogs.push_back(request.kind);
+    dialog_folders.push_back(request.initial_dir);
+    if (files.empty()) return {};
+    auto answer = files.front();
+    files.pop_front();
+    return answer;
+  }
+};
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() : previous_dir_(QDir::currentPath()) {
+    qt_app();
+    std::filesystem::copy_file(KALORA_FONT_FILE, dir.file("my_font.ttf"));
+    QDir::setCurrent(QString::fromStdString(dir.path().string()));
+  }
+  ~WindowTest() override {
+    window.reset();
+    QDir::setCurrent(previous_dir_);
+  }
+
+  app::TForm1& start() {
+    app::StartOptions options;
+    options.dialogs = &dialogs;
+    options.settings_file = settings_file();
+    options.program_file = QStringLiteral(KALORA_PROGRAM);
+    window = std::make_unique<app::TForm1>(options);
+    return *window;
+  }
+
+  QString settings_file() const { return QString::fromStdString(dir.file("settings.ini")); }
+
+  TempDir dir;
+  AnsweringFrontend dialogs;
+  std::unique_ptr<app::TForm1> window;
+
+ private:
+  QString previous_dir_;
+};
+
+}  // namespace kalora::test
