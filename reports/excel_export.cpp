@@ -109,23 +109,25 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
     sheet.page_breaks.push_back(static_cast<std::uint16_t>(rows.index(page_tops[p])));
   }
 
-  std::set<std::pair<std::size_t, std::size_t>> taken;
+  const std::size_t grid_cols = columns.lines();
+  std::vector<bool> taken(rows.lines() * grid_cols);
+  auto is_taken = [&](std::size_t r, std::size_t k) { return taken[r * grid_cols + k]; };
   for (const Placed& p : placed) {
     const PageCell& c = *p.cell;
     const std::size_t r0 = rows.index(p.top), r1 = rows.index(p.top + c.height) - 1;
     const std::size_t c0 = columns.index(c.x), c1 = columns.index(c.x + c.width) - 1;
     bool free = true;
     for (std::size_t r = r0; r <= r1 && free; ++r) {
-      for (std::size_t k = c0; k <= c1 && free; ++k) free = !taken.contains({r, k});
+      for (std::size_t k = c0; k <= c1 && free; ++k) free = !is_taken(r, k);
     }
     // Report cells never overlap; should two do, the later one keeps its text in
     // its first grid cell, unmerged.
     const std::size_t last_row = free ? r1 : r0, last_col = free ? c1 : c0;
-    if (!free && taken.contains({r0, c0})) continue;
+    if (!free && is_taken(r0, c0)) continue;
     const xls::CellStyle base = style_of(c);
     for (std::size_t r = r0; r <= last_row; ++r) {
       for (std::size_t k = c0; k <= last_col; ++k) {
-        taken.insert({r, k});
+        taken[r * grid_cols + k] = true;
         xls::CellStyle s = base;
         s.borders = {line(c.frame.left && k == c0), line(c.frame.right && k == last_col), line(c.frame.top && r == r0),
                      line(c.frame.bottom && r == last_row)};

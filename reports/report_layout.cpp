@@ -81,7 +81,7 @@ struct TitleCell {
   int width;
 };
 
-struct ReportSpec {
+struct ReportDesign {
   ReportId id;
   std::span<const Column> columns;
   int heading_height;
@@ -93,19 +93,19 @@ struct ReportSpec {
 
 const CellFont symbol_heading{"Symbol", 12, true};
 
-const std::array<ReportSpec, 5> specs{
-    ReportSpec{ReportId::stat,
-               stat_columns,
-               42,
-               false,
-               {"КАЛОРА-5", 25, 89},
-               {"Стационарный метод", 437, 196},
-               symbol_heading},
-    ReportSpec{
+const std::array<ReportDesign, 5> designs{
+    ReportDesign{ReportId::stat,
+                 stat_columns,
+                 42,
+                 false,
+                 {"КАЛОРА-5", 25, 89},
+                 {"Стационарный метод", 437, 196},
+                 symbol_heading},
+    ReportDesign{
         ReportId::zond, zond_columns, 42, false, {"КАЛОРА-5", 25, 96}, {"Зондовый метод", 442, 186}, symbol_heading},
-    ReportSpec{ReportId::flow, flow_columns, 60, true, {"КАЛОРА-5-ПОТОК", 25, 188}, {}, symbol_heading},
-    ReportSpec{ReportId::rk, resistance_columns, 60, true, {"КАЛОРА-5-ПОТОК", 26, 187}, {}, {"Symbol", 20, false}},
-    ReportSpec{ReportId::ro, resistance_columns, 60, true, {"КАЛОРА-5-ПОТОК", 25, 186}, {}, {"Arial", 14, true}},
+    ReportDesign{ReportId::flow, flow_columns, 60, true, {"КАЛОРА-5-ПОТОК", 25, 188}, {}, symbol_heading},
+    ReportDesign{ReportId::rk, resistance_columns, 60, true, {"КАЛОРА-5-ПОТОК", 26, 187}, {}, {"Symbol", 20, false}},
+    ReportDesign{ReportId::ro, resistance_columns, 60, true, {"КАЛОРА-5-ПОТОК", 25, 186}, {}, {"Arial", 14, true}},
 };
 
 struct Setting {
@@ -137,12 +137,12 @@ LayoutCell title_cell(const TitleCell& t, int size_pt, Align align) {
   return c;
 }
 
-void add_headings(Band& header, const ReportSpec& spec, const Column& col) {
+void add_headings(Band& header, const ReportDesign& design, const Column& col) {
   LayoutCell heading;
   heading.name = col.heading_name;
   heading.x = col.x;
   heading.width = col.width;
-  heading.height = spec.heading_height;
+  heading.height = design.heading_height;
   heading.text = col.heading;
   heading.font = {"Arial", 12, true};
   heading.wrap = true;
@@ -156,7 +156,7 @@ void add_headings(Band& header, const ReportSpec& spec, const Column& col) {
   letter.name.clear();
   letter.width = col.letter_width;
   letter.text = col.letter;
-  letter.font = spec.letter_font;
+  letter.font = design.letter_font;
   letter.align = Align::right;
   letter.frame.right = false;
   heading.x += col.letter_width;
@@ -175,7 +175,7 @@ std::string channel_field(std::string_view field, int channel) {
   return name;
 }
 
-void add_data_cells(Band& data, const ReportSpec& spec, const Column& col) {
+void add_data_cells(Band& data, const ReportDesign& design, const Column& col) {
   LayoutCell cell;
   cell.x = col.x;
   cell.width = col.width;
@@ -185,7 +185,7 @@ void add_data_cells(Band& data, const ReportSpec& spec, const Column& col) {
   cell.align = col.data_align;
   cell.frame = all_sides;
   if (!col.per_channel) {
-    cell.spans_block = spec.heat_flow;
+    cell.spans_block = design.heat_flow;
     data.cells.push_back(cell);
     return;
   }
@@ -201,17 +201,17 @@ void add_data_cells(Band& data, const ReportSpec& spec, const Column& col) {
 }  // namespace
 
 ReportLayout report_layout(ReportId id) {
-  const ReportSpec& spec = specs.at(static_cast<std::size_t>(id) - 1);
+  const ReportDesign& design = designs.at(static_cast<std::size_t>(id) - 1);
   ReportLayout layout;
   layout.id = id;
   layout.title.height = title_height;
-  layout.title.cells.push_back(title_cell(spec.instrument, 14, Align::left));
-  if (!spec.method.text.empty()) layout.title.cells.push_back(title_cell(spec.method, 12, Align::center));
-  layout.header.height = spec.heading_height;
-  layout.data.height = spec.heat_flow ? channel_row_height * channel_count : 20;
-  for (const Column& col : spec.columns) {
-    add_headings(layout.header, spec, col);
-    add_data_cells(layout.data, spec, col);
+  layout.title.cells.push_back(title_cell(design.instrument, 14, Align::left));
+  if (!design.method.text.empty()) layout.title.cells.push_back(title_cell(design.method, 12, Align::center));
+  layout.header.height = design.heading_height;
+  layout.data.height = design.heat_flow ? channel_row_height * channel_count : 20;
+  for (const Column& col : design.columns) {
+    add_headings(layout.header, design, col);
+    add_data_cells(layout.data, design, col);
   }
   layout.footer.height = footer_height;
   LayoutCell page_count;

@@ -145,7 +145,9 @@ std::string check_sheet(const Sheet& sheet) {
   const std::string too_large = "Отчёт не помещается на лист книги Excel: ";
   for (const SheetCell& c : sheet.cells) {
     if (c.col >= max_columns) return too_large + "больше 256 столбцов";
-    if (const auto* text = std::get_if<std::string>(&c.value); text && utf8_to_utf16(*text).size() > max_cell_text) {
+    // UTF-16 never needs more units than UTF-8 has bytes: only long texts are measured.
+    const auto* text = std::get_if<std::string>(&c.value);
+    if (text && text->size() > max_cell_text && utf8_to_utf16(*text).size() > max_cell_text) {
       return too_large + "текст ячейки длиннее 32767 знаков";
     }
   }
