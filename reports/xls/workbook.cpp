@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -278,18 +279,20 @@ BuiltWorkbook build_workbook(const Sheet& sheet) {
 
   stream.append(bof(Substream::worksheet));
   write_sheet_settings(stream, sheet);
-  std::uint32_t first_row = 0, rows_end = 0;
-  std::uint16_t first_col = 0, cols_end = 0;
-  if (!cells.empty()) {
-    first_row = cells.front().cell->row;
-    rows_end = cells.back().cell->row + 1u;
-    first_col = cells.front().cell->col;
-    for (const PlacedCell& p : cells) {
-      first_col = std::min(first_col, p.cell->col);
-      cols_end = std::max<std::uint16_t>(cols_end, p.cell->col + 1);
-    }
-  }
-  stream.append(dimensions(first_row, rows_end, first_col, cols_end));
+  // The used area: every cell and every merged range.
+  std::uint32_t first_row = UINT32_MAX, rows_end = 0;
+  std::uint32_t first_col = UINT32_MAX, cols_end = 0;
+  auto cover = [&](std::uint32_t r0, std::uint32_t r1, std::uint32_t c0, std::uint32_t c1) {
+    first_row = std::min(first_row, r0);
+    rows_end = std::max(rows_end, r1 + 1);
+    first_col = std::min(first_col, c0);
+    cols_end = std::max(cols_end, c1 + 1);
+  };
+  for (const PlacedCell& p : cells) cover(p.cell->row, p.cell->row, p.cell->col, p.cell->col);
+  for (const Range& r : sheet.merges) cover(r.first_row, r.last_row, r.first_col, r.last_col);
+  if (rows_end == 0) first_row = first_col = 0;
+  stream.append(
+      dimensions(first_row, rows_end, static_cast<std::uint16_t>(first_col), static_cast<std::uint16_t>(cols_end)));
   write_cell_table(stream, sheet, cells);
   stream.append(window2());
   stream.append(mergecells(sheet.merges));

@@ -17,8 +17,12 @@ using test::TempDir;
 // Prints what xlrd finds: one line per cell with its value and looks, then merges,
 // column widths, row heights.
 constexpr const char* describe_script = R"(
-import sys, xlrd
-book = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+import io, sys, xlrd
+log = io.StringIO()
+book = xlrd.open_workbook(sys.argv[1], formatting_info=True, logfile=log, verbosity=1)
+for line in log.getvalue().splitlines():
+    if 'NOTE' in line or 'WARN' in line:
+        print(line)
 sheet = book.sheet_by_index(0)
 print('sheet', sheet.name, sheet.nrows, sheet.ncols)
 for r in range(sheet.nrows):
@@ -91,8 +95,9 @@ Sheet sample_sheet() {
       {2, 0, 12.5, number},
       {2, 1, -0.001, number},
       {3, 3, std::string("Tн, °C"), heading},
+      {5, 0, std::string("итог"), title},
   };
-  s.merges = {{1, 1, 1, 2}};
+  s.merges = {{1, 1, 1, 2}, {5, 6, 0, 4}};  // the second reaches past every cell
   s.column_widths = {{0, 2000}, {1, 5000}};
   s.row_heights = {{0, 960}, {1, 840}};
   s.footer = "&RСтр. &P из &N";
@@ -104,7 +109,7 @@ TEST(XlsWorkbook, XlrdReadsValuesLooksMergesAndSizes) {
   const std::string path = dir.file("отчёт.xls");
   ASSERT_EQ(save_workbook(sample_sheet(), path), "");
   EXPECT_EQ(describe(path),
-            "sheet Лист1 4 4\n"
+            "sheet Лист1 7 5\n"
             "0,0 КАЛОРА-5 | Arial 14 bold h0 v2 frame=0000\n"
             "1,0 λ | Arial 12 bold italic h3 v1 wrap frame=1011 fill=FFCC99\n"
             "1,1 Вт/м·К | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n"
@@ -112,7 +117,8 @@ TEST(XlsWorkbook, XlrdReadsValuesLooksMergesAndSizes) {
             "2,0 12.5 | Arial 10 h1 v0 frame=0002\n"
             "2,1 -0.001 | Arial 10 h1 v0 frame=0002\n"
             "3,3 Tн, °C | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n"
-            "merged [(1, 2, 1, 3)]\n"
+            "5,0 итог | Arial 14 bold h0 v2 frame=0000\n"
+            "merged [(1, 2, 1, 3), (5, 7, 0, 5)]\n"
             "widths [(0, 2000), (1, 5000)]\n"
             "heights [(0, 960), (1, 840)]\n"
             "footer &RСтр. &P из &N\n"
