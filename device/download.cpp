@@ -39,6 +39,7 @@ Download::Download(State& state, SerialLink& link, ReplyTimer& timer, DownloadVi
 
 void Download::open() {
   saved_title_ = view_.application_title();
+  opened_ = true;
   port_index_ = 0;
   active_ = true;
   result_ = ModalResult::none;
@@ -126,8 +127,10 @@ void Download::cancel() {
 }
 
 void Download::close() {
-  view_.set_application_title(saved_title_);
   timer_.stop();
+  if (!opened_) return;  // never shown: no title to give back
+  opened_ = false;
+  view_.set_application_title(saved_title_);
   if (active_) {
     // Closed by other means than the download's own ending: that is a Cancel.
     link_.close();

@@ -134,6 +134,7 @@ class Download {
   std::array<std::string, 2> port_names_ = default_port_names();
   std::size_t port_index_ = 0;
 
+  bool opened_ = false;  // between open() and close()
   bool active_ = false;
   ModalResult result_ = ModalResult::none;
   std::uint16_t rx_count_ = 0;
