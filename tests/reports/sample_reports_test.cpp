@@ -36,11 +36,16 @@ void show_view(State& state, const View& view) {
   state.Dbf3.set_filtered(true);
 }
 
-// Every text cell of the workbook, row by row, left to right.
+// Every text cell of the workbook, row by row, left to right, after any complaint
+// xlrd has about the file.
 std::vector<std::string> workbook_texts(const std::string& path) {
   const auto r = test::run_program(KALORA_PYTHON, {"-c", R"(
-import sys, xlrd
-sheet = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)
+import io, sys, xlrd
+log = io.StringIO()
+sheet = xlrd.open_workbook(sys.argv[1], formatting_info=True, logfile=log, verbosity=1).sheet_by_index(0)
+for line in log.getvalue().splitlines():
+    if 'NOTE' in line or 'WARN' in line:
+        print(line)
 for r in range(sheet.nrows):
     for c in range(sheet.ncols):
         if sheet.cell_type(r, c) == xlrd.XL_CELL_TEXT:
