@@ -60,12 +60,18 @@ TEST(DownloadLine, EveryInstrumentKindArrivesByteForByte) {
   }
 }
 
-TEST(DownloadLine, PacedDumpArrivesByteForByte) {
-  const Outcome o = download(sample("both"), {});
+// At the line's own pace, one instrument of each kind (separate tests, so ctest
+// runs the two in parallel).
+void expect_paced_download(const char* kind) {
+  const Outcome o = download(sample(kind), {});
   EXPECT_EQ(o.run.exit_code, 0) << o.run.err;
   EXPECT_NE(o.run.err.find("50%\n"), std::string::npos) << o.run.err;
-  EXPECT_EQ(o.image, test::read_bytes(sample("both")));
+  EXPECT_EQ(o.image, test::read_bytes(sample(kind)));
 }
+
+TEST(DownloadLine, PacedHeatConductivityDumpArrivesByteForByte) { expect_paced_download("both"); }
+
+TEST(DownloadLine, PacedHeatFlowDumpArrivesByteForByte) { expect_paced_download("flow"); }
 
 TEST(DownloadLine, InstrumentOnTheSecondPort) {
   const Outcome o = download(sample("flow"), {"--full-speed"}, true);
