@@ -183,9 +183,14 @@ TEST(XlsWorkbook, SavingReplacesOnlyWithACompleteFile) {
   const std::string target = dir.file("report.xls");
   test::write_bytes(target, {'o', 'l', 'd'});
 
+  // A file that happens to have the name of the temporary one is left alone.
+  test::write_bytes(target + ".tmp", {'m', 'i', 'n', 'e'});
+
   // Replaces an existing file, leaving nothing else behind.
   ASSERT_EQ(save_workbook(sample_sheet(), target), "");
   EXPECT_NE(describe(target).find("КАЛОРА-5"), std::string::npos);
+  EXPECT_EQ(test::read_bytes(target + ".tmp"), (std::vector<unsigned char>{'m', 'i', 'n', 'e'}));
+  std::filesystem::remove(target + ".tmp");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
   // A sheet that cannot be stored: the message, and the old file stays as it was.
