@@ -120,8 +120,8 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
     for (std::size_t r = r0; r <= r1 && free; ++r) {
       for (std::size_t k = c0; k <= c1 && free; ++k) free = !is_taken(r, k);
     }
-    // Report cells never overlap; should two do, the later one keeps its text in
-    // its first grid cell, unmerged.
+    // Report cells never overlap; should two do, the later one keeps its text,
+    // unmerged, in its first grid cell when that is still free.
     const std::size_t last_row = free ? r1 : r0, last_col = free ? c1 : c0;
     if (!free && is_taken(r0, c0)) continue;
     const xls::CellStyle base = style_of(c);
