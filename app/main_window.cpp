@@ -168,6 +168,7 @@ TForm1::TForm1(const StartOptions& options)
   build_menus();
   build_toolbar();
   build_pages();
+  bind_grids();
   FormCreate();
   Form3 = new TForm3(this, options_.program_file);
 }

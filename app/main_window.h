@@ -109,6 +109,8 @@ class TForm1 : public QMainWindow {
   bool table_open(int table) const;
   bool has_measur(int measur) const;  // the heat-flow table holds a record of that kind
   bool layout_applies(int grid) const;
+  void bind_grids();
+  void show_kind(std::uint8_t measur);  // the heat-flow grids list records of that MEASUR
   void set_page_visible(int sheet, bool visible);
   void set_background(bool showing_data);
 

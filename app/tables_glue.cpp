@@ -1,20 +1,36 @@
 // The main window's view of the three measurement tables.
 #include "app/main_window.h"
 #include "views/db_grid.h"
+#include "views/potok_filter.h"
 
 namespace kalora::app {
 
-bool TForm1::table_open(int table) const {
-  (void)table;
-  return false;
+namespace {
+
+db::DbfTable& table_of(State& state, int table) {
+  return table == 1 ? state.Dbf1 : table == 2 ? state.Dbf2 : state.Dbf3;
 }
 
+}  // namespace
+
+bool TForm1::table_open(int table) const { return table_of(const_cast<State&>(state_), table).is_open(); }
+
 bool TForm1::has_measur(int measur) const {
-  (void)measur;
-  return false;
+  db::DbfTable& table = const_cast<State&>(state_).Dbf3;
+  if (!table.is_open()) return false;
+  // Closing and opening a database switch the filter off; searching all records must not depend on that.
+  table.set_filtered(false);
+  table.first();
+  return table.locate("MEASUR", measur);
+}
+
+void TForm1::bind_grids() {
+  for (int g = 1; g <= views::grid_count; ++g)
+    grid(g)->grid_model()->set_table(&table_of(state_, views::grid_table(g)));
 }
 
 void TForm1::dbf_refr() {
+  for (int table = 1; table <= 3; ++table) table_of(state_, table).refresh();
   for (auto* g : grids_) g->grid_model()->refresh();
 }
 
@@ -26,8 +42,13 @@ void TForm1::close_database() {
   set_title(QStringLiteral("КАЛОРА-5"));
 }
 
-void TForm1::TabSheet4Show() {}
-void TForm1::TabSheet5Show() {}
-void TForm1::TabSheet6Show() {}
+void TForm1::TabSheet4Show() { show_kind(2); }
+void TForm1::TabSheet5Show() { show_kind(1); }
+void TForm1::TabSheet6Show() { show_kind(0); }
+
+void TForm1::show_kind(std::uint8_t measur) {
+  views::potok_filter(state_, measur);
+  for (int g = 3; g <= 5; ++g) grid(g)->grid_model()->refresh();
+}
 
 }  // namespace kalora::app

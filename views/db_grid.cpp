@@ -1,6 +1,9 @@
 #include "views/db_grid.h"
 
 #include <QHeaderView>
+#include <algorithm>
+
+#include "reports/number_format.h"
 
 namespace kalora::views {
 
@@ -24,20 +27,47 @@ Qt::Alignment qt_alignment(Align a) {
 
 GridModel::GridModel(int grid, QObject* parent) : QAbstractTableModel(parent), columns_(grid_columns(grid)) {}
 
-void GridModel::set_source(RowSource source) {
-  beginResetModel();
-  source_ = std::move(source);
-  endResetModel();
+void GridModel::set_table(db::DbfTable* table) {
+  table_ = table;
+  refresh();
 }
 
 void GridModel::refresh() {
   beginResetModel();
+  rows_.clear();
+  if (table_ && table_->is_open()) {
+    const std::uint32_t current = table_->recno();
+    for (table_->first(); !table_->eof(); table_->next()) rows_.push_back(table_->recno());
+    if (current == 0 || !table_->go_to(current)) table_->first();
+  }
   endResetModel();
 }
 
+std::uint32_t GridModel::recno(int row) const {
+  return row >= 0 && static_cast<std::size_t>(row) < rows_.size() ? rows_[static_cast<std::size_t>(row)] : 0;
+}
+
 int GridModel::rowCount(const QModelIndex& parent) const {
-  if (parent.isValid() || !source_.count) return 0;
-  return source_.count();
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+// The field as the grid shows it; the table's current row is left where it was.
+QString GridModel::text(std::uint32_t recno, const GridColumn& column) const {
+  if (!table_ || !table_->is_open()) return {};
+  const std::uint32_t current = table_->recno();
+  if (!table_->go_to(recno)) return {};
+  QString shown;
+  const auto& fields = table_->schema().fields;
+  const auto def = std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return f.name == column.field; });
+  if (def != fields.end() && def->type == 'N' && !def->calculated) {
+    if (const auto value = table_->number(column.field))
+      shown = QString::fromStdString(def->decimals == 0 ? std::to_string(static_cast<long>(*value))
+                                                        : reports::format_number(*value, column.format));
+  } else {
+    shown = QString::fromStdString(table_->text(column.field));
+  }
+  if (current != 0) table_->go_to(current);
+  return shown;
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
@@ -49,7 +79,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
   const GridColumn& c = columns_[static_cast<std::size_t>(index.column())];
   switch (role) {
     case Qt::DisplayRole:
-      return source_.text ? source_.text(index.row(), c.field) : QString();
+      return text(recno(index.row()), c);
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(qt_alignment(c.align));
     case field_role:

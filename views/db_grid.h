@@ -3,18 +3,13 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
-#include <functional>
+#include <cstdint>
+#include <vector>
 
+#include "db/dbf_table.h"
 #include "views/grid_columns.h"
 
 namespace kalora::views {
-
-// What a grid reads its rows from: the number of records shown and the display
-// text of one field of one of them. Empty while the grid's table is closed.
-struct RowSource {
-  std::function<int()> count;
-  std::function<QString(int row, std::string_view field)> text;
-};
 
 class GridModel : public QAbstractTableModel {
   Q_OBJECT
@@ -23,8 +18,11 @@ class GridModel : public QAbstractTableModel {
 
   explicit GridModel(int grid, QObject* parent = nullptr);
 
-  void set_source(RowSource source);
-  void refresh();  // re-reads the rows
+  // The table the grid shows; its rows are shown while it is open.
+  void set_table(db::DbfTable* table);
+  void refresh();  // re-reads the rows in the table's order and under its filter
+  // Physical record number of a row, 0 when there is none.
+  std::uint32_t recno(int row) const;
   std::span<const GridColumn> columns() const { return columns_; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -33,8 +31,11 @@ class GridModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
+  QString text(std::uint32_t recno, const GridColumn& column) const;
+
   std::span<const GridColumn> columns_;
-  RowSource source_;
+  db::DbfTable* table_ = nullptr;
+  std::vector<std::uint32_t> rows_;
 };
 
 class DBGridPro : public QTableView {

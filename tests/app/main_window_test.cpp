@@ -250,3 +250,81 @@ TEST_F(Pages, HelpOpensContentsAndIndex) {
 
 }  // namespace
 }  // namespace kalora::test
+
+namespace kalora::test {
+namespace {
+
+using HeatFlowPages = WindowTest;
+
+void make_flow_table(State& state, const std::string& path, std::initializer_list<int> kinds) {
+  state.Dbf3.set_file_name(path);
+  state.Dbf3.create();
+  state.Dbf3.open();
+  int n = 1;
+  for (const int kind : kinds) {
+    state.Dbf3.append();
+    state.Dbf3.set_number("N", n++);
+    state.Dbf3.set_number("MEASUR", kind);
+    state.Dbf3.post();
+  }
+}
+
+TEST_F(HeatFlowPages, KindsOfMeasurementChooseTheInnerPages) {
+  struct Case {
+    std::initializer_list<int> kinds;
+    QStringList inner_tabs;
+    int active_grid;
+    int rows_shown;
+  };
+  const Case cases[] = {
+      {{2, 2, 2}, {"Тепловой поток"}, 3, 3},
+      {{2, 0, 1, 2, 0}, {"Тепловой поток", "Rк", "Ro"}, 5, 2},
+      {{1, 2}, {"Тепловой поток", "Rк"}, 4, 1},
+      {{}, {}, 0, 0},
+  };
+  auto& w = start();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.inner_tabs.join(",").toStdString());
+    make_flow_table(w.state(), dir.file("wall.db3"), c.kinds);
+    w.state().potok_present = 1;
+    w.state().channel_mask = 7;
+    w.set_visible();
+    EXPECT_EQ(visible_tabs(w.PageControl1), QStringList{"Поток"});
+    EXPECT_EQ(visible_tabs(w.PageControl2), c.inner_tabs);
+    EXPECT_EQ(w.active_grid(), c.active_grid);
+    if (c.active_grid > 0) {
+      EXPECT_EQ(w.grid(c.active_grid)->grid_model()->rowCount(), c.rows_shown);
+    }
+    w.state().Dbf3.close();
+    w.show_empty_state();
+  }
+}
+
+TEST_F(HeatFlowPages, EachInnerPageListsItsKindAndLayoutsAreStoredAtClose) {
+  auto& w = start();
+  make_flow_table(w.state(), dir.file("wall.db3"), {2, 0, 1, 2, 0, 2});
+  w.state().potok_present = 1;
+  w.state().channel_mask = 5;
+  w.state().db_open = true;
+  w.set_visible();
+  w.load_layout_all();
+  w.en_but();
+  const std::pair<int, int> pages[] = {{0, 3}, {1, 1}, {2, 2}};  // inner page, rows
+  for (const auto& [page, rows] : pages) {
+    w.PageControl2->setCurrentIndex(page);
+    EXPECT_EQ(w.active_grid(), page + 3);
+    EXPECT_EQ(w.grid(page + 3)->grid_model()->rowCount(), rows) << page;
+    EXPECT_EQ(w.state().Dbf3.filter(), "MEASUR=" + std::to_string(2 - page));
+  }
+  w.close();
+  QSettings stored(settings_file(), QSettings::IniFormat);
+  EXPECT_FALSE(stored.contains("Table_1"));
+  EXPECT_FALSE(stored.contains("Table_2"));
+  for (const char* name : {"Table_3", "Table_4", "Table_5"}) {
+    EXPECT_TRUE(stored.contains(name)) << name;
+    EXPECT_TRUE(stored.value(name).toString().contains("FieldName=COMMENT_2;Width=")) << name;
+  }
+}
+
+}  // namespace
+}  // namespace kalora::test
