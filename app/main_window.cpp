@@ -16,6 +16,7 @@
 
 #include "app/about.h"
 #include "app/qt_dialogs.h"
+#include "device/receive.h"
 #include "core/texts.h"
 #include "views/db_grid.h"
 #include "views/grid_layout.h"
@@ -142,6 +143,7 @@ class TForm1::WindowFrontend : public Frontend {
   void en_but() override { w_.en_but(); }
   void show_empty_state() override { w_.show_empty_state(); }
   void set_title(std::string_view title) override { w_.set_title(qs(title)); }
+  void show_tab_sheet(int number) override { w_.set_page_visible(number, true); }
 
  private:
   TForm1& w_;
@@ -170,6 +172,12 @@ TForm1::TForm1(const StartOptions& options)
   build_pages();
   bind_grids();
   FormCreate();
+  Form2 = new TForm2(state_, *frontend_, this);
+  const QStringList ports = TForm2::defaultPortNames();
+  Form2->setPortNames(port_name(value_port_1, ports.value(0)), port_name(value_port_2, ports.value(1)));
+  // The download window shows its progress in the application title, not in this window's caption.
+  Form2->setApplicationTitle([this] { return application_title_; },
+                             [this](const QString& title) { application_title_ = title; });
   Form3 = new TForm3(this, options_.program_file);
 }
 
@@ -302,6 +310,11 @@ void TForm1::FormClose() {
 void TForm1::closeEvent(QCloseEvent* event) {
   if (!closed_) FormClose();
   event->accept();
+}
+
+QString TForm1::port_name(const QString& value, const QString& fallback) const {
+  const auto stored = settings_key->value(value);
+  return stored && !stored->isEmpty() ? *stored : fallback;
 }
 
 void TForm1::set_background(bool showing_data) {

@@ -17,6 +17,7 @@ class QMenu;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
+class TForm2;
 
 namespace kalora::views {
 class DBGridPro;
@@ -90,6 +91,7 @@ class TForm1 : public QMainWindow {
   QTabWidget* PageControl2 = nullptr;
   std::array<QWidget*, 6> TabSheets{};  // TabSheet1 .. TabSheet6
   QMenu* PopupMenu1 = nullptr;
+  TForm2* Form2 = nullptr;
   TForm3* Form3 = nullptr;
   HelpWindow* help_window = nullptr;
 
@@ -113,6 +115,7 @@ class TForm1 : public QMainWindow {
   void show_kind(std::uint8_t measur);  // the heat-flow grids list records of that MEASUR
   void set_page_visible(int sheet, bool visible);
   void set_background(bool showing_data);
+  QString port_name(const QString& value, const QString& fallback) const;
 
   State state_;
   std::unique_ptr<Frontend> own_dialogs_;
