@@ -4,6 +4,7 @@
 #include "app/about.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
+#include "reports/exp2excel.h"
 #include "views/db_grid.h"
 #include "views/grid_layout.h"
 
@@ -19,7 +20,10 @@ void TForm1::N9Click() {}
 
 void TForm1::ToolButton5Click() {}
 void TForm1::ToolButton4Click() {}
-void TForm1::Excel1Click() {}
+void TForm1::Excel1Click() {
+  const auto [outer, inner] = shown_pages();
+  reports::Excel1Click(state_, frontend(), outer, inner, frOLEExcelExport1);
+}
 
 void TForm1::N6Click() { close(); }
 

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QUrl>
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -179,6 +182,9 @@ TForm1::TForm1(const StartOptions& options)
   Form2->setApplicationTitle([this] { return application_title_; },
                              [this](const QString& title) { application_title_ = title; });
   Form3 = new TForm3(this, options_.program_file);
+  frOLEExcelExport1.open_workbook = [](const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+  };
 }
 
 TForm1::~TForm1() = default;
@@ -408,6 +414,12 @@ int TForm1::active_grid() const {
   const int inner = PageControl2->currentIndex();
   if (inner < 0 || !PageControl2->isTabVisible(inner)) return 0;
   return inner + 3;
+}
+
+std::pair<reports::OuterTab, reports::InnerTab> TForm1::shown_pages() const {
+  constexpr reports::OuterTab outer[] = {reports::OuterTab::stat, reports::OuterTab::zond, reports::OuterTab::potok};
+  constexpr reports::InnerTab inner[] = {reports::InnerTab::flow, reports::InnerTab::rk, reports::InnerTab::ro};
+  return {outer[std::clamp(PageControl1->currentIndex(), 0, 2)], inner[std::clamp(PageControl2->currentIndex(), 0, 2)]};
 }
 
 void TForm1::inner_page_shown() {
