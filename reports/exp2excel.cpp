@@ -2,30 +2,15 @@
 
 #include <exception>
 
-#include "reports/table_record_source.h"
+#include "reports/view_report.h"
 
 namespace kalora::reports {
 
-namespace {
-
-db::DbfTable& table_of(State& state, ReportId report) {
-  switch (report) {
-    case ReportId::stat:
-      return state.Dbf1;
-    case ReportId::zond:
-      return state.Dbf2;
-    default:
-      return state.Dbf3;
-  }
-}
-
-}  // namespace
-
-bool exp2excel(State& state, Frontend& frontend, ReportId report, TfrOLEExcelExport& frOLEExcelExport1) {
+bool exp2excel(State& state, Frontend& frontend, ReportId report, TfrOLEExcelExport& frOLEExcelExport1,
+               const BuildProgress& progress) {
   BuiltReport built;
   try {
-    const TableRecordSource source(table_of(state, report));
-    built = build_report(report, state.channel_mask, source);
+    built = build_view_report(state, report, progress);
   } catch (const std::exception& e) {
     frontend.show_error(e.what());
     return false;
@@ -51,11 +36,11 @@ bool exp2excel(State& state, Frontend& frontend, ReportId report, TfrOLEExcelExp
   return true;
 }
 
-bool Excel1Click(State& state, Frontend& frontend, OuterTab outer, InnerTab inner,
-                 TfrOLEExcelExport& frOLEExcelExport1) {
+bool Excel1Click(State& state, Frontend& frontend, OuterTab outer, InnerTab inner, TfrOLEExcelExport& frOLEExcelExport1,
+                 const BuildProgress& progress) {
   const auto report =
       choose_report(state.db_open, outer, inner, {state.Dbf1.is_open(), state.Dbf2.is_open(), state.Dbf3.is_open()});
-  return report && exp2excel(state, frontend, *report, frOLEExcelExport1);
+  return report && exp2excel(state, frontend, *report, frOLEExcelExport1, progress);
 }
 
 }  // namespace kalora::reports

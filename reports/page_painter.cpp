@@ -1,0 +1,167 @@
+#include "reports/page_painter.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <algorithm>
+#include <vector>
+
+#include "core/file_io.h"
+
+namespace kalora::reports {
+
+namespace {
+
+constexpr double layout_dpi = 96.0;
+constexpr double frame_width = 0.75;  // a thin rule, as a printer draws one pixel at 96 dpi
+constexpr double text_padding = 2.0;
+constexpr int pdf_resolution = 1200;
+
+// Fonts tried in turn for each character: the report's own first, then fonts that
+// hold Cyrillic and Greek. "Symbol" is never asked for: on Linux it may draw Latin
+// letters as Greek or Greek as nothing, and the builder already gives Greek letters.
+QStringList families_for(const std::string& family) {
+  QStringList families;
+  if (family != "Symbol" && family != "Arial") families << QString::fromStdString(family);
+  families << "Arial"
+           << "Liberation Sans"
+           << "Arimo"
+           << "DejaVu Sans";
+  return families;
+}
+
+int flags_of(const PageCell& c) {
+  int flags = c.align == Align::left ? Qt::AlignLeft : c.align == Align::right ? Qt::AlignRight : Qt::AlignHCenter;
+  flags |= c.valign == VAlign::top ? Qt::AlignTop : Qt::AlignVCenter;
+  if (c.wrap) flags |= Qt::TextWordWrap;
+  return flags;
+}
+
+void paint_frame(QPainter& painter, const PageCell& c) {
+  const QRectF r(c.x, c.y, c.width, c.height);
+  if (c.frame.left) painter.drawLine(r.topLeft(), r.bottomLeft());
+  if (c.frame.right) painter.drawLine(r.topRight(), r.bottomRight());
+  if (c.frame.top) painter.drawLine(r.topLeft(), r.topRight());
+  if (c.frame.bottom) painter.drawLine(r.bottomLeft(), r.bottomRight());
+}
+
+void set_layout_scale(QPainter& painter, const QPaintDevice& device) {
+  painter.resetTransform();
+  painter.scale(device.logicalDpiX() / layout_dpi, device.logicalDpiY() / layout_dpi);
+}
+
+// Pages by number (1-based) in the order given.
+void paint_sequence(QPainter& painter, QPagedPaintDevice& device, const BuiltReport& report,
+                    const std::vector<int>& pages) {
+  bool first = true;
+  for (const int number : pages) {
+    if (!first) device.newPage();
+    first = false;
+    set_layout_scale(painter, device);
+    paint_page(painter, report.pages[static_cast<std::size_t>(number - 1)], device.logicalDpiY());
+  }
+}
+
+QPageLayout a4_landscape() {
+  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0));
+}
+
+}  // namespace
+
+QFont cell_font(const CellFont& font, int device_dpi) {
+  QFont f;
+  f.setFamilies(families_for(font.family));
+  f.setPointSizeF(font.size_pt * layout_dpi / std::max(device_dpi, 1));
+  f.setBold(font.bold);
+  // Metrics at the page's own scale, not hinted to the screen's pixels.
+  f.setHintingPreference(QFont::PreferNoHinting);
+  return f;
+}
+
+void paint_page(QPainter& painter, const Page& page, int device_dpi) {
+  QPen pen(Qt::black);
+  pen.setWidthF(frame_width);
+  pen.setCapStyle(Qt::SquareCap);
+  painter.setPen(pen);
+  for (const PageCell& c : page.cells) paint_frame(painter, c);
+
+  // Cells of one report use a handful of fonts: set each only when it changes.
+  const CellFont* current = nullptr;
+  for (const PageCell& c : page.cells) {
+    if (c.text.empty()) continue;
+    if (!current || !(*current == c.font)) {
+      painter.setFont(cell_font(c.font, device_dpi));
+      current = &c.font;
+    }
+    const QRectF inner(c.x + text_padding, c.y, c.width - 2 * text_padding, c.height);
+    // Qt keeps a text that does not fit inside its rectangle.
+    painter.drawText(inner, flags_of(c), QString::fromStdString(c.text));
+  }
+}
+
+void paint_pages(QPainter& painter, QPagedPaintDevice& device, const BuiltReport& report, int from, int to) {
+  from = std::max(from, 1);
+  to = std::min(to, static_cast<int>(report.pages.size()));
+  std::vector<int> pages;
+  for (int p = from; p <= to; ++p) pages.push_back(p);
+  paint_sequence(painter, device, report, pages);
+}
+
+QString write_pdf(const BuiltReport& report, const QString& path) {
+  const std::string name = path.toStdString();
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    return QString::fromStdString(io_error_text(name, "не удалось создать файл"));
+  }
+  {
+    QPdfWriter writer(&file);
+    writer.setResolution(pdf_resolution);
+    writer.setPageLayout(a4_landscape());
+    writer.setTitle("КАЛОРА-5");
+    writer.setCreator("КАЛОРА-5");
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+      file.cancelWriting();
+      return QString::fromStdString(io_error_text(name, "не удалось записать файл"));
+    }
+    paint_pages(painter, writer, report, 1, static_cast<int>(report.pages.size()));
+    painter.end();
+  }
+  if (!file.commit()) return QString::fromStdString(io_error_text(name, "не удалось записать файл"));
+  return {};
+}
+
+bool print_report(QPrinter& printer, const BuiltReport& report) {
+  printer.setFullPage(true);
+  printer.setPageLayout(a4_landscape());
+  const int count = static_cast<int>(report.pages.size());
+  int from = 1;
+  int to = count;
+  if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+    from = std::max(printer.fromPage(), 1);
+    to = std::min(printer.toPage() > 0 ? printer.toPage() : count, count);
+  }
+  if (from > to) return true;
+
+  // Where the printer makes the copies itself it is sent one; else we repeat the
+  // pages, keeping each copy together when collation is on.
+  const int copies = printer.supportsMultipleCopies() ? 1 : std::max(printer.copyCount(), 1);
+  std::vector<int> pages;
+  if (printer.collateCopies()) {
+    for (int c = 0; c < copies; ++c) {
+      for (int p = from; p <= to; ++p) pages.push_back(p);
+    }
+  } else {
+    for (int p = from; p <= to; ++p) pages.insert(pages.end(), static_cast<std::size_t>(copies), p);
+  }
+
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  paint_sequence(painter, printer, report, pages);
+  return painter.end();
+}
+
+}  // namespace kalora::reports

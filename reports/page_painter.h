@@ -1,0 +1,37 @@
+// Draws built report pages with Qt: on a printer, into a PDF file and on screen.
+// Pages are drawn in layout units (1/96 inch) from the paper's top-left corner.
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+#include "reports/report_builder.h"
+
+class QPainter;
+class QPagedPaintDevice;
+class QPrinter;
+
+namespace kalora::reports {
+
+// The font a cell is drawn with, sized for a painter in layout units on `device_dpi`.
+// Arial and Symbol fall back to fonts that hold Cyrillic and Greek (λ, γ, τ), so a
+// machine without them still prints every letter.
+QFont cell_font(const CellFont& font, int device_dpi);
+
+// One page: frames, then texts with their alignment and word wrap, each kept in
+// its cell. The painter's unit must be the layout unit.
+void paint_page(QPainter& painter, const Page& page, int device_dpi);
+
+// Pages `from` to `to` (1-based, inclusive) on a started paged device: the first
+// goes on the current page, each further one on a new page. Sets the painter's scale.
+void paint_pages(QPainter& painter, QPagedPaintDevice& device, const BuiltReport& report, int from, int to);
+
+// The whole report as an A4 landscape PDF. The file is replaced only once the new
+// one is complete. Empty on success, else the user's message.
+QString write_pdf(const BuiltReport& report, const QString& path);
+
+// Prints as the printer is set up: its page range (none: all pages), copies and
+// collation. False when the printer would not start.
+bool print_report(QPrinter& printer, const BuiltReport& report);
+
+}  // namespace kalora::reports

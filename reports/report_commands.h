@@ -1,0 +1,70 @@
+// Print, preview and export of the view being shown, in the desktop program:
+// the report is chosen and built (with a progress window), then printed through
+// the print dialog, shown in the preview window or exported to a workbook.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "core/frontend.h"
+#include "core/state.h"
+#include "reports/excel_export.h"
+#include "reports/report_choice.h"
+
+class QCheckBox;
+class QWidget;
+
+namespace kalora::reports {
+
+// The view being shown: the outer tab and, for "Поток", the inner one.
+struct ActiveView {
+  OuterTab outer = OuterTab::stat;
+  InnerTab inner = InnerTab::flow;
+};
+
+// Runs a modal dialog and returns its result; tests answer dialogs through it.
+using DialogRunner = std::function<int(QDialog&)>;
+int exec_dialog(QDialog& dialog);
+
+// The options of the workbook export, shown before each export.
+class ExcelOptionsDialog : public QDialog {
+  Q_OBJECT
+ public:
+  ExcelOptionsDialog(TfrOLEExcelExport& exporter, QWidget* parent = nullptr);
+  void accept() override;
+
+ private:
+  TfrOLEExcelExport& exporter_;
+  QCheckBox* open_after_ = nullptr;
+};
+
+// The report built with a progress window over `parent`; nothing (the user told)
+// when the table cannot be read.
+std::optional<BuiltReport> build_with_progress(State& state, Frontend& frontend, ReportId report, QWidget* parent);
+
+// The print dialog (copies 1, collation on, all pages or a range), then printing.
+// Nothing when no printer is installed or the dialog is cancelled.
+bool print_with_dialog(const BuiltReport& report, QWidget* parent, const DialogRunner& run = exec_dialog);
+
+class ReportCommands {
+ public:
+  ReportCommands(State& state, Frontend& frontend, QWidget* parent);
+
+  void ToolButton4Click(ActiveView view);  // Печать
+  void ToolButton5Click(ActiveView view);  // Предварительный просмотр
+  void Excel1Click(ActiveView view);       // Экспорт в Excel
+
+  TfrOLEExcelExport frOLEExcelExport1;
+  DialogRunner run_dialog = exec_dialog;  // print dialog, preview window, export options
+
+ private:
+  std::optional<BuiltReport> build(ActiveView view);
+
+  State& state_;
+  Frontend& frontend_;
+  QWidget* parent_;
+};
+
+}  // namespace kalora::reports
