@@ -50,6 +50,13 @@ class Frontend {
   // The download found data of a method: the main window's tab sheet TabSheet1,
   // TabSheet2 or TabSheet3 (number 1, 2, 3) becomes visible. It is never hidden here.
   virtual void show_tab_sheet(int number) { (void)number; }
+  // Sort marks of grid DBGridPro1..DBGridPro5 (number 1..5) all cleared.
+  virtual void clear_sort_marks(int grid) { (void)grid; }
+  // Whether the tab of the heat-flow grid's inner page (grid 3, 4, 5) is visible.
+  virtual bool grid_page_visible(int grid) {
+    (void)grid;
+    return true;
+  }
 };
 
 }  // namespace kalora

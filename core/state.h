@@ -49,6 +49,9 @@ struct State {
   db::DbfTable Dbf1{db::stat_schema};
   db::DbfTable Dbf2{db::zond_schema};
   db::DbfTable Dbf3{db::potok_schema};
+  // Stored tables that would not open: their working copies go into every save
+  // unchanged, so no save loses their measurements.
+  std::array<bool, 3> table_kept{};
 
   // The folder the file dialogs start in.
   std::string default_dir;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -31,6 +32,8 @@ LockedFile::LockedFile(LockedFile&& other) noexcept { *this = std::move(other); 
 LockedFile::~LockedFile() { close(); }
 
 #ifdef _WIN32
+
+bool sync_file(std::FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
 
 LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
   if (this != &other) {
@@ -125,6 +128,8 @@ void LockedFile::replace_contents(const std::string& path, std::span<const std::
 }
 
 #else
+
+bool sync_file(std::FILE* file) { return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0; }
 
 LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
   if (this != &other) {

@@ -11,6 +11,7 @@
 #include "core/state.h"
 #include "decode/check_flash.h"
 #include "device/image_file.h"
+#include "tools/cli_db.h"
 #include "tools/cli_download.h"
 #include "tools/console_frontend.h"
 
@@ -56,6 +57,9 @@ const std::vector<Command>& commands() {
   static const std::vector<Command> table{
       {"check", "check IMAGE.bin", 1, 1, check},
       {"download", "download OUT.bin [PORT1 [PORT2]]", 1, 3, cli_download},
+      {"bin2db", "bin2db IMAGE.bin OUT.db", 2, 2, cli_bin2db},
+      {"append", "append DB.db IMAGE.bin", 2, 2, cli_append},
+      {"dump", "dump DB.db 1|2|3", 2, 2, cli_dump},
   };
   return table;
 }

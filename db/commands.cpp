@@ -1,0 +1,157 @@
+#include "db/commands.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+
+#include "db/container.h"
+#include "db/db_texts.h"
+#include "db/tables.h"
+#include "decode/check_flash.h"
+#include "decode/flash2table.h"
+#include "device/image_file.h"
+
+namespace kalora {
+
+namespace {
+
+std::string ask_for_file(State& state, Frontend& frontend, FileDialogRequest::Kind kind, std::string_view filter,
+                         std::string_view extension) {
+  return frontend.choose_file({kind, filter, extension, state.default_dir});
+}
+
+std::string ask_for_database(State& state, Frontend& frontend) {
+  return ask_for_file(state, frontend, FileDialogRequest::Kind::open, db::texts::databases_filter, "db");
+}
+
+std::string ask_for_new_database(State& state, Frontend& frontend) {
+  return ask_for_file(state, frontend, FileDialogRequest::Kind::save, db::texts::databases_filter, "db");
+}
+
+std::string folder_of(const std::string& path) {
+  const std::u8string folder = std::filesystem::u8path(path).parent_path().u8string();
+  return {folder.begin(), folder.end()};
+}
+
+// The subtype of the new image must fit the tables of the open database.
+bool image_fits_database(const State& state) {
+  const std::uint8_t subtype = state.flash[6];
+  if (subtype == 1) return state.stat_present != 0;
+  if (subtype == 2) return state.potok_present != 0;
+  return subtype == 0;
+}
+
+void reset_all_sorts(State& state, Frontend& frontend) {
+  if (state.Dbf1.is_open()) reset_sort(frontend, 1, state.Dbf1, "db1");
+  if (state.Dbf2.is_open()) reset_sort(frontend, 2, state.Dbf2, "db2");
+  if (!state.Dbf3.is_open()) return;
+  for (int grid = 3; grid <= 5; ++grid) {
+    if (frontend.grid_page_visible(grid)) reset_sort(frontend, grid, state.Dbf3, "db3");
+  }
+}
+
+}  // namespace
+
+void reset_sort(Frontend& frontend, int grid, db::DbfTable& table, std::string_view index_name) {
+  frontend.clear_sort_marks(grid);
+  if (!table.is_open()) return;
+  table.set_index("");
+  table.drop_index(index_name);
+  table.refresh();
+}
+
+void command_create(State& state, Frontend& frontend, const DownloadStep& download) {
+  if (state.db_open) Close_DB(state, frontend);
+  if (download() == ModalResult::cancel) return;
+  check_flash(state, frontend);
+  if (state.data_present == 0) return;
+  const std::string name = ask_for_new_database(state, frontend);
+  if (name.empty()) return;
+  state.default_dir = folder_of(name);
+  Create_DB(state, frontend, name);
+}
+
+void command_open(State& state, Frontend& frontend) {
+  const std::string name = ask_for_database(state, frontend);
+  if (name.empty()) return;
+  if (state.db_open) Close_DB(state, frontend);
+  state.default_dir = folder_of(name);
+  Open_DB(state, frontend, name);
+}
+
+void command_append(State& state, Frontend& frontend, const DownloadStep& download) {
+  if (!state.db_open) {
+    const std::string name = ask_for_database(state, frontend);
+    if (!name.empty()) Open_DB(state, frontend, name);
+  }
+  if (!state.db_open) return;
+  if (download() == ModalResult::cancel) return;
+  reset_all_sorts(state, frontend);
+  if (!image_fits_database(state)) {
+    frontend.show_error(db::texts::type_mismatch);
+    return;
+  }
+  check_flash(state, frontend);
+  if (state.data_present == 0) return;
+
+  using Decoder = void (*)(State&, Frontend&, std::uint8_t);
+  constexpr std::array<Decoder, 3> decoders{flash2table_stat, flash2table_zond, flash2table_potok};
+  try {
+    for (int n = 1; n <= 3; ++n) {
+      if (present_flag(state, n) == 0) continue;
+      if (!table(state, n).is_open()) {
+        // The open database has no table for this area of the image.
+        frontend.show_error("В открытой базе данных нет таблицы " + std::string(db::texts::table_of[n - 1]) +
+                            ": эти записи не добавлены");
+        continue;
+      }
+      decoders[n - 1](state, frontend, 1);
+    }
+  } catch (const db::DbfError& e) {
+    frontend.show_error(e.what());
+    return;
+  }
+  // The flags describe the open database again, not the image just added.
+  for (int n = 1; n <= 3; ++n) present_flag(state, n) = table(state, n).is_open() ? 1 : 0;
+  state.db_open = true;
+  state.calc_enabled = 1;
+  Save_DB(state, frontend);
+}
+
+void command_save(State& state, Frontend& frontend) {
+  if (state.db_open) Save_DB(state, frontend);
+}
+
+void command_close(State& state, Frontend& frontend) { Close_DB(state, frontend); }
+
+void command_load_bin(State& state, Frontend& frontend) {
+  if (state.db_open) Close_DB(state, frontend);
+  const std::string image =
+      ask_for_file(state, frontend, FileDialogRequest::Kind::open, db::texts::images_filter, "bin");
+  if (image.empty()) return;
+  if (!load_bin_file(state, image, frontend)) return;
+  check_flash(state, frontend);
+  if (state.data_present == 0) return;
+  const std::string name = ask_for_new_database(state, frontend);
+  if (name.empty()) return;
+  Create_DB(state, frontend, name);
+}
+
+void delete_rows(State& state, Frontend& frontend, db::DbfTable& table, std::span<const std::uint32_t> selected) {
+  if (!table.is_open()) return;
+  state.tables_modified = true;
+  try {
+    table.post();
+    std::vector<std::uint32_t> records(selected.begin(), selected.end());
+    std::sort(records.begin(), records.end());
+    for (auto r = records.rbegin(); r != records.rend(); ++r) {
+      if (table.go_to(*r)) table.delete_record();
+    }
+    table.pack();
+    table.refresh();
+  } catch (const db::DbfError& e) {
+    frontend.show_error(e.what());
+  }
+}
+
+}  // namespace kalora

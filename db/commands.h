@@ -1,0 +1,41 @@
+// The file commands of the main window as plain routines; the desktop program only
+// wires its menu items, toolbar buttons and grids to them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+
+#include "core/frontend.h"
+#include "core/state.h"
+#include "device/download.h"
+
+namespace kalora {
+
+// Shows the download window modally; it leaves the image in flash on OK.
+using DownloadStep = std::function<ModalResult()>;
+
+// "Создать": close, download, check, ask for the new file, Create_DB.
+void command_create(State& state, Frontend& frontend, const DownloadStep& download);
+// "Открыть": ask for a database, close the open one, Open_DB.
+void command_open(State& state, Frontend& frontend);
+// "Дополнить": add a download to the open database (asking for one when none is
+// open), keeping only the records later than the stored ones, and save.
+void command_append(State& state, Frontend& frontend, const DownloadStep& download);
+// "Сохранить".
+void command_save(State& state, Frontend& frontend);
+// "Закрыть".
+void command_close(State& state, Frontend& frontend);
+// "Загрузить bin файл": close, read an image file, check, ask for the new file, Create_DB.
+void command_load_bin(State& state, Frontend& frontend);
+
+// "Удалить строки": deletes the given records (physical record numbers, the
+// grid's selection) of the table, packs it and marks the tables modified.
+void delete_rows(State& state, Frontend& frontend, db::DbfTable& table, std::span<const std::uint32_t> selected);
+
+// Clears the sort marks of grid 1..5 and returns its table to natural order,
+// dropping the sort index of that name. Never reports anything.
+void reset_sort(Frontend& frontend, int grid, db::DbfTable& table, std::string_view index_name);
+
+}  // namespace kalora

@@ -1,0 +1,326 @@
+#include "db/container.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+
+#include "core/file_io.h"
+#include "core/texts.h"
+#include "db/db_texts.h"
+#include "db/locked_file.h"
+#include "db/tables.h"
+#include "decode/fields.h"
+#include "decode/flash2table.h"
+
+namespace kalora {
+
+namespace {
+
+constexpr std::array<char, 4> magic{'k', 'L', 'r', '!'};
+constexpr std::size_t short_header = 10;  // magic, count, version, channel mask
+
+std::filesystem::path native(const std::string& utf8) { return std::filesystem::u8path(utf8); }
+
+std::string utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
+// Our own files only: a folder of that name is someone else's.
+void remove_quietly(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(native(path), ec)) std::filesystem::remove(native(path), ec);
+}
+
+void show_title(State& state, Frontend& frontend) {
+  frontend.set_title(utf8(native(state.db_name).stem()) + std::string(db::texts::title_suffix));
+}
+
+std::uint64_t file_length(const std::string& path) {
+  std::error_code ec;
+  const auto length = std::filesystem::file_size(native(path), ec);
+  if (ec) throw db::DbfError(io_error_text(path, "не удалось прочитать файл"));
+  return length;
+}
+
+// Closes the open tables for as long as it lives, so that their files are complete
+// and free to read, and opens them again afterwards. A table that will not open
+// again is kept for the next save like one that would not open from the container.
+class TablesClosed {
+ public:
+  explicit TablesClosed(State& state) : state_(state) {
+    for (int n = 1; n <= 3; ++n) {
+      was_open_[n - 1] = table(state, n).is_open();
+      table(state, n).close();
+    }
+  }
+  ~TablesClosed() {
+    for (int n = 1; n <= 3; ++n) {
+      if (!was_open_[n - 1]) continue;
+      try {
+        table(state_, n).open();
+      } catch (const db::DbfError&) {
+        state_.table_kept[n - 1] = true;
+      }
+    }
+  }
+  TablesClosed(const TablesClosed&) = delete;
+  TablesClosed& operator=(const TablesClosed&) = delete;
+  bool was_open(int n) const { return was_open_[n - 1]; }
+
+ private:
+  State& state_;
+  std::array<bool, 3> was_open_{};
+};
+
+void write_container(State& state, const std::string& path, const std::array<bool, 3>& stored) {
+  std::uint16_t count = 0;
+  for (int n = 1; n <= 3; ++n) {
+    state.table_size[n - 1] = stored[n - 1] ? static_cast<std::uint32_t>(file_length(working_copy(state, n))) : 0;
+    if (stored[n - 1]) ++count;
+  }
+  const MutableBytes header(state.rx_buf.data(), container_header_size);
+  std::copy(magic.begin(), magic.end(), header.begin());
+  put_u16(header, 4, count);
+  put_u16(header, 6, format_version);
+  put_u16(header, 8, state.channel_mask);
+  for (int n = 1; n <= 3; ++n) put_u32(header, 6 + 4 * n, state.table_size[n - 1]);
+
+  const FilePtr file = open_file(path, "wb");
+  if (!file) throw db::DbfError(io_error_text(path, "не удалось создать файл"));
+  if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size()) {
+    throw db::DbfError(io_error_text(path, "не удалось записать файл"));
+  }
+  for (int n = 1; n <= 3; ++n) {
+    if (stored[n - 1]) file2db(state, file.get(), working_copy(state, n), state.table_size[n - 1]);
+  }
+  if (!db::sync_file(file.get())) throw db::DbfError(io_error_text(path, "не удалось записать файл"));
+}
+
+struct ContainerHeader {
+  std::uint16_t channel_mask = 0;
+  std::array<std::uint32_t, 3> sizes{};
+};
+
+// Reads and judges the header; every refusal is told to the user.
+std::optional<ContainerHeader> read_header(State& state, Frontend& frontend, std::FILE* file, const std::string& name,
+                                           DbResult& result) {
+  const std::uint64_t length = file_length(name);
+  const Bytes header(state.rx_buf.data(), container_header_size);
+  const std::size_t got = std::fread(state.rx_buf.data(), 1, container_header_size, file);
+  result = DbResult::refused;
+  if (got < short_header || !std::equal(magic.begin(), magic.end(), header.begin())) {
+    frontend.show_error(db::texts::damaged_database);
+    return std::nullopt;
+  }
+  if (get_u16(header, 6) > format_version) {
+    frontend.show_error(db::texts::unknown_database);
+    return std::nullopt;
+  }
+  ContainerHeader h;
+  h.channel_mask = get_u16(header, 8);
+  std::uint64_t claimed = container_header_size;
+  for (int n = 1; n <= 3; ++n) {
+    h.sizes[n - 1] = got == container_header_size ? get_u32(header, 6 + 4 * n) : 0;
+    claimed += h.sizes[n - 1];
+  }
+  if (got < container_header_size || length < claimed) {
+    frontend.show_error(db::texts::damaged_database);
+    return std::nullopt;
+  }
+  result = DbResult::ok;
+  return h;
+}
+
+}  // namespace
+
+std::string working_copy(const State& state, int n) { return state.db_name + std::to_string(n); }
+
+void file2db(State& state, std::FILE* container, const std::string& name, std::uint32_t size) {
+  const FilePtr source = open_file(name, "rb");
+  if (!source) throw db::DbfError(io_error_text(name, "не удалось открыть файл"));
+  while (size > 0) {
+    const std::size_t block = std::min<std::size_t>(size, rx_buf_size);
+    if (std::fread(state.rx_buf.data(), 1, block, source.get()) != block) {
+      throw db::DbfError(io_error_text(name, "не удалось прочитать файл"));
+    }
+    if (std::fwrite(state.rx_buf.data(), 1, block, container) != block) {
+      throw db::DbfError(io_error_text(state.db_name, "не удалось записать файл"));
+    }
+    size -= static_cast<std::uint32_t>(block);
+  }
+}
+
+void db2file(State& state, std::FILE* container, const std::string& name, std::uint32_t size) {
+  // Through the table lock: a working copy another program holds is never overwritten.
+  db::LockedFile target = db::LockedFile::open(name, true);
+  std::uint64_t at = 0;
+  while (size > 0) {
+    const std::size_t block = std::min<std::size_t>(size, rx_buf_size);
+    if (std::fread(state.rx_buf.data(), 1, block, container) != block) {
+      throw db::DbfError(io_error_text(state.db_name, "не удалось прочитать файл"));
+    }
+    target.write_at(at, {state.rx_buf.data(), block});
+    at += block;
+    size -= static_cast<std::uint32_t>(block);
+  }
+}
+
+DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
+  if (state.data_present == 0) return DbResult::ok;
+  if (state.dev_type != 5) {
+    frontend.show_error(kalora::texts::wrong_device_type);
+    return DbResult::refused;
+  }
+  if (state.dev_subtype > 2) {
+    frontend.show_error(kalora::texts::unknown_subtype);
+    return DbResult::refused;
+  }
+  if (state.db_open) Close_DB(state, frontend);
+  state.db_name = name;
+  bind_calc_fields(state);
+  using Decoder = void (*)(State&, Frontend&, std::uint8_t);
+  constexpr std::array<Decoder, 3> decoders{flash2table_stat, flash2table_zond, flash2table_potok};
+  try {
+    for (int n = 1; n <= 3; ++n) {
+      if (present_flag(state, n) == 0) continue;
+      db::DbfTable& t = table(state, n);
+      t.close();
+      t.set_file_name(working_copy(state, n));
+      t.create();
+      t.open();
+      decoders[n - 1](state, frontend, 0);
+    }
+  } catch (const db::DbfError& e) {
+    // No half-made database stays behind.
+    for (int n = 1; n <= 3; ++n) {
+      if (!table(state, n).is_open()) continue;
+      table(state, n).close();
+      remove_quietly(working_copy(state, n));
+    }
+    frontend.show_error(e.what());
+    return DbResult::io_error;
+  }
+  state.db_open = true;
+  state.calc_enabled = 1;
+  frontend.set_visible();
+  frontend.load_layout_all();
+  const DbResult saved = Save_DB(state, frontend);
+  frontend.en_but();
+  show_title(state, frontend);
+  return saved;
+}
+
+DbResult Save_DB(State& state, Frontend& frontend) {
+  if (!state.db_open) return DbResult::ok;
+  const std::string temp = state.db_name + ".new";
+  try {
+    TablesClosed closed(state);
+    std::array<bool, 3> stored{};
+    for (int n = 1; n <= 3; ++n) stored[n - 1] = closed.was_open(n) || state.table_kept[n - 1];
+    write_container(state, temp, stored);
+    std::filesystem::rename(native(temp), native(state.db_name));
+  } catch (const std::exception& e) {
+    remove_quietly(temp);
+    const auto* io = dynamic_cast<const db::DbfError*>(&e);
+    frontend.show_error(std::string(io ? io->what() : io_error_text(state.db_name, "не удалось записать файл")) +
+                        ". Прежний файл базы данных не изменён.");
+    return DbResult::io_error;
+  }
+  state.tables_modified = false;
+  return DbResult::ok;
+}
+
+DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
+  if (state.db_open) Close_DB(state, frontend);
+  const FilePtr file = open_file(name, "rb");
+  std::error_code ec;
+  if (!file || std::filesystem::is_directory(native(name), ec)) {
+    frontend.show_error(io_error_text(name, "не удалось открыть файл"));
+    return DbResult::io_error;
+  }
+  DbResult result = DbResult::ok;
+  std::optional<ContainerHeader> header;
+  try {
+    header = read_header(state, frontend, file.get(), name, result);
+  } catch (const db::DbfError& e) {
+    frontend.show_error(e.what());
+    return DbResult::io_error;
+  }
+  if (!header) return result;
+
+  state.channel_mask = header->channel_mask;
+  state.table_size = header->sizes;
+  state.db_name = name;
+  for (int n = 1; n <= 3; ++n) table(state, n).close();
+  bind_calc_fields(state);
+  for (int n = 1; n <= 3; ++n) {
+    const std::uint32_t size = state.table_size[n - 1];
+    if (size == 0) continue;
+    db::DbfTable& t = table(state, n);
+    try {
+      db2file(state, file.get(), working_copy(state, n), size);
+    } catch (const db::DbfError& e) {
+      // Nothing half-extracted stays behind.
+      for (int k = 1; k <= n; ++k) {
+        table(state, k).close();
+        if (state.table_size[k - 1] != 0) remove_quietly(working_copy(state, k));
+      }
+      state.table_kept = {};
+      frontend.show_error(e.what());
+      return DbResult::io_error;
+    }
+    t.set_file_name(working_copy(state, n));
+    if (n == 3) {
+      t.set_filter("");
+      t.set_filtered(false);
+    }
+    try {
+      t.open();
+      present_flag(state, n) = 1;
+    } catch (const db::DbfError&) {
+      state.table_kept[n - 1] = true;
+      frontend.show_error("Не удалось открыть таблицу " + std::string(db::texts::table_of[n - 1]) +
+                          ": она останется в базе данных без изменений");
+    }
+  }
+  state.db_open = true;
+  state.calc_enabled = 1;
+  frontend.set_visible();
+  frontend.load_layout_all();
+  frontend.en_but();
+  show_title(state, frontend);
+  return DbResult::ok;
+}
+
+void Close_DB(State& state, Frontend& frontend) {
+  bool keep_copies = false;
+  if (state.tables_modified && frontend.ask_yes_no(db::texts::save_question)) {
+    // A failed save leaves the working copies on the disk rather than losing them.
+    keep_copies = Save_DB(state, frontend) != DbResult::ok;
+  }
+  frontend.save_layout_all();
+  for (int n = 1; n <= 3; ++n) {
+    db::DbfTable& t = table(state, n);
+    if (n == 3) {
+      t.set_filter("");
+      t.set_filtered(false);
+    }
+    const bool had_copy = t.is_open() || state.table_kept[n - 1];
+    t.close();
+    if (had_copy && !keep_copies) remove_quietly(working_copy(state, n));
+  }
+  state.stat_present = state.zond_present = state.potok_present = 0;
+  state.dev_type = state.dev_subtype = 0;
+  state.stat_count = state.zond_count = state.potok_count = 0;
+  state.data_present = 0;
+  state.db_open = false;
+  state.calc_enabled = 0;
+  state.tables_modified = false;
+  state.table_size = {};
+  state.table_kept = {};
+  frontend.show_empty_state();
+  frontend.set_title(kalora::texts::program_title);
+}
+
+}  // namespace kalora

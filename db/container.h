@@ -1,0 +1,49 @@
+// The ".db" container: a 22-byte header and the three table files one after the
+// other, and the life of the database built on it. While a database is open its
+// tables live as working copies db_name + "1", "2", "3" beside the container.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "core/frontend.h"
+#include "core/state.h"
+
+namespace kalora {
+
+inline constexpr std::size_t container_header_size = 22;
+
+enum class DbResult {
+  ok,
+  refused,   // the file is not a database this program can open; the user was told
+  io_error,  // a file could not be read or written; the user was told
+};
+
+// Builds a new database from the image check_flash has just accepted: creates the
+// tables of the areas present, fills them, shows them and saves the container.
+DbResult Create_DB(State& state, Frontend& frontend, const std::string& name);
+
+// Writes the container of the open database. The new container is written
+// completely beside the old one and then takes its place: a failed save leaves the
+// old container whole. Tables that would not open are carried over unchanged.
+DbResult Save_DB(State& state, Frontend& frontend);
+
+// Closes the open database and opens the container. A file that cannot be read,
+// is too short for its header or its sizes, or is not a container is refused with a
+// message, and nothing is extracted.
+DbResult Open_DB(State& state, Frontend& frontend, const std::string& name);
+
+// Ends the open database (asking to save unsaved deletions), removes the working
+// copies and returns the window to its empty state. Harmless with none open.
+void Close_DB(State& state, Frontend& frontend);
+
+// Copy `size` bytes between a working copy and the open container file through
+// rx_buf, in blocks of at most 16384 bytes. Throw db::DbfError on failure.
+void file2db(State& state, std::FILE* container, const std::string& name, std::uint32_t size);
+void db2file(State& state, std::FILE* container, const std::string& name, std::uint32_t size);
+
+// The working copy of table n (1..3).
+std::string working_copy(const State& state, int n);
+
+}  // namespace kalora

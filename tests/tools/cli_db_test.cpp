@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+#include "tests/db/db_fixture.h"
+
+namespace kalora {
+namespace {
+
+using test::ImageBuilder;
+using test::run_program;
+
+std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+struct Tool {
+  test::TempDir dir;
+  std::string image(const std::string& name, const ImageBuilder& b) {
+    const std::string path = dir.file(name);
+    test::write_bytes(path, b.file_bytes());
+    return path;
+  }
+  test::RunResult run(const std::vector<std::string>& args) { return run_program(KALORA_CLI, args); }
+};
+
+TEST(CliDb, ConductivityMeterRoundTrip) {
+  Tool t;
+  const std::string db = t.dir.file("meas.db");
+  ImageBuilder first = test::meter_image(2, 1);
+  auto r = t.run({"bin2db", t.image("a.bin", first), db});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+
+  r = t.run({"dump", db, "1"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(split_lines(r.out),
+            (std::vector<std::string>{
+                "N,HEAT,THICK,T_UP,T_DOWN,DATE,TIME,R,Q,COMMENT",
+                "1,0.100000000,50.000000000,40.000000000,20.000000000,10.05.2006,12:00:00,0.500000000,40.000000000,",
+                "2,0.101000000,50.000000000,40.000000000,20.000000000,10.05.2006,12:01:00,0.495000000,40.400000000,",
+            }));
+  r = t.run({"dump", db, "2"});
+  EXPECT_EQ(split_lines(r.out), (std::vector<std::string>{"N,HEAT,SHEAT,THICK,TIME,COMMENT,DATE",
+                                                          "1,0.200000000,0.840000000,1800,13:00:00,,10.05.2006"}));
+  r = t.run({"dump", db, "3"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "В базе данных нет таблицы теплового потока\n");
+
+  r = t.run({"append", db, t.image("b.bin", test::meter_image(4, 3))});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "Добавлено записей в стационарный метод: 2\nДобавлено записей в зондовый метод: 2\n");
+  EXPECT_EQ(split_lines(t.run({"dump", db, "1"}).out).size(), 5u);
+  const auto probe = split_lines(t.run({"dump", db, "2"}).out);
+  ASSERT_EQ(probe.size(), 4u);
+  EXPECT_EQ(probe[3], "3,0.202000000,0.840000000,1800,13:02:00,,10.05.2006");
+
+  // A heat-flow image does not fit this database; nothing changes.
+  const auto before = test::read_bytes(db);
+  r = t.run({"append", db, t.image("c.bin", test::flow_image(2))});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err, "Тип прибора и открытая база не совпадают!\n");
+  EXPECT_EQ(test::read_bytes(db), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(t.dir.path()), {}), 4);  // no working copies left
+}
+
+TEST(CliDb, HeatFlowMeterRoundTrip) {
+  Tool t;
+  const std::string db = t.dir.file("flow.db");
+  auto r = t.run({"bin2db", t.image("a.bin", test::flow_image(2)), db});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  const std::string header =
+      "N,MODE,MEASUR,DATE,TIME,TYPE_1,POTOK_1,RES_1,T_IN_1,T_EXT_1,TYPE_2,POTOK_2,RES_2,T_IN_2,T_EXT_2,TYPE_3,POTOK_3,"
+      "RES_3,T_IN_3,T_EXT_3,COMMENT_1,COMMENT_2,COMMENT_3,TYPE_1_,TYPE_2_,TYPE_3_,MODE_";
+  r = t.run({"dump", db, "3"});
+  EXPECT_EQ(split_lines(r.out),
+            (std::vector<std::string>{
+                header,
+                "1,0,0,10.05.2006,14:00:00,3,10.000000000,2.500000000,20.000000000,-10.000000000,,,,,,5,12.000000000,"
+                "3.000000000,21.000000000,5.000000000,,,,20X80,НЕТ,110X110,Оперативный",
+                "2,0,1,10.05.2006,14:01:00,3,10.000000000,2.500000000,20.000000000,-10.000000000,,,,,,5,12.000000000,"
+                "3.000000000,21.000000000,5.000000000,,,,20X80,НЕТ,110X110,Оперативный",
+            }));
+  r = t.run({"append", db, t.image("b.bin", test::flow_image(5))});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "Добавлено записей: 3\n");
+  const auto rows = split_lines(t.run({"dump", db, "3"}).out);
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[5].substr(0, 30), "5,0,1,10.05.2006,14:04:00,3,10");
+  EXPECT_EQ(rows[3].find(",,,,,,,,,,,,,,,,,,,"), std::string::npos);
+  EXPECT_NE(rows[3].find("3,0,2,10.05.2006,14:02:00,3,10.000000000,,,,,,,,,5,12.000000000,,,,,,,20X80"),
+            std::string::npos);
+}
+
+TEST(CliDb, RefusalsAndErrorsHaveTheirExitCodes) {
+  Tool t;
+  const std::string db = t.dir.file("meas.db");
+  test::write_bytes(t.dir.file("junk.db"), std::vector<unsigned char>(40, 'j'));
+  struct Case {
+    std::vector<std::string> args;
+    int exit_code;
+    std::string err;
+  };
+  const std::vector<Case> cases{
+      {{"bin2db", t.dir.file("missing.bin"), db}, 2, ""},
+      {{"bin2db", t.image("type4.bin", ImageBuilder(1, 4).methods(1)), db},
+       1,
+       "Ошибочные данные или неверный тип прибора\n"},
+      {{"bin2db", t.image("empty.bin", ImageBuilder(1)), db}, 1, "В образе нет измерений\n"},
+      {{"dump", t.dir.file("junk.db"), "1"}, 1, "База данных повреждена !\n"},
+      {{"dump", t.dir.file("missing.db"), "1"}, 2, ""},
+      {{"dump", t.dir.file("junk.db"), "4"}, 2, ""},
+      {{"dump", t.dir.file("junk.db")}, 2, ""},
+      {{"append", t.dir.file("junk.db"), t.dir.file("missing.bin")}, 1, "База данных повреждена !\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const auto r = t.run(c.args);
+    EXPECT_EQ(r.exit_code, c.exit_code) << r.err;
+    if (!c.err.empty()) {
+      EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_FALSE(std::filesystem::exists(db));
+  }
+}
+
+}  // namespace
+}  // namespace kalora

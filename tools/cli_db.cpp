@@ -1,0 +1,112 @@
+// kalora-cli bin2db, append and dump: the database commands without dialogs.
+#include "tools/cli_db.h"
+
+#include <iostream>
+
+#include "db/commands.h"
+#include "db/container.h"
+#include "db/db_texts.h"
+#include "db/tables.h"
+#include "decode/check_flash.h"
+#include "device/image_file.h"
+#include "tools/console_frontend.h"
+
+namespace kalora {
+
+namespace {
+
+constexpr int exit_ok = 0;
+constexpr int exit_refused = 1;
+constexpr int exit_io = 2;
+
+int exit_code(DbResult result, const ConsoleFrontend& frontend) {
+  if (result == DbResult::io_error) return exit_io;
+  if (result == DbResult::refused || frontend.refused()) return exit_refused;
+  return exit_ok;
+}
+
+// One CSV cell: quoted when it holds a separator, a quote or a line break.
+std::string csv_cell(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+// Stored fields in stored order, then the display texts.
+std::vector<std::string_view> dump_fields(const db::Schema& schema) {
+  std::vector<std::string_view> fields;
+  for (const db::FieldDef& f : schema.fields) {
+    if (!f.calculated) fields.push_back(f.name);
+  }
+  for (const db::FieldDef& f : schema.fields) {
+    if (f.calculated) fields.push_back(f.name);
+  }
+  return fields;
+}
+
+void write_csv(db::DbfTable& table, std::ostream& out) {
+  const auto fields = dump_fields(table.schema());
+  for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << fields[i];
+  out << '\n';
+  for (table.first(); !table.eof(); table.next()) {
+    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << csv_cell(table.text(fields[i]));
+    out << '\n';
+  }
+}
+
+}  // namespace
+
+int cli_bin2db(std::span<const std::string> args) {
+  State state;
+  ConsoleFrontend frontend;
+  if (!load_bin_file(state, args[0], frontend)) return exit_io;
+  check_flash(state, frontend);
+  if (state.data_present == 0) {
+    if (!frontend.refused()) std::cerr << "В образе нет измерений\n";
+    return exit_refused;
+  }
+  const DbResult result = Create_DB(state, frontend, args[1]);
+  Close_DB(state, frontend);
+  return exit_code(result, frontend);
+}
+
+int cli_append(std::span<const std::string> args) {
+  State state;
+  ConsoleFrontend frontend;
+  const DbResult opened = Open_DB(state, frontend, args[0]);
+  if (opened != DbResult::ok) return exit_code(opened, frontend);
+  bool image_read = false;
+  command_append(state, frontend, [&] {
+    image_read = load_bin_file(state, args[1], frontend);
+    return image_read ? ModalResult::ok : ModalResult::cancel;
+  });
+  Close_DB(state, frontend);
+  if (!image_read) return exit_io;
+  return frontend.refused() ? exit_refused : exit_ok;
+}
+
+int cli_dump(std::span<const std::string> args) {
+  const std::string& which = args[1];
+  if (which != "1" && which != "2" && which != "3") {
+    std::cerr << "номер таблицы: 1, 2 или 3\n";
+    return exit_io;
+  }
+  State state;
+  ConsoleFrontend frontend;
+  const DbResult opened = Open_DB(state, frontend, args[0]);
+  if (opened != DbResult::ok) return exit_code(opened, frontend);
+  const int n = which[0] - '0';
+  db::DbfTable& t = table(state, n);
+  int code = exit_ok;
+  if (t.is_open()) {
+    write_csv(t, std::cout);
+  } else {
+    std::cerr << "В базе данных нет таблицы " << db::texts::table_of[n - 1] << '\n';
+    code = exit_refused;
+  }
+  Close_DB(state, frontend);
+  return code == exit_ok && frontend.refused() ? exit_refused : code;
+}
+
+}  // namespace kalora
