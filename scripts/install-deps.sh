@@ -7,6 +7,7 @@ packages=(
   # build
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6 qt6-tools-dev-tools
+  qt6-translations-l10n
   libgl-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,0 +1,113 @@
+#include "app/qt_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "qt_app.h"
+#include "support/temp_dir.h"
+
+namespace kalora::app {
+namespace {
+
+// Runs `answer` on the dialog that `show` opens, from inside its own message loop.
+template <typename Dialog>
+void answer_next(QWidget& owner, std::function<void(Dialog&)> answer) {
+  QTimer::singleShot(0, &owner, [&owner, answer] {
+    auto* dialog = owner.findChild<Dialog*>();
+    ASSERT_NE(dialog, nullptr);
+    answer(*dialog);
+  });
+}
+
+QStringList button_texts(QMessageBox& box) {
+  QStringList texts;
+  for (auto* b : box.buttons()) texts << b->text();
+  return texts;
+}
+
+TEST(QtDialogs, MessageBoxesCarryTheirCaptionIconAndButtons) {
+  test::qt_app();
+  QWidget owner;
+  QtDialogs dialogs(&owner);
+  struct Seen {
+    QString caption, text;
+    QMessageBox::Icon icon{};
+    QStringList buttons;
+  } seen;
+  const auto record_and = [&](const char* press) {
+    answer_next<QMessageBox>(owner, [&seen, press](QMessageBox& box) {
+      seen = {box.windowTitle(), box.text(), box.icon(), button_texts(box)};
+      for (auto* b : box.buttons())
+        if (b->text() == QString::fromUtf8(press)) b->click();
+    });
+  };
+
+  record_and("OK");
+  dialogs.show_error("Неизвестная база данных !");
+  EXPECT_EQ(seen.caption, QStringLiteral("Ошибка"));
+  EXPECT_EQ(seen.text, QStringLiteral("Неизвестная база данных !"));
+  EXPECT_EQ(seen.icon, QMessageBox::Critical);
+  EXPECT_EQ(seen.buttons, QStringList{"OK"});
+
+  record_and("OK");
+  dialogs.show_information("Добавлено записей: 3");
+  EXPECT_EQ(seen.caption, QStringLiteral("Дополнение"));
+  EXPECT_EQ(seen.icon, QMessageBox::Information);
+
+  for (const bool yes : {true, false}) {
+    record_and(yes ? "Да" : "Нет");
+    EXPECT_EQ(dialogs.ask_yes_no("Сохранить изменения в таблицах ?"), yes);
+    EXPECT_EQ(seen.caption, QStringLiteral("КАЛОРА-5"));
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.buttons.size(), 2);
+  }
+}
+
+TEST(QtDialogs, FileDialogsStartInTheFolderAndAnswerWithThePath) {
+  test::qt_app();
+  test::TempDir dir;
+  test::write_bytes(dir.file("wall.db"), {'k', 'L', 'r', '!'});
+  QWidget owner;
+  QtDialogs dialogs(&owner);
+  const std::string folder = dir.path().string();
+
+  struct Case {
+    FileDialogRequest::Kind kind;
+    std::string_view filter, extension;
+    QString choose;      // file name typed by the user, empty to cancel
+    std::string answer;  // what the dialog gives back
+    QString shown_filter;
+  };
+  const Case cases[] = {
+      {FileDialogRequest::Kind::open, "Базы данных|*.db", "db", "wall.db", dir.file("wall.db"), "Базы данных (*.db)"},
+      {FileDialogRequest::Kind::save, "Базы данных|*.db", "db", "new", dir.file("new.db"), "Базы данных (*.db)"},
+      {FileDialogRequest::Kind::open, "Двоичные файлы|*.bin", "bin", "", "", "Двоичные файлы (*.bin)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    QString shown_dir, shown_filter;
+    bool asks_before_replacing = true;
+    answer_next<QFileDialog>(owner, [&](QFileDialog& d) {
+      shown_dir = d.directory().absolutePath();
+      shown_filter = d.selectedNameFilter();
+      asks_before_replacing = !d.testOption(QFileDialog::DontConfirmOverwrite);
+      if (c.choose.isEmpty()) return d.reject();
+      d.selectFile(d.directory().absoluteFilePath(c.choose));
+      QMetaObject::invokeMethod(&d, "accept");
+    });
+    EXPECT_EQ(dialogs.choose_file({c.kind, c.filter, c.extension, folder}), c.answer);
+    EXPECT_EQ(shown_dir, QString::fromStdString(folder));
+    EXPECT_EQ(shown_filter, c.shown_filter);
+    if (c.kind == FileDialogRequest::Kind::save) {
+      EXPECT_FALSE(asks_before_replacing);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kalora::app
