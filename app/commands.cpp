@@ -4,7 +4,6 @@
 #include "app/about.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
-#include "reports/exp2excel.h"
 #include "views/db_grid.h"
 #include "views/grid_layout.h"
 
@@ -18,12 +17,9 @@ void TForm1::N5Click() { close_database(); }
 void TForm1::bin1Click() {}
 void TForm1::N9Click() {}
 
-void TForm1::ToolButton5Click() {}
-void TForm1::ToolButton4Click() {}
-void TForm1::Excel1Click() {
-  const auto [outer, inner] = shown_pages();
-  reports::Excel1Click(state_, frontend(), outer, inner, frOLEExcelExport1);
-}
+void TForm1::ToolButton5Click() { report_commands->ToolButton5Click(shown_view()); }
+void TForm1::ToolButton4Click() { report_commands->ToolButton4Click(shown_view()); }
+void TForm1::Excel1Click() { report_commands->Excel1Click(shown_view()); }
 
 void TForm1::N6Click() { close(); }
 

@@ -3,9 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QUrl>
-#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -16,11 +13,12 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/about.h"
 #include "app/qt_dialogs.h"
-#include "device/receive.h"
 #include "core/texts.h"
+#include "device/receive.h"
 #include "views/db_grid.h"
 #include "views/grid_layout.h"
 
@@ -182,9 +180,7 @@ TForm1::TForm1(const StartOptions& options)
   Form2->setApplicationTitle([this] { return application_title_; },
                              [this](const QString& title) { application_title_ = title; });
   Form3 = new TForm3(this, options_.program_file);
-  frOLEExcelExport1.open_workbook = [](const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-  };
+  report_commands = std::make_unique<reports::ReportCommands>(state_, frontend(), this);
 }
 
 TForm1::~TForm1() = default;
@@ -416,7 +412,7 @@ int TForm1::active_grid() const {
   return inner + 3;
 }
 
-std::pair<reports::OuterTab, reports::InnerTab> TForm1::shown_pages() const {
+reports::ActiveView TForm1::shown_view() const {
   constexpr reports::OuterTab outer[] = {reports::OuterTab::stat, reports::OuterTab::zond, reports::OuterTab::potok};
   constexpr reports::InnerTab inner[] = {reports::InnerTab::flow, reports::InnerTab::rk, reports::InnerTab::ro};
   return {outer[std::clamp(PageControl1->currentIndex(), 0, 2)], inner[std::clamp(PageControl2->currentIndex(), 0, 2)]};

@@ -11,8 +11,7 @@
 #include "app/settings.h"
 #include "core/frontend.h"
 #include "core/state.h"
-#include "reports/excel_export.h"
-#include "reports/report_choice.h"
+#include "reports/report_commands.h"
 
 class QAction;
 class QMenu;
@@ -96,7 +95,7 @@ class TForm1 : public QMainWindow {
   TForm2* Form2 = nullptr;
   TForm3* Form3 = nullptr;
   HelpWindow* help_window = nullptr;
-  reports::TfrOLEExcelExport frOLEExcelExport1;
+  std::unique_ptr<reports::ReportCommands> report_commands;  // print, preview, export
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -111,7 +110,7 @@ class TForm1 : public QMainWindow {
   void build_pages();
   void inner_page_shown();
   // The outer page and the inner page of "Поток" being shown.
-  std::pair<reports::OuterTab, reports::InnerTab> shown_pages() const;
+  reports::ActiveView shown_view() const;
   void close_database();
   bool table_open(int table) const;
   bool has_measur(int measur) const;  // the heat-flow table holds a record of that kind
