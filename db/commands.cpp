@@ -50,6 +50,19 @@ void reset_all_sorts(State& state, Frontend& frontend) {
   }
 }
 
+class FlagsOfOpenTables {
+ public:
+  explicit FlagsOfOpenTables(State& state) : state_(state) {}
+  ~FlagsOfOpenTables() {
+    for (int n = 1; n <= 3; ++n) present_flag(state_, n) = table(state_, n).is_open() ? 1 : 0;
+  }
+  FlagsOfOpenTables(const FlagsOfOpenTables&) = delete;
+  FlagsOfOpenTables& operator=(const FlagsOfOpenTables&) = delete;
+
+ private:
+  State& state_;
+};
+
 }  // namespace
 
 void reset_sort(Frontend& frontend, int grid, db::DbfTable& table, std::string_view index_name) {
@@ -92,6 +105,9 @@ void command_append(State& state, Frontend& frontend, const DownloadStep& downlo
     return;
   }
   check_flash(state, frontend);
+  // Whatever happens next, the flags describe the open database again afterwards,
+  // not the image: the next type check and the window rely on them.
+  const FlagsOfOpenTables restore(state);
   if (state.data_present == 0) return;
 
   using Decoder = void (*)(State&, Frontend&, std::uint8_t);
@@ -111,8 +127,6 @@ void command_append(State& state, Frontend& frontend, const DownloadStep& downlo
     frontend.show_error(e.what());
     return;
   }
-  // The flags describe the open database again, not the image just added.
-  for (int n = 1; n <= 3; ++n) present_flag(state, n) = table(state, n).is_open() ? 1 : 0;
   state.db_open = true;
   state.calc_enabled = 1;
   Save_DB(state, frontend);

@@ -154,15 +154,22 @@ void file2db(State& state, std::FILE* container, const std::string& name, std::u
 void db2file(State& state, std::FILE* container, const std::string& name, std::uint32_t size) {
   // Through the table lock: a working copy another program holds is never overwritten.
   db::LockedFile target = db::LockedFile::open(name, true);
-  std::uint64_t at = 0;
-  while (size > 0) {
-    const std::size_t block = std::min<std::size_t>(size, rx_buf_size);
-    if (std::fread(state.rx_buf.data(), 1, block, container) != block) {
-      throw db::DbfError(io_error_text(state.db_name, "не удалось прочитать файл"));
+  try {
+    std::uint64_t at = 0;
+    while (size > 0) {
+      const std::size_t block = std::min<std::size_t>(size, rx_buf_size);
+      if (std::fread(state.rx_buf.data(), 1, block, container) != block) {
+        throw db::DbfError(io_error_text(state.db_name, "не удалось прочитать файл"));
+      }
+      target.write_at(at, {state.rx_buf.data(), block});
+      at += block;
+      size -= static_cast<std::uint32_t>(block);
     }
-    target.write_at(at, {state.rx_buf.data(), block});
-    at += block;
-    size -= static_cast<std::uint32_t>(block);
+  } catch (const db::DbfError&) {
+    // Our own half-written copy goes; nothing half-extracted stays behind.
+    target.close();
+    remove_quietly(name);
+    throw;
   }
 }
 
@@ -261,8 +268,9 @@ DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
     try {
       db2file(state, file.get(), working_copy(state, n), size);
     } catch (const db::DbfError& e) {
-      // Nothing half-extracted stays behind.
-      for (int k = 1; k <= n; ++k) {
+      // The copies made before go too; the one that failed is not ours to remove
+      // when another program holds it.
+      for (int k = 1; k < n; ++k) {
         table(state, k).close();
         if (state.table_size[k - 1] != 0) remove_quietly(working_copy(state, k));
       }

@@ -154,6 +154,10 @@ TEST(Commands, AppendChecksTheInstrumentAgainstTheOpenDatabase) {
     }
     EXPECT_TRUE(f.state.db_open);
     EXPECT_FALSE(std::filesystem::exists(f.db + "2") && !f.state.Dbf2.is_open());
+    // The flags tell the tables of the database, not those of the image.
+    EXPECT_EQ(f.state.stat_present, f.state.Dbf1.is_open() ? 1 : 0);
+    EXPECT_EQ(f.state.zond_present, f.state.Dbf2.is_open() ? 1 : 0);
+    EXPECT_EQ(f.state.potok_present, f.state.Dbf3.is_open() ? 1 : 0);
   }
 }
 

@@ -131,5 +131,23 @@ TEST(CliDb, RefusalsAndErrorsHaveTheirExitCodes) {
   }
 }
 
+TEST(CliDb, ADatabaseOpenInAnotherProgramIsLeftAlone) {
+  test::DbFixture f;
+  f.create(test::meter_image(2, 1), f.db);
+  const auto container = test::read_bytes(f.db);
+  const auto copy = test::read_bytes(f.db + "1");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"dump", f.db, "1"}, {"bin2db", f.dir.file("x.bin"), f.db}}) {
+    SCOPED_TRACE(args[0]);
+    test::write_bytes(f.dir.file("x.bin"), test::meter_image(3, 3).file_bytes());
+    const auto r = run_program(KALORA_CLI, args);
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_NE(r.err.find("файл занят другой программой"), std::string::npos) << r.err;
+    EXPECT_EQ(test::read_bytes(f.db), container);
+    EXPECT_EQ(test::read_bytes(f.db + "1"), copy);
+  }
+  EXPECT_EQ(f.state.Dbf1.record_count(), 2u);
+}
+
 }  // namespace
 }  // namespace kalora
