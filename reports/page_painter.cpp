@@ -96,9 +96,12 @@ void paint_page(QPainter& painter, const Page& page, int device_dpi) {
       painter.setFont(cell_font(c.font, device_dpi));
       current = &c.font;
     }
-    const QRectF inner(c.x + text_padding, c.y, c.width - 2 * text_padding, c.height);
-    // Qt keeps a text that does not fit inside its rectangle.
-    painter.drawText(inner, flags_of(c), QString::fromStdString(c.text));
+    // A ruled cell keeps its text inside (Qt clips what does not fit); a title
+    // without rules may run on past its cell.
+    const bool ruled = c.frame.left || c.frame.right || c.frame.top || c.frame.bottom;
+    const double padding = ruled ? text_padding : 0;
+    const QRectF inner(c.x + padding, c.y, c.width - 2 * padding, c.height);
+    painter.drawText(inner, flags_of(c) | (ruled ? 0 : Qt::TextDontClip), QString::fromStdString(c.text));
   }
 }
 

@@ -13,6 +13,7 @@
 #include "device/image_file.h"
 #include "tools/cli_db.h"
 #include "tools/cli_download.h"
+#include "tools/cli_report.h"
 #include "tools/console_frontend.h"
 
 namespace {
@@ -60,6 +61,7 @@ const std::vector<Command>& commands() {
       {"bin2db", "bin2db IMAGE.bin OUT.db", 2, 2, cli_bin2db},
       {"append", "append DB.db IMAGE.bin", 2, 2, cli_append},
       {"dump", "dump DB.db 1|2|3", 2, 2, cli_dump},
+      {"report", "report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls", 3, 3, cli_report},
   };
   return table;
 }

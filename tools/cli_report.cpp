@@ -1,0 +1,123 @@
+// kalora-cli report: a view's report of a database as a PDF file or a workbook.
+#include "tools/cli_report.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <exception>
+#include <iostream>
+#include <optional>
+
+#include "db/container.h"
+#include "db/db_texts.h"
+#include "reports/excel_export.h"
+#include "reports/report_choice.h"
+#include "reports/view_report.h"
+#include "tools/console_frontend.h"
+#include "views/potok_filter.h"
+
+#ifdef KALORA_CLI_PDF
+#include <QGuiApplication>
+#include <QString>
+
+#include "reports/page_painter.h"
+#endif
+
+namespace kalora {
+
+namespace {
+
+constexpr int exit_ok = 0;
+constexpr int exit_refused = 1;
+constexpr int exit_io = 2;
+
+struct ViewName {
+  std::string_view name;
+  reports::OuterTab outer;
+  reports::InnerTab inner;
+  int measur;  // the heat-flow page's kind of measurement; -1 for none
+};
+
+constexpr std::array view_names{
+    ViewName{"stat", reports::OuterTab::stat, reports::InnerTab::flow, -1},
+    ViewName{"zond", reports::OuterTab::zond, reports::InnerTab::flow, -1},
+    ViewName{"flow", reports::OuterTab::potok, reports::InnerTab::flow, 2},
+    ViewName{"rk", reports::OuterTab::potok, reports::InnerTab::rk, 1},
+    ViewName{"ro", reports::OuterTab::potok, reports::InnerTab::ro, 0},
+};
+
+enum class Output { pdf, xls };
+
+std::optional<Output> output_of(const std::string& path) {
+  if (path.size() < 5) return std::nullopt;
+  std::string ext = path.substr(path.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (ext == ".pdf") return Output::pdf;
+  if (ext == ".xls") return Output::xls;
+  return std::nullopt;
+}
+
+// Empty on success, else the user's message.
+std::string write_pdf(const reports::BuiltReport& report, const std::string& path) {
+#ifdef KALORA_CLI_PDF
+  // Fonts and the PDF writer need an application; no screen is needed.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Only the tool's own messages go to the console.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+  static int argc = 1;
+  static char name[] = "kalora-cli";
+  static char* argv[] = {name, nullptr};
+  const QGuiApplication app(argc, argv);
+  return reports::write_pdf(report, QString::fromStdString(path)).toStdString();
+#else
+  (void)report;
+  (void)path;
+  return "Вывод в PDF недоступен: программа собрана без Qt";
+#endif
+}
+
+int write_report(State& state, const ViewName& view, Output output, const std::string& path) {
+  const auto report = reports::choose_report(state.db_open, view.outer, view.inner,
+                                             {state.Dbf1.is_open(), state.Dbf2.is_open(), state.Dbf3.is_open()});
+  if (!report) {
+    const std::size_t table = view.measur < 0 ? static_cast<std::size_t>(view.outer) : 2;
+    std::cerr << "В базе данных нет таблицы " << db::texts::table_of[table] << '\n';
+    return exit_refused;
+  }
+  if (view.measur >= 0) views::potok_filter(state, static_cast<std::uint8_t>(view.measur));
+  reports::BuiltReport built;
+  try {
+    built = reports::build_view_report(state, *report);
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
+    return exit_io;
+  }
+  const std::string error =
+      output == Output::pdf ? write_pdf(built, path) : reports::TfrOLEExcelExport{}.export_report(built, path);
+  if (error.empty()) return exit_ok;
+  std::cerr << error << '\n';
+  return exit_io;
+}
+
+}  // namespace
+
+int cli_report(std::span<const std::string> args) {
+  const auto view =
+      std::find_if(view_names.begin(), view_names.end(), [&](const ViewName& v) { return v.name == args[1]; });
+  const auto output = output_of(args[2]);
+  if (view == view_names.end() || !output) {
+    std::cerr << "usage: kalora-cli report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls\n";
+    return exit_io;
+  }
+  State state;
+  ConsoleFrontend frontend;
+  const DbResult opened = Open_DB(state, frontend, args[0]);
+  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_io;
+  const int code = write_report(state, *view, *output, args[2]);
+  // Closing clears the filter's expression, which a table refuses while filtering.
+  if (state.Dbf3.is_open()) state.Dbf3.set_filtered(false);
+  Close_DB(state, frontend);
+  return code;
+}
+
+}  // namespace kalora
