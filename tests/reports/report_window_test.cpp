@@ -52,11 +52,11 @@ std::vector<std::string> pdf_pages(const std::string& path) {
   return pages;
 }
 
-// Dark pixels of an image: their bounding box.
-QRect ink(const QImage& image) {
+// Dark pixels of an image within `area`: their bounding box.
+QRect ink(const QImage& image, const QRect& area) {
   QRect box;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
       if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
     }
   }
@@ -93,54 +93,65 @@ TEST(ReportPainter, TextSitsInItsCellAsAligned) {
     Align align;
     VAlign valign;
     bool wrap;
+    bool ruled;
     std::string text;
   };
+  const std::string long_text = "Очень длинное примечание, которое не помещается в ячейку";
   const std::vector<Case> cases{
-      {Align::left, VAlign::center, false, "12,346"},
-      {Align::center, VAlign::center, false, "12,346"},
-      {Align::right, VAlign::center, false, "12,346"},
-      {Align::left, VAlign::top, false, "КАЛОРА-5"},
-      {Align::center, VAlign::center, true, "Тип преобразователя теплового потока"},
-      {Align::left, VAlign::center, false, "Очень длинное примечание, которое не помещается в ячейку"},
+      {Align::left, VAlign::center, false, true, "12,346"},
+      {Align::center, VAlign::center, false, true, "12,346"},
+      {Align::right, VAlign::center, false, true, "12,346"},
+      {Align::left, VAlign::top, false, false, "КАЛОРА-5"},
+      {Align::center, VAlign::center, true, true, "Тип преобразователя теплового потока"},
+      {Align::left, VAlign::center, false, true, long_text},  // cut at the rule
+      {Align::left, VAlign::top, false, false, long_text},    // a title runs on
   };
+  const QRect outline(50, 50, 160, 0);
   for (const Case& c : cases) {
     PageCell cell;
-    cell.x = 50;
-    cell.y = 50;
-    cell.width = 160;
+    cell.x = outline.x();
+    cell.y = outline.y();
+    cell.width = outline.width();
     cell.height = c.wrap ? 80 : 30;
     cell.text = c.text;
     cell.align = c.align;
     cell.valign = c.valign;
     cell.wrap = c.wrap;
-    const QRect text = ink(painted(cell));
+    if (c.ruled) cell.frame = {true, true, true, true};
+    const QRect box(cell.x, cell.y, cell.width, cell.height);
+    const QImage image = painted(cell);
+    // Inside the rules; anything dark beyond them is text that escaped.
+    const QRect text = ink(image, box.adjusted(1, 1, -1, -1));
+    const bool escaped =
+        !ink(image, QRect(box.right() + 2, 0, image.width() - box.right() - 2, image.height())).isNull();
     SCOPED_TRACE(c.text);
     ASSERT_FALSE(text.isNull());
-    // Never outside the cell.
-    EXPECT_TRUE(QRect(50, 50, 160, cell.height).contains(text))
-        << text.x() << ',' << text.y() << ' ' << text.width() << 'x' << text.height();
-    const int left_gap = text.left() - 50;
-    const int right_gap = 50 + 160 - 1 - text.right();
-    if (c.align == Align::left) {
-      EXPECT_LE(left_gap, 5);
+    EXPECT_EQ(escaped, !c.ruled && c.text == long_text);
+    const int left_gap = text.left() - box.left();
+    const int right_gap = box.right() - text.right();
+    const int top_gap = text.top() - box.top();
+    const int bottom_gap = box.bottom() - text.bottom();
+    switch (c.align) {
+      case Align::left:
+        EXPECT_LE(left_gap, 5);
+        break;
+      case Align::right:
+        EXPECT_LE(right_gap, 5);
+        break;
+      case Align::center:
+        if (!c.wrap) {
+          EXPECT_LE(std::abs(left_gap - right_gap), 3);
+        }
+        break;
     }
-    if (c.align == Align::right) {
-      EXPECT_LE(right_gap, 5);
-    }
-    if (c.align == Align::center && !c.wrap) {
-      EXPECT_LE(std::abs(left_gap - right_gap), 3);
-    }
-    const int top_gap = text.top() - 50;
-    const int bottom_gap = 50 + cell.height - 1 - text.bottom();
     if (c.valign == VAlign::top) {
       EXPECT_LT(top_gap, bottom_gap);
-    }
-    if (c.valign == VAlign::center) {
+    } else {
       EXPECT_LE(std::abs(top_gap - bottom_gap), 6);
     }
-    // A wrapped heading takes more than one line.
+    // A wrapped heading takes more than one line (one line of 10 pt is 13 high).
     if (c.wrap) {
-      EXPECT_GT(text.height(), 18);  // one line of 10 pt is 13 high
+      EXPECT_GT(text.height(), 18);
     }
   }
 }
