@@ -43,6 +43,13 @@ std::uint64_t file_length(const std::string& path) {
   return length;
 }
 
+// A table of a database that ends: closed, and on no working copy any more, so its
+// sort indexes go with the database.
+void release(db::DbfTable& t) {
+  t.close();
+  t.set_file_name({});
+}
+
 // Closes the open tables for as long as it lives, so that their files are complete
 // and free to read, and opens them again afterwards. A table that will not open
 // again is kept for the next save like one that would not open from the container.
@@ -259,7 +266,7 @@ DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
   state.channel_mask = header->channel_mask;
   state.table_size = header->sizes;
   state.db_name = name;
-  for (int n = 1; n <= 3; ++n) table(state, n).close();
+  for (int n = 1; n <= 3; ++n) release(table(state, n));
   bind_calc_fields(state);
   for (int n = 1; n <= 3; ++n) {
     const std::uint32_t size = state.table_size[n - 1];
@@ -315,7 +322,7 @@ void Close_DB(State& state, Frontend& frontend) {
       t.set_filtered(false);
     }
     const bool had_copy = t.is_open() || state.table_kept[n - 1];
-    t.close();
+    release(t);
     if (had_copy && !keep_copies) remove_quietly(working_copy(state, n));
   }
   state.stat_present = state.zond_present = state.potok_present = 0;

@@ -85,6 +85,22 @@ TEST(Container, SaveAndReopenGiveIdenticalWorkingCopiesAndMask) {
   }
 }
 
+TEST(Container, SortedTableIsStoredWithItsIndexFlagAndOpensWithoutTheIndex) {
+  DbFixture f;
+  f.create(test::meter_image(3, 0), f.db);
+  f.state.Dbf1.add_index("db1", "N", true);
+  f.state.Dbf1.set_index("db1");
+  ASSERT_EQ(Save_DB(f.state, f.frontend), DbResult::ok);
+  EXPECT_EQ(f.state.Dbf1.active_index(), "db1");  // the save keeps the grid's order
+  EXPECT_EQ(test::read_bytes(f.db)[22 + 28], 1);
+  Close_DB(f.state, f.frontend);
+  ASSERT_EQ(Open_DB(f.state, f.frontend, f.db), DbResult::ok);
+  EXPECT_TRUE(f.state.Dbf1.is_open());
+  EXPECT_EQ(f.state.Dbf1.active_index(), "");
+  EXPECT_EQ(test::read_bytes(f.db + "1")[28], 0);
+  EXPECT_TRUE(f.frontend.messages.empty());
+}
+
 TEST(Container, DatabaseWithoutTablesOpensSavesAndCloses) {
   DbFixture f;
   const Bytes_ empty = container_header(0, 100, 3, {0, 0, 0});
