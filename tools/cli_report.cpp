@@ -60,13 +60,14 @@ std::optional<Output> output_of(const std::string& path) {
 // Empty on success, else the user's message.
 std::string write_pdf(const reports::BuiltReport& report, const std::string& path) {
 #ifdef KALORA_CLI_PDF
-  // Fonts and the PDF writer need an application; no screen is needed.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Only the tool's own messages go to the console.
-  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-  static int argc = 1;
+  // Fonts and the PDF writer need an application, never a screen: the offscreen
+  // platform whatever the environment asks for, so a missing display cannot stop it.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // only our messages
+  static int argc = 3;
   static char name[] = "kalora-cli";
-  static char* argv[] = {name, nullptr};
+  static char platform_option[] = "-platform";
+  static char platform[] = "offscreen";
+  static char* argv[] = {name, platform_option, platform, nullptr};
   const QGuiApplication app(argc, argv);
   return reports::write_pdf(report, QString::fromStdString(path)).toStdString();
 #else

@@ -230,5 +230,15 @@ TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("нет")));
 }
 
+TEST_F(CliReport, NeedsNoScreenWhateverTheEnvironmentSays) {
+  const std::string db = make_db("zond");
+  for (const char* name : {"a.pdf", "a.xls"}) {
+    const auto r = test::run_program("env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=xcb",
+                                             KALORA_CLI, "report", db, "zond", dir.file(name)});
+    EXPECT_EQ(r.exit_code, 0) << name << ' ' << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.file(name))) << name;
+  }
+}
+
 }  // namespace
 }  // namespace kalora::reports
