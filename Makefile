@@ -1,9 +1,20 @@
-# make run | make test | make demo | make bench
+# make run | make test | make test-asan | make fuzz | make demo | make bench
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+# make fuzz: seconds per target; make test runs each target for FUZZ_SMOKE_SECONDS.
+FUZZ_SECONDS ?= 240
+FUZZ_SMOKE_SECONDS ?= 20
 
-.PHONY: all deps configure build test run demo bench install clean
+# Leaks and undefined behaviour fail the run; tests/lsan.supp names the few
+# leaks inside the system's Qt and font libraries that are not ours.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: all deps configure build test test-asan fuzz fuzz-build fuzz-smoke run demo bench install clean
 
 all: build
 
@@ -20,6 +31,29 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+	$(MAKE) fuzz-smoke
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DKALORA_SANITIZE=ON -DKALORA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+
+test-asan: deps $(ASAN_BUILD)/build.ninja
+	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) --timeout 900
+
+# The fuzz targets: clang, libFuzzer, sanitizers; no desktop program.
+$(FUZZ_BUILD)/build.ninja:
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKALORA_FUZZ=ON \
+	  -DKALORA_BUILD_GUI=OFF -DKALORA_BUILD_TESTS=OFF -DKALORA_BUILD_BENCH=OFF
+
+fuzz-build: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+
+fuzz: fuzz-build
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
 
 run: build
 	@if [ -x $(BUILD)/kalora ]; then cd $(BUILD) && ./kalora; \
@@ -35,4 +69,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

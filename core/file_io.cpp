@@ -4,15 +4,37 @@
 #include <cstring>
 #include <filesystem>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace kalora {
 
 namespace {
 
 std::string system_reason() { return std::strerror(errno); }
 
+FileFaultHook& fault_hook() {
+  static FileFaultHook hook;
+  return hook;
+}
+
+bool fails(FileOp op) {
+  const int error = injected_file_fault(op);
+  if (error != 0) errno = error;
+  return error != 0;
+}
+
 }  // namespace
 
+void set_file_fault_hook(FileFaultHook hook) { fault_hook() = std::move(hook); }
+
+int injected_file_fault(FileOp op) { return fault_hook() ? fault_hook()(op) : 0; }
+
 FilePtr open_file(const std::string& utf8_path, const char* mode) {
+  if (std::strpbrk(mode, "wa+") != nullptr && fails(FileOp::create)) return nullptr;
 #ifdef _WIN32
   const std::filesystem::path path = std::filesystem::u8path(utf8_path);
   const std::wstring wide_mode(mode, mode + std::strlen(mode));
@@ -20,6 +42,42 @@ FilePtr open_file(const std::string& utf8_path, const char* mode) {
 #else
   return FilePtr(std::fopen(utf8_path.c_str(), mode));
 #endif
+}
+
+bool write_bytes(std::FILE* file, std::span<const std::uint8_t> bytes) {
+  if (const int error = injected_file_fault(FileOp::write)) {
+    if (error == ENOSPC) std::fwrite(bytes.data(), 1, bytes.size() / 2, file);
+    errno = error;
+    return false;
+  }
+  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+bool flush_to_disk(std::FILE* file) {
+  if (fails(FileOp::flush) || std::fflush(file) != 0) return false;
+#ifdef _WIN32
+  return _commit(_fileno(file)) == 0;
+#else
+  return ::fsync(::fileno(file)) == 0;
+#endif
+}
+
+bool close_file(FilePtr& file) {
+  std::FILE* f = file.release();
+  if (f == nullptr) return true;
+  if (fails(FileOp::close)) {
+    std::fclose(f);
+    return false;
+  }
+  return std::fclose(f) == 0;
+}
+
+bool rename_file(const std::string& from, const std::string& to) {
+  if (fails(FileOp::rename)) return false;
+  std::error_code ec;
+  std::filesystem::rename(std::filesystem::u8path(from), std::filesystem::u8path(to), ec);
+  if (ec) errno = ec.value();
+  return !ec;
 }
 
 std::string io_error_text(const std::string& path, std::string_view what) {

@@ -1,12 +1,15 @@
-// Whole-file reading into a caller's buffer, with the failures a user is told about.
+// The program's file layer: whole-file reading into a caller's buffer, the
+// writing steps every saved file goes through, and the failures a user is told about.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace kalora {
 
@@ -15,8 +18,28 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// fopen for a UTF-8 path on every platform.
+// fopen for a UTF-8 path on every platform. A mode that writes counts as a create
+// for the fault hook below.
 FilePtr open_file(const std::string& utf8_path, const char* mode);
+
+// The steps of writing a file. Each returns false on failure, with errno set.
+bool write_bytes(std::FILE* file, std::span<const std::uint8_t> bytes);
+// The buffered bytes handed to the system and forced to the disk.
+bool flush_to_disk(std::FILE* file);
+// Closes the file; false when its last buffered bytes did not reach it.
+bool close_file(FilePtr& file);
+// Gives `from` the name `to`, replacing a file of that name.
+bool rename_file(const std::string& from, const std::string& to);
+
+// Test seam: every create, write, flush, close and rename of the program's files
+// (these routines and the table files) asks the hook first. It answers 0 to go
+// ahead or an errno value to fail with; a write failing with ENOSPC stores part of
+// its bytes first, as a disk that runs full does. No hook is set in the program.
+enum class FileOp { create, write, flush, close, rename };
+using FileFaultHook = std::function<int(FileOp)>;
+void set_file_fault_hook(FileFaultHook hook);
+// The hook's answer for one operation (0 when no hook is set).
+int injected_file_fault(FileOp op);
 
 struct ReadResult {
   bool ok = false;

@@ -435,7 +435,10 @@ void DbfTable::set_filter(std::string expression) {
 void DbfTable::set_filtered(bool on) {
   filtered_ = on;
   std::optional<Condition> condition;
-  if (on) {
+  // An empty expression shows every row, switched on or not: closing a database
+  // clears the heat-flow filter before it switches it off.
+  const bool blank = filter_text_.find_first_not_of(' ') == std::string::npos;
+  if (on && !blank) {
     const std::string_view text = filter_text_;
     const auto equals = text.find('=');
     const auto strip = [](std::string_view s) {

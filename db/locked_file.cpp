@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "core/file_io.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -24,6 +26,15 @@ namespace {
 }
 
 std::string replacement_name(const std::string& path) { return path + ".new"; }
+
+// The test seam of the file layer; a failing write may store part of its bytes first.
+template <typename WritePart>
+void fail_if_injected(FileOp op, const std::string& path, std::span<const std::uint8_t> bytes, WritePart write_part) {
+  const int error = injected_file_fault(op);
+  if (error == 0) return;
+  if (error == ENOSPC && bytes.size() > 1) write_part(bytes.first(bytes.size() / 2));
+  fail(path, op == FileOp::create ? "не удалось открыть файл" : "не удалось записать файл");
+}
 
 }  // namespace
 
@@ -46,6 +57,7 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
 
 LockedFile LockedFile::open(const std::string& path, bool create) {
   LockedFile file;
+  if (create) fail_if_injected(FileOp::create, path, {}, [](auto) {});
   const std::filesystem::path native = std::filesystem::u8path(path);
   // No sharing: the open itself is the lock.
   HANDLE h = CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING,
@@ -80,6 +92,13 @@ std::vector<std::uint8_t> LockedFile::read_all() const {
 }
 
 void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  fail_if_injected(FileOp::write, path_, bytes, [&](std::span<const std::uint8_t> part) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD put = 0;
+    WriteFile(handle_, part.data(), static_cast<DWORD>(part.size()), &put, &at);
+  });
   std::size_t done = 0;
   while (done < bytes.size()) {
     OVERLAPPED at{};
@@ -95,6 +114,7 @@ void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> by
 }
 
 void LockedFile::truncate(std::uint64_t length) {
+  fail_if_injected(FileOp::write, path_, {}, [](auto) {});
   LARGE_INTEGER pos{};
   pos.QuadPart = static_cast<LONGLONG>(length);
   if (!SetFilePointerEx(handle_, pos, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_)) {
@@ -103,6 +123,7 @@ void LockedFile::truncate(std::uint64_t length) {
 }
 
 void LockedFile::sync() {
+  fail_if_injected(FileOp::flush, path_, {}, [](auto) {});
   if (!FlushFileBuffers(handle_)) fail(path_, "не удалось записать файл");
 }
 
@@ -122,7 +143,8 @@ void LockedFile::replace_contents(const std::string& path, std::span<const std::
   close();
   const std::filesystem::path from = std::filesystem::u8path(temp);
   const std::filesystem::path to = std::filesystem::u8path(path);
-  const bool moved = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  const bool moved = injected_file_fault(FileOp::rename) == 0 &&
+                     MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   *this = open(path, false);
   if (!moved) fail(path, "не удалось заменить файл");
 }
@@ -142,6 +164,7 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
 
 LockedFile LockedFile::open(const std::string& path, bool create) {
   LockedFile file;
+  if (create) fail_if_injected(FileOp::create, path, {}, [](auto) {});
   // Never O_TRUNC here: a file someone else holds must stay as it is.
   const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
   if (fd < 0) fail(path, "не удалось открыть файл");
@@ -170,6 +193,9 @@ std::vector<std::uint8_t> LockedFile::read_all() const {
 }
 
 void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  fail_if_injected(FileOp::write, path_, bytes, [&](std::span<const std::uint8_t> part) {
+    [[maybe_unused]] const ssize_t put = ::pwrite(fd_, part.data(), part.size(), static_cast<off_t>(offset));
+  });
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
@@ -180,10 +206,12 @@ void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> by
 }
 
 void LockedFile::truncate(std::uint64_t length) {
+  fail_if_injected(FileOp::write, path_, {}, [](auto) {});
   if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) fail(path_, "не удалось записать файл");
 }
 
 void LockedFile::sync() {
+  fail_if_injected(FileOp::flush, path_, {}, [](auto) {});
   if (::fsync(fd_) != 0) fail(path_, "не удалось записать файл");
 }
 
@@ -198,7 +226,7 @@ void LockedFile::replace_contents(const std::string& path, std::span<const std::
   try {
     fresh.write_at(0, bytes);
     fresh.sync();
-    if (::rename(temp.c_str(), path.c_str()) != 0) fail(path, "не удалось заменить файл");
+    if (!rename_file(temp, path)) fail(path, "не удалось заменить файл");
   } catch (...) {
     fresh.close();
     ::unlink(temp.c_str());

@@ -18,12 +18,11 @@ bool save_bin_file(const std::string& path, std::span<const std::uint8_t> image,
   const std::string partial = path + ".part";
   bool written = false;
   if (FilePtr out = open_file(partial, "wb")) {
-    written = std::fwrite(image.data(), 1, image.size(), out.get()) == image.size();
-    written = std::fflush(out.get()) == 0 && written;
+    written = write_bytes(out.get(), image) && flush_to_disk(out.get());
+    written = close_file(out) && written;
   }
-  std::error_code ec;
-  if (written) std::filesystem::rename(utf8_path(partial), utf8_path(path), ec);
-  if (!written || ec) {
+  if (!written || !rename_file(partial, path)) {
+    std::error_code ec;
     std::filesystem::remove(utf8_path(partial), ec);
     error = io_error_text(path, "не удалось записать файл");
     return false;

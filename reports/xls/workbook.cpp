@@ -326,18 +326,15 @@ std::string save_workbook(const Sheet& sheet, const std::string& path) {
   {
     FilePtr out = open_file(temporary, "wb");
     if (!out) return io_error_text(path, "не удалось создать файл");
-    bool written = std::fwrite(built.bytes.data(), 1, built.bytes.size(), out.get()) == built.bytes.size() &&
-                   std::fflush(out.get()) == 0;
-    written = std::fclose(out.release()) == 0 && written;
+    bool written = write_bytes(out.get(), built.bytes) && flush_to_disk(out.get());
+    written = close_file(out) && written;
     if (!written) {
       std::error_code ignored;
       std::filesystem::remove(std::filesystem::u8path(temporary), ignored);
       return io_error_text(path, "не удалось записать файл");
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(std::filesystem::u8path(temporary), std::filesystem::u8path(path), ec);
-  if (ec) {
+  if (!rename_file(temporary, path)) {
     std::error_code ignored;
     std::filesystem::remove(std::filesystem::u8path(temporary), ignored);
     return io_error_text(path, "не удалось заменить файл");

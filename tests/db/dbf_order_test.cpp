@@ -125,13 +125,30 @@ TEST(DbfOrder, FilterFieldEqualsInteger) {
 TEST(DbfOrder, FilterOfAnotherFormIsRefused) {
   test::TempDir dir;
   db::DbfTable table = potok_table(dir, sample);
-  for (const char* bad : {"MEASUR", "MEASUR=", "MEASUR=x", "MEASUR=2.5", "NOSUCH=1", "DATE=1", "TYPE_1_=1", ""}) {
+  for (const char* bad : {"MEASUR", "MEASUR=", "MEASUR=x", "MEASUR=2.5", "NOSUCH=1", "DATE=1", "TYPE_1_=1"}) {
     SCOPED_TRACE(bad);
     table.set_filter(bad);
     EXPECT_THROW(table.set_filtered(true), db::DbfError);
     EXPECT_FALSE(table.filtered());
     EXPECT_EQ(table.record_count(), sample.size());
   }
+}
+
+TEST(DbfOrder, EmptyFilterShowsEveryRow) {
+  // Closing a database clears the filter of a filtered table before switching it off.
+  test::TempDir dir;
+  db::DbfTable table = potok_table(dir, sample);
+  table.set_filter("MEASUR=2");
+  table.set_filtered(true);
+  for (const char* empty : {"", "  "}) {
+    SCOPED_TRACE(empty);
+    EXPECT_NO_THROW(table.set_filter(empty));
+    EXPECT_EQ(table.record_count(), sample.size());
+    EXPECT_NO_THROW(table.set_filtered(true));
+    EXPECT_EQ(table.record_count(), sample.size());
+  }
+  table.set_filtered(false);
+  EXPECT_EQ(table.record_count(), sample.size());
 }
 
 TEST(DbfOrder, LocateFindsTheFirstRowInTheCurrentOrder) {
