@@ -183,6 +183,7 @@ void DbfTable::close() {
   records_.clear();
   records_.shrink_to_fit();
   order_.clear();
+  place_.clear();
   pos_ = 0;
   count_ = 0;
 }
@@ -205,9 +206,8 @@ std::uint32_t DbfTable::recno() const {
 }
 
 bool DbfTable::go_to(std::uint32_t recno) {
-  const auto it = std::find(order_.begin(), order_.end(), recno - 1);
-  if (recno == 0 || it == order_.end()) return false;
-  pos_ = static_cast<std::size_t>(it - order_.begin());
+  if (recno == 0 || recno > place_.size() || place_[recno - 1] == not_shown) return false;
+  pos_ = place_[recno - 1];
   return true;
 }
 
@@ -324,6 +324,7 @@ void DbfTable::post() {
   if (active_index_.empty() && shown(added)) {
     order_.push_back(added);  // natural order: no need to sort again
     pos_ = order_.size() - 1;
+    place_.push_back(static_cast<std::uint32_t>(pos_));
   } else {
     rebuild_order();
     keep_current(added);
@@ -342,6 +343,8 @@ void DbfTable::delete_record() {
   file_.write_at(header_length_ + std::uint64_t{record} * record_length_, {&deleted_mark, 1});
   records_[record * record_length_] = deleted_mark;
   order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(pos_));
+  place_[record] = not_shown;
+  for (std::size_t i = pos_; i < order_.size(); ++i) place_[order_[i]] = static_cast<std::uint32_t>(i);
 }
 
 void DbfTable::pack() {
@@ -389,11 +392,16 @@ bool DbfTable::shown(std::uint32_t record) const {
 }
 
 void DbfTable::keep_current(std::optional<std::uint32_t> record) {
-  const auto it = record ? std::find(order_.begin(), order_.end(), *record) : order_.end();
-  pos_ = it == order_.end() ? 0 : static_cast<std::size_t>(it - order_.begin());
+  pos_ = record && *record < place_.size() && place_[*record] != not_shown ? place_[*record] : 0;
 }
 
 void DbfTable::rebuild_order() {
+  sort_order();
+  place_.assign(count_, not_shown);
+  for (std::size_t i = 0; i < order_.size(); ++i) place_[order_[i]] = static_cast<std::uint32_t>(i);
+}
+
+void DbfTable::sort_order() {
   order_.clear();
   for (std::uint32_t r = 0; r < count_; ++r) {
     if (shown(r)) order_.push_back(r);

@@ -144,6 +144,7 @@ class DbfTable {
   std::vector<std::uint8_t> header_bytes() const;
   void write_count();
   void rebuild_order();
+  void sort_order();
   bool shown(std::uint32_t record) const;
   const Index* find_index(std::string_view name) const;
   void keep_current(std::optional<std::uint32_t> record);
@@ -161,6 +162,10 @@ class DbfTable {
 
   std::vector<std::uint32_t> order_;  // 0-based record numbers of the rows shown
   std::size_t pos_ = 0;               // place of the current row in order_; order_.size() past the end
+  // place_[r]: where record r stands in order_, so that going to a record (as a grid
+  // does for every cell it paints) takes no search.
+  static constexpr std::uint32_t not_shown = 0xFFFFFFFF;
+  std::vector<std::uint32_t> place_;
 
   Mode mode_ = Mode::browse;
   std::vector<std::uint8_t> buffer_;  // the record being appended or edited
