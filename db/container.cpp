@@ -287,8 +287,9 @@ DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
     }
     t.set_file_name(working_copy(state, n));
     if (n == 3) {
-      t.set_filter("");
+      // Off before clearing: an empty expression is refused while filtering is on.
       t.set_filtered(false);
+      t.set_filter("");
     }
     try {
       t.open();
@@ -318,8 +319,9 @@ void Close_DB(State& state, Frontend& frontend) {
   for (int n = 1; n <= 3; ++n) {
     db::DbfTable& t = table(state, n);
     if (n == 3) {
-      t.set_filter("");
+      // Off before clearing: an empty expression is refused while filtering is on.
       t.set_filtered(false);
+      t.set_filter("");
     }
     const bool had_copy = t.is_open() || state.table_kept[n - 1];
     release(t);
