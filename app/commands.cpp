@@ -1,21 +1,62 @@
-// The handlers of the menu, toolbar and context-menu commands.
+// The handlers of the menu, toolbar and context-menu commands: each hands over to
+// the core's command and then brings the grids up to date.
+#include <QItemSelectionModel>
 #include <QTabWidget>
+#include <algorithm>
+#include <vector>
 
 #include "app/about.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
+#include "db/commands.h"
+#include "db/tables.h"
+#include "device/receive.h"
 #include "views/db_grid.h"
 #include "views/grid_layout.h"
 
 namespace kalora::app {
 
-void TForm1::N8Click() {}
-void TForm1::N3Click() {}
-void TForm1::N4Click() {}
-void TForm1::N12Click() {}
-void TForm1::N5Click() { close_database(); }
-void TForm1::bin1Click() {}
-void TForm1::N9Click() {}
+ModalResult TForm1::download() {
+  Form2->exec();
+  return Form2->modalResult();
+}
+
+void TForm1::N8Click() {
+  command_create(state_, frontend(), [this] { return download(); });
+  dbf_refr();
+}
+
+void TForm1::N3Click() {
+  command_open(state_, frontend());
+  dbf_refr();
+}
+
+void TForm1::N4Click() {
+  command_append(state_, frontend(), [this] { return download(); });
+  dbf_refr();
+}
+
+void TForm1::N12Click() { command_save(state_, frontend()); }
+
+void TForm1::N5Click() { command_close(state_, frontend()); }
+
+void TForm1::bin1Click() {
+  command_load_bin(state_, frontend());
+  dbf_refr();
+}
+
+void TForm1::N9Click() {
+  const int g = active_grid();
+  if (g == 0) return;
+  views::DBGridPro* shown = grid(g);
+  std::vector<std::uint32_t> selected;
+  for (const QModelIndex& row : shown->selectionModel()->selectedRows())
+    if (const auto recno = shown->grid_model()->recno(row.row())) selected.push_back(recno);
+  std::sort(selected.begin(), selected.end());
+  delete_rows(state_, frontend(), table(state_, views::grid_table(g)), selected);
+  shown->clearSelection();
+  dbf_refr();
+}
 
 void TForm1::ToolButton5Click() { report_commands->ToolButton5Click(shown_view()); }
 void TForm1::ToolButton4Click() { report_commands->ToolButton4Click(shown_view()); }
@@ -31,7 +72,15 @@ void TForm1::N33Click() {
 void TForm1::Pflfnmwdtn1Click() {}
 void TForm1::N19Click() {}
 void TForm1::N22Click() {}
-void TForm1::ToolButton7Click() {}
+
+void TForm1::ToolButton7Click() {
+  if (!state_.db_open) return;
+  const int g = active_grid();
+  if (g == 0) return;
+  const int t = views::grid_table(g);
+  reset_sort(frontend(), g, table(state_, t), "db" + std::to_string(t));
+  dbf_refr();
+}
 
 void TForm1::N17Click() {
   if (!help_window) help_window = new HelpWindow(this);

@@ -145,6 +145,8 @@ class TForm1::WindowFrontend : public Frontend {
   void show_empty_state() override { w_.show_empty_state(); }
   void set_title(std::string_view title) override { w_.set_title(qs(title)); }
   void show_tab_sheet(int number) override { w_.set_page_visible(number, true); }
+  void clear_sort_marks(int grid) override { w_.grid(grid)->horizontalHeader()->setSortIndicatorShown(false); }
+  bool grid_page_visible(int grid) override { return w_.PageControl2->isTabVisible(grid - 3); }
 
  private:
   TForm1& w_;
@@ -187,13 +189,23 @@ TForm1::~TForm1() = default;
 
 Frontend& TForm1::frontend() { return *frontend_; }
 
+// A failure that escapes a command (a file that cannot be read or written) is
+// shown with its message and ends that command; the program goes on.
+void TForm1::run_command(void (TForm1::*handler)()) {
+  try {
+    (this->*handler)();
+  } catch (const std::exception& e) {
+    frontend_->show_error(e.what());
+  }
+}
+
 void TForm1::build_menus() {
   const auto make_action = [this](const MenuEntry& e, QWidget* owner) {
     auto* action = new QAction(QString::fromUtf8(e.text), owner);
     action->setObjectName(QString::fromLatin1(e.name));
     if (e.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
     if (e.picture >= 0) action->setIcon(picture(e.picture));
-    connect(action, &QAction::triggered, this, e.handler);
+    connect(action, &QAction::triggered, this, [this, h = e.handler] { run_command(h); });
     return action;
   };
   menuBar()->setObjectName(QStringLiteral("MainMenu1"));
@@ -232,7 +244,7 @@ void TForm1::build_toolbar() {
     button->setAutoRaise(true);
     button->setText(e.tip ? QString::fromUtf8(e.tip) : QStringLiteral("Помощь"));
     if (e.tip) button->setToolTip(QString::fromUtf8(e.tip));
-    connect(button, &QToolButton::clicked, this, e.handler);
+    connect(button, &QToolButton::clicked, this, [this, h = e.handler] { run_command(h); });
     ToolBar1->addWidget(button);
     if (e.needs_database) database_buttons_.push_back(button);
   }
@@ -304,7 +316,11 @@ void TForm1::FormCreate() {
 void TForm1::FormClose() {
   closed_ = true;
   settings_key->set_value(value_default_dir, QString::fromStdString(state_.default_dir));
-  close_database();
+  try {
+    close_database();
+  } catch (const std::exception& e) {
+    frontend_->show_error(e.what());  // the run ends all the same
+  }
   font_.remove();
   QCoreApplication::quit();
 }
@@ -338,6 +354,7 @@ void TForm1::show_empty_state() {
   set_background(false);
   for (auto* action : database_actions_) action->setEnabled(false);
   for (auto* button : database_buttons_) button->setEnabled(false);
+  for (auto* grid : grids_) grid->grid_model()->refresh();
 }
 
 void TForm1::en_but() {

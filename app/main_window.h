@@ -11,6 +11,7 @@
 #include "app/settings.h"
 #include "core/frontend.h"
 #include "core/state.h"
+#include "device/download.h"
 #include "reports/report_commands.h"
 
 class QAction;
@@ -103,6 +104,7 @@ class TForm1 : public QMainWindow {
  private:
   class WindowFrontend;
 
+  void run_command(void (TForm1::*handler)());
   void FormCreate();
   void FormClose();
   void build_menus();
@@ -112,6 +114,7 @@ class TForm1 : public QMainWindow {
   // The outer page and the inner page of "Поток" being shown.
   reports::ActiveView shown_view() const;
   void close_database();
+  ModalResult download();  // the download window, shown modally
   bool table_open(int table) const;
   bool has_measur(int measur) const;  // the heat-flow table holds a record of that kind
   bool layout_applies(int grid) const;

@@ -1,19 +1,13 @@
 // The main window's view of the three measurement tables.
 #include "app/main_window.h"
+#include "db/container.h"
+#include "db/tables.h"
 #include "views/db_grid.h"
 #include "views/potok_filter.h"
 
 namespace kalora::app {
 
-namespace {
-
-db::DbfTable& table_of(State& state, int table) {
-  return table == 1 ? state.Dbf1 : table == 2 ? state.Dbf2 : state.Dbf3;
-}
-
-}  // namespace
-
-bool TForm1::table_open(int table) const { return table_of(const_cast<State&>(state_), table).is_open(); }
+bool TForm1::table_open(int table) const { return kalora::table(const_cast<State&>(state_), table).is_open(); }
 
 bool TForm1::has_measur(int measur) const {
   db::DbfTable& table = const_cast<State&>(state_).Dbf3;
@@ -26,21 +20,15 @@ bool TForm1::has_measur(int measur) const {
 
 void TForm1::bind_grids() {
   for (int g = 1; g <= views::grid_count; ++g)
-    grid(g)->grid_model()->set_table(&table_of(state_, views::grid_table(g)));
+    grid(g)->grid_model()->set_table(&kalora::table(state_, views::grid_table(g)));
 }
 
 void TForm1::dbf_refr() {
-  for (int table = 1; table <= 3; ++table) table_of(state_, table).refresh();
+  for (int n = 1; n <= 3; ++n) kalora::table(state_, n).refresh();
   for (auto* g : grids_) g->grid_model()->refresh();
 }
 
-void TForm1::close_database() {
-  save_layout_all();
-  state_.db_open = false;
-  state_.tables_modified = false;
-  show_empty_state();
-  set_title(QStringLiteral("КАЛОРА-5"));
-}
+void TForm1::close_database() { Close_DB(state_, frontend()); }
 
 void TForm1::TabSheet4Show() { show_kind(2); }
 void TForm1::TabSheet5Show() { show_kind(1); }

@@ -1,0 +1,173 @@
+// The file commands from the main window, end to end: sample images and a
+// simulated instrument become databases that the window shows, closes and reopens.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QSettings>
+#include <QTabWidget>
+#include <filesystem>
+
+#include "device/sim_process.h"
+#include "views/db_grid.h"
+#include "window_fixture.h"
+
+namespace kalora::test {
+namespace {
+
+std::string sample(const char* kind) { return std::string(KALORA_SAMPLES) + "/" + kind + ".bin"; }
+
+QStringList visible_tabs(const QTabWidget* control) {
+  QStringList tabs;
+  for (int i = 0; i < control->count(); ++i)
+    if (control->isTabVisible(i)) tabs << control->tabText(i);
+  return tabs;
+}
+
+QAction* menu_action(app::TForm1& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
+
+struct Shown {
+  QStringList tabs, inner_tabs;
+  int active_grid;
+};
+
+void expect_database_shown(app::TForm1& w, const Shown& expected) {
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("wall - КАЛОРА-5"));
+  EXPECT_EQ(visible_tabs(w.PageControl1), expected.tabs);
+  EXPECT_EQ(visible_tabs(w.PageControl2), expected.inner_tabs);
+  EXPECT_EQ(w.active_grid(), expected.active_grid);
+  EXPECT_TRUE(menu_action(w, "N12")->isEnabled());
+  EXPECT_TRUE(menu_action(w, "N33")->isEnabled());
+  if (expected.active_grid > 0) {
+    EXPECT_GT(w.grid(expected.active_grid)->grid_model()->rowCount(), 0);
+  }
+}
+
+void expect_empty(app::TForm1& w) {
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("КАЛОРА-5"));
+  EXPECT_FALSE(w.PageControl1->isVisibleTo(&w));
+  EXPECT_FALSE(menu_action(w, "N12")->isEnabled());
+  for (int g = 1; g <= 5; ++g) EXPECT_EQ(w.grid(g)->grid_model()->rowCount(), 0) << g;
+}
+
+using FileCommands = WindowTest;
+
+TEST_F(FileCommands, ImageFileBecomesADatabaseThatClosesAndReopens) {
+  struct Case {
+    const char* image;
+    Shown shown;
+  };
+  const Case cases[] = {
+      {"zond", {{"Зонд"}, {}, 2}},
+      {"both", {{"Стационарный", "Зонд"}, {}, 1}},
+      {"flow", {{"Поток"}, {"Тепловой поток", "Rк", "Ro"}, 5}},
+  };
+  auto& w = start();
+  const std::string db = dir.file("wall.db");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.image);
+    dialogs.files = {sample(c.image), db};
+    w.bin1Click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_TRUE(std::filesystem::exists(db));
+    expect_database_shown(w, c.shown);
+
+    menu_action(w, "N5")->trigger();  // Закрыть
+    expect_empty(w);
+    EXPECT_FALSE(std::filesystem::exists(db + "1"));
+
+    dialogs.files = {db};
+    menu_action(w, "N3")->trigger();  // Открыть
+    expect_database_shown(w, c.shown);
+    EXPECT_EQ(w.state().default_dir, dir.path().string());
+    w.N5Click();
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(FileCommands, HeatFlowDatabaseHidesTheMissingChannelAndFiltersEachPage) {
+  auto& w = start();
+  dialogs.files = {sample("flow"), dir.file("wall.db")};
+  w.bin1Click();
+  ASSERT_EQ(w.state().channel_mask, 5);
+  for (int g = 3; g <= 5; ++g) {
+    for (const auto& c : w.grid(g)->grid_model()->columns()) {
+      const bool channel_2 = views::is_channel_column(c.field, 2);
+      EXPECT_EQ(w.grid(g)->is_field_hidden(c.field), channel_2) << g << " " << c.field;
+    }
+  }
+  const std::pair<int, int> pages[] = {{2, 10}, {0, 10}, {1, 10}};  // inner page, rows of its kind
+  for (const auto& [page, rows] : pages) {
+    w.PageControl2->setCurrentIndex(page);
+    EXPECT_EQ(w.grid(page + 3)->grid_model()->rowCount(), rows) << page;
+  }
+}
+
+TEST_F(FileCommands, DeletionAsksAtExitAndEveryShutdownStoresTheSettings) {
+  for (const bool by_menu : {true, false}) {
+    SCOPED_TRACE(by_menu ? "Выход" : "close box");
+    auto& w = start();
+    const std::string db = dir.file(by_menu ? "menu.db" : "frame.db");
+    dialogs.messages.clear();
+    dialogs.files = {sample("both"), db};
+    w.bin1Click();
+    const auto saved = read_bytes(db);
+    views::DBGridPro* grid = w.grid(1);
+    const int rows = grid->grid_model()->rowCount();
+    grid->selectionModel()->select(grid->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    grid->selectionModel()->select(grid->model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    menu_action(w, "N9")->trigger();  // Удалить строки
+    EXPECT_EQ(grid->grid_model()->rowCount(), rows - 2);
+    EXPECT_TRUE(w.state().tables_modified);
+
+    w.state().default_dir = "/data/" + std::string(by_menu ? "menu" : "frame");
+    dialogs.answers = {false};  // keep the container as it was saved
+    if (by_menu)
+      menu_action(w, "N6")->trigger();
+    else
+      w.close();
+    EXPECT_EQ(dialogs.messages, (std::vector<Message>{{Message::question, "Сохранить изменения в таблицах ?"}}));
+    EXPECT_EQ(read_bytes(db), saved);
+    EXPECT_FALSE(std::filesystem::exists(db + "1"));
+    QSettings stored(settings_file(), QSettings::IniFormat);
+    EXPECT_EQ(stored.value("Default_dir").toString(), QString::fromStdString(w.state().default_dir));
+    EXPECT_TRUE(stored.value("Table_1").toString().startsWith("FieldName=N;Width="));
+    EXPECT_TRUE(stored.contains("Table_2"));
+    EXPECT_FALSE(stored.contains("Table_3"));
+    window.reset();
+  }
+}
+
+TEST_F(FileCommands, CreateDownloadsFromTheFirstPort) {
+  SimProcess sim({sample("flow"), "--full-speed"});
+  ASSERT_FALSE(sim.path().empty());
+  {
+    QSettings stored(settings_file(), QSettings::IniFormat);
+    stored.setValue("Port_1", QString::fromStdString(sim.path()));
+    stored.setValue("Port_2", QString::fromStdString(dir.file("no-second-port")));
+  }
+  auto& w = start();
+  dialogs.files = {dir.file("wall.db")};
+  menu_action(w, "N8")->trigger();  // Создать
+  EXPECT_TRUE(dialogs.messages.empty());
+  ASSERT_TRUE(std::filesystem::exists(dir.file("wall.db")));
+  expect_database_shown(w, {{"Поток"}, {"Тепловой поток", "Rк", "Ro"}, 5});
+  EXPECT_EQ(w.state().default_dir, dir.path().string());
+}
+
+TEST_F(FileCommands, DatabaseCommandsDoNothingWithoutADatabase) {
+  auto& w = start();
+  for (auto handler :
+       {&app::TForm1::N12Click, &app::TForm1::N5Click, &app::TForm1::N9Click, &app::TForm1::N33Click,
+        &app::TForm1::ToolButton7Click, &app::TForm1::ToolButton4Click, &app::TForm1::ToolButton5Click,
+        &app::TForm1::Excel1Click, &app::TForm1::Pflfnmwdtn1Click, &app::TForm1::N19Click, &app::TForm1::N22Click})
+    (w.*handler)();
+  // "Дополнить" asks for a database first; cancelled, nothing is downloaded.
+  w.N4Click();
+  EXPECT_EQ(dialogs.dialogs, (std::vector<FileDialogRequest::Kind>{FileDialogRequest::Kind::open}));
+  EXPECT_TRUE(dialogs.messages.empty());
+  expect_empty(w);
+}
+
+}  // namespace
+}  // namespace kalora::test
