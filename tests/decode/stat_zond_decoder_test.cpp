@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "tests/decode/decoder_fixture.h"
 
 namespace kalora {
@@ -195,6 +197,38 @@ TEST(Decoders, DoNothingWhileTheirTableIsClosed) {
       EXPECT_TRUE(f.frontend.effects.empty());
       EXPECT_EQ(f.state.calc_enabled, 1);
       EXPECT_FALSE(f.state.Dbf1.is_open() || f.state.Dbf2.is_open() || f.state.Dbf3.is_open());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kalora
+
+namespace kalora {
+namespace {
+
+// Random memory of both kinds: whatever the counts and slot numbers say, the rows
+// stay within the areas' room and every message is one of the decoders' own.
+TEST(Decoders, RandomImagesDecodeWithinTheirAreas) {
+  std::mt19937 random(20061005);
+  for (int run = 0; run < 40; ++run) {
+    test::DecoderFixture f;
+    test::ImageBuilder image(static_cast<std::uint8_t>(1 + run % 2));
+    for (std::size_t i = 9; i < image.bytes.size(); ++i) image.bytes[i] = static_cast<std::uint8_t>(random());
+    image.methods(3);
+    f.load(image);
+    for (std::uint8_t mode : {0, 1}) {
+      flash2table_stat(f.state, f.frontend, mode);
+      flash2table_zond(f.state, f.frontend, mode);
+      flash2table_potok(f.state, f.frontend, mode);
+    }
+    EXPECT_LE(f.state.Dbf1.record_count(), 2u * 105);
+    EXPECT_LE(f.state.Dbf2.record_count(), 2u * 552);
+    EXPECT_LE(f.state.Dbf3.record_count(), 2u * 200);
+    for (const auto& m : f.frontend.messages) {
+      EXPECT_TRUE(m.text.starts_with("Добавлено записей") || m.text.starts_with("Ошибочные данные") ||
+                  m.text.starts_with("Значения"))
+          << m.text;
     }
   }
 }
