@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -456,6 +457,8 @@ void TForm1::load_layout_all() {
     if (const auto text = settings_key->value(name)) {
       views::apply_layout(*grid(g), *text);
     } else {
+      // A page not shown yet has not laid out its grid: do it now, so the share is of the real width.
+      if (QLayout* page = grid(g)->parentWidget()->layout()) page->activate();
       views::fit_columns(*grid(g));
       settings_key->set_value(name, views::layout_text(*grid(g)));
     }

@@ -116,6 +116,35 @@ DBGridPro::DBGridPro(int grid, QWidget* parent) : QTableView(parent), grid_(grid
   for (std::size_t i = 0; i < columns.size(); ++i) setColumnWidth(static_cast<int>(i), columns[i].width);
 }
 
+// The shown columns keep their proportions and together fill the grid's width.
+void DBGridPro::stretch_columns() {
+  const int count = model_->columnCount();
+  int total = 0;
+  for (int c = 0; c < count; ++c)
+    if (!isColumnHidden(c)) total += columnWidth(c);
+  const int room = viewport()->width();
+  if (total <= 0 || room <= 0 || total == room) return;
+  int left = room, last = -1;
+  for (int c = 0; c < count; ++c) {
+    if (isColumnHidden(c)) continue;
+    const int w = std::max(1, static_cast<int>(static_cast<long long>(columnWidth(c)) * room / total));
+    setColumnWidth(c, w);
+    left -= w;
+    last = c;
+  }
+  if (last >= 0) setColumnWidth(last, std::max(1, columnWidth(last) + left));
+}
+
+void DBGridPro::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  stretch_columns();
+}
+
+void DBGridPro::showEvent(QShowEvent* event) {
+  QTableView::showEvent(event);
+  stretch_columns();
+}
+
 int DBGridPro::column_of(std::string_view field) const {
   const auto columns = model_->columns();
   for (std::size_t i = 0; i < columns.size(); ++i)
@@ -124,7 +153,10 @@ int DBGridPro::column_of(std::string_view field) const {
 }
 
 void DBGridPro::set_field_hidden(std::string_view field, bool hidden) {
-  if (const int c = column_of(field); c >= 0) setColumnHidden(c, hidden);
+  if (const int c = column_of(field); c >= 0 && isColumnHidden(c) != hidden) {
+    setColumnHidden(c, hidden);
+    if (isVisible()) stretch_columns();
+  }
 }
 
 bool DBGridPro::is_field_hidden(std::string_view field) const {

@@ -49,6 +49,12 @@ class DBGridPro : public QTableView {
   int column_of(std::string_view field) const;
   void set_field_hidden(std::string_view field, bool hidden);
   bool is_field_hidden(std::string_view field) const;
+  // Columns stretched to fill the grid's width (done on every resize).
+  void stretch_columns();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   int grid_;

@@ -38,6 +38,7 @@ void fit_columns(DBGridPro& grid) {
   if (count == 0) return;
   const int width = grid.viewport()->width() / count;
   for (int c = 0; c < count; ++c) grid.setColumnWidth(c, width);
+  grid.stretch_columns();
 }
 
 }  // namespace kalora::views
