@@ -1,9 +1,17 @@
 #include "views/db_grid.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+#include <QValidator>
 #include <algorithm>
+#include <set>
 
-#include "reports/number_format.h"
+#include "views/comment_text.h"
+#include "views/grid_header.h"
+#include "views/grid_layout.h"
+#include "views/numeric_vision.h"
 
 namespace kalora::views {
 
@@ -23,9 +31,64 @@ Qt::Alignment qt_alignment(Align a) {
   return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
+// Typing refuses characters the table's Windows-1251 text cannot hold.
+class Cp1251Validator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    for (const QChar ch : input)
+      if (!comment_char_allowed(QString(ch).toStdString())) return Invalid;
+    return Acceptable;
+  }
+};
+
+// The comment cells' editor: no more characters than the field holds.
+class CommentDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+      line->setMaxLength(static_cast<int>(comment_width));
+      line->setValidator(new Cp1251Validator(line));
+    }
+    return editor;
+  }
+};
+
 }  // namespace
 
-GridModel::GridModel(int grid, QObject* parent) : QAbstractTableModel(parent), columns_(grid_columns(grid)) {}
+// --- model ---
+
+GridModel::GridModel(int grid, QObject* parent)
+    : QAbstractTableModel(parent),
+      grid_(grid),
+      columns_(grid_columns(grid)),
+      groups_(column_groups(columns_)),
+      marks_(columns_.size()),
+      hidden_(columns_.size(), false) {
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    ColumnLayout c;
+    c.field = columns_[i].field;
+    c.width = columns_[i].width;
+    c.level = columns_[i].level;
+    c.index = static_cast<int>(i);
+    c.alignment = columns_[i].align;
+    layout_.push_back(std::move(c));
+  }
+  update_levels();
+}
+
+void GridModel::bind(State& state) {
+  state_ = &state;
+  table_ = &table_of(state);
+  refresh();
+}
+
+db::DbfTable& GridModel::table_of(State& state) const {
+  const int t = grid_table(grid_);
+  return t == 1 ? state.Dbf1 : t == 2 ? state.Dbf2 : state.Dbf3;
+}
 
 void GridModel::set_table(db::DbfTable* table) {
   table_ = table;
@@ -41,14 +104,66 @@ void GridModel::refresh() {
     if (current == 0 || !table_->go_to(current)) table_->first();
   }
   endResetModel();
+  emit rows_reset();
+}
+
+// A line of a record is shown while one of its stacked columns is.
+void GridModel::update_levels() {
+  levels_.clear();
+  for (int level = 0; level < record_lines(columns_); ++level) {
+    const bool shown = record_lines(columns_) == 1 || std::any_of(groups_.begin(), groups_.end(), [&](const auto& g) {
+                         const int c = g.at[static_cast<std::size_t>(level)];
+                         return !g.spans() && c >= 0 && !hidden_[static_cast<std::size_t>(c)];
+                       });
+    if (shown) levels_.push_back(level);
+  }
+  if (levels_.empty()) levels_.push_back(0);
+}
+
+void GridModel::set_hidden(int column, bool hidden) {
+  if (column < 0 || column >= static_cast<int>(hidden_.size())) return;
+  if (hidden_[static_cast<std::size_t>(column)] == hidden) return;
+  beginResetModel();
+  hidden_[static_cast<std::size_t>(column)] = hidden;
+  update_levels();
+  endResetModel();
+  emit rows_reset();
+}
+
+bool GridModel::group_hidden(int group) const {
+  const ColumnGroup& g = groups_[static_cast<std::size_t>(group)];
+  return std::all_of(g.at.begin(), g.at.end(), [&](int c) { return c < 0 || hidden_[static_cast<std::size_t>(c)]; });
+}
+
+void GridModel::look_changed() {
+  if (rowCount() > 0 && columnCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+  emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
 
 std::uint32_t GridModel::recno(int row) const {
-  return row >= 0 && static_cast<std::size_t>(row) < rows_.size() ? rows_[static_cast<std::size_t>(row)] : 0;
+  const auto record = static_cast<std::size_t>(row) / levels_.size();
+  return row >= 0 && record < rows_.size() ? rows_[record] : 0;
+}
+
+int GridModel::column_at(int row, int group) const {
+  if (row < 0 || group < 0 || group >= static_cast<int>(groups_.size())) return -1;
+  const ColumnGroup& g = groups_[static_cast<std::size_t>(group)];
+  if (g.spans()) return g.at[0];
+  return g.at[static_cast<std::size_t>(levels_[static_cast<std::size_t>(row) % levels_.size()])];
+}
+
+int GridModel::column_of(std::string_view field) const {
+  for (std::size_t i = 0; i < columns_.size(); ++i)
+    if (columns_[i].field == field) return static_cast<int>(i);
+  return -1;
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size() * levels_.size());
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(groups_.size());
 }
 
 // The field as the grid shows it; the table's current row is left where it was.
@@ -61,8 +176,9 @@ QString GridModel::text(std::uint32_t recno, const GridColumn& column) const {
   const auto def = std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return f.name == column.field; });
   if (def != fields.end() && def->type == 'N' && !def->calculated) {
     if (const auto value = table_->number(column.field))
-      shown = QString::fromStdString(def->decimals == 0 ? std::to_string(static_cast<long>(*value))
-                                                        : reports::format_number(*value, column.format));
+      shown =
+          QString::fromStdString(column.format.empty() && def->decimals == 0 ? std::to_string(static_cast<long>(*value))
+                                                                             : numeric_vision(*value, column.format));
   } else {
     shown = QString::fromStdString(table_->text(column.field));
   }
@@ -70,98 +186,233 @@ QString GridModel::text(std::uint32_t recno, const GridColumn& column) const {
   return shown;
 }
 
-int GridModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
-}
-
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.column() >= columnCount()) return {};
-  const GridColumn& c = columns_[static_cast<std::size_t>(index.column())];
+  if (!index.isValid()) return {};
+  const int c = column_at(index.row(), index.column());
+  if (c < 0) return {};
+  const auto column = static_cast<std::size_t>(c);
   switch (role) {
     case Qt::DisplayRole:
-      return text(recno(index.row()), c);
+    case Qt::EditRole:
+      return hidden_[column] ? QVariant() : QVariant(text(recno(index.row()), columns_[column]));
     case Qt::TextAlignmentRole:
-      return QVariant::fromValue(qt_alignment(c.align));
+      return QVariant::fromValue(qt_alignment(layout_[column].alignment));
+    case Qt::BackgroundRole:
+      if (layout_[column].color == no_color) return {};
+      return qcolor(layout_[column].color);
     case field_role:
-      return qs(c.field);
+      return qs(columns_[column].field);
+    case column_role:
+      return c;
     default:
       return {};
   }
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  const int c = column_at(index.row(), index.column());
+  if (c >= 0 && columns_[static_cast<std::size_t>(c)].editable && !hidden_[static_cast<std::size_t>(c)] && table_ &&
+      table_->is_open())
+    f |= Qt::ItemIsEditable;
+  return f;
+}
+
+// A comment typed into a cell goes into the record at once and marks the database changed.
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+  const GridColumn& column = columns_[static_cast<std::size_t>(column_at(index.row(), index.column()))];
+  const auto typed = comment_text(value.toString().toStdString());
+  if (!typed) return false;
+  const std::uint32_t record = recno(index.row());
+  const std::uint32_t current = table_->recno();
+  if (!table_->go_to(record)) return false;
+  if (table_->text(column.field) != *typed) {
+    try {
+      table_->set_text(column.field, *typed);
+      table_->post();
+    } catch (const std::exception&) {
+      table_->cancel();
+      if (current != 0) table_->go_to(current);
+      return false;
+    }
+    if (state_) state_->tables_modified = true;
+  }
+  if (current != 0) table_->go_to(current);
+  emit dataChanged(index, index);
+  return true;
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-  const GridColumn& c = columns_[static_cast<std::size_t>(section)];
+  const ColumnGroup& g = groups_[static_cast<std::size_t>(section)];
   switch (role) {
-    case Qt::DisplayRole:
-      return c.title_2.empty() ? qs(c.title_1) : qs(c.title_1) + '\n' + qs(c.title_2);
+    case Qt::DisplayRole: {
+      QStringList titles;
+      for (const int level : levels_) {
+        const int c = g.at[static_cast<std::size_t>(level)];
+        if (c < 0 || hidden_[static_cast<std::size_t>(c)]) continue;
+        const GridColumn& column = columns_[static_cast<std::size_t>(c)];
+        titles << (column.title_2.empty() ? qs(column.title_1) : qs(column.title_1) + '\n' + qs(column.title_2));
+      }
+      return titles.join('\n');
+    }
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
     case field_role:
-      return qs(c.field);
+      return qs(columns_[static_cast<std::size_t>(g.at[0])].field);
     default:
       return {};
   }
 }
 
-DBGridPro::DBGridPro(int grid, QWidget* parent) : QTableView(parent), grid_(grid), model_(new GridModel(grid, this)) {
+// --- view ---
+
+DBGridPro::DBGridPro(int grid, QWidget* parent)
+    : QTableView(parent), grid_(grid), model_(new GridModel(grid, this)), header_(new GridHeader(*model_, this)) {
   setObjectName(QStringLiteral("DBGridPro%1").arg(grid));
+  setHorizontalHeader(header_);
   setModel(model_);
+  setItemDelegate(new CommentDelegate(this));
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                  QAbstractItemView::AnyKeyPressed);
   setContextMenuPolicy(Qt::CustomContextMenu);
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
+  setShowGrid(true);
+  setGridStyle(Qt::SolidLine);
+  setStyleSheet(QStringLiteral("QTableView { gridline-color: silver; }"));
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   verticalHeader()->hide();
-  const auto columns = model_->columns();
-  for (std::size_t i = 0; i < columns.size(); ++i) setColumnWidth(static_cast<int>(i), columns[i].width);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  header_->setSectionResizeMode(QHeaderView::Interactive);
+  header_->setStretchLastSection(false);
+  header_->setSectionsMovable(grid == 1 || grid == 2 || grid == 5);
+  header_->setMinimumSectionSize(4);
+
+  connect(header_, &GridHeader::title_clicked, this, &DBGridPro::click_title);
+  connect(header_, &QHeaderView::sectionResized, this, &DBGridPro::section_resized);
+  connect(model_, &GridModel::rows_reset, this, &DBGridPro::lay_spans);
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &DBGridPro::select_whole_records);
+  lay_spans();
 }
 
-// The shown columns keep their proportions and together fill the grid's width.
-void DBGridPro::stretch_columns() {
-  const int count = model_->columnCount();
-  int total = 0;
-  for (int c = 0; c < count; ++c)
-    if (!isColumnHidden(c)) total += columnWidth(c);
-  const int room = viewport()->width();
-  if (total <= 0 || room <= 0 || total == room) return;
-  int left = room, last = -1;
-  for (int c = 0; c < count; ++c) {
-    if (isColumnHidden(c)) continue;
-    const int w = std::max(1, static_cast<int>(static_cast<long long>(columnWidth(c)) * room / total));
-    setColumnWidth(c, w);
-    left -= w;
-    last = c;
+void DBGridPro::set_field_hidden(std::string_view field, bool hidden) { model_->set_hidden(column_of(field), hidden); }
+
+bool DBGridPro::is_field_hidden(std::string_view field) const {
+  const int c = column_of(field);
+  return c >= 0 && model_->hidden(c);
+}
+
+int DBGridPro::column_width(int column) const { return model_->layout()[static_cast<std::size_t>(column)].width; }
+
+void DBGridPro::set_column_width(int column, int width) {
+  if (column >= 0 && column < static_cast<int>(model_->layout().size()))
+    model_->layout()[static_cast<std::size_t>(column)].width = std::max(0, width);
+}
+
+void DBGridPro::set_auto_column_fit(bool on) {
+  auto_fit_ = on;
+  apply_widths();
+}
+
+void DBGridPro::apply_widths() {
+  const auto& groups = model_->groups();
+  std::vector<int> shown;  // groups shown, in the header's visual order
+  for (int visual = 0; visual < static_cast<int>(groups.size()); ++visual) {
+    const int g = header_->logicalIndex(visual);
+    if (g >= 0 && !model_->group_hidden(g)) shown.push_back(g);
   }
-  if (last >= 0) setColumnWidth(last, std::max(1, columnWidth(last) + left));
+  std::vector<int> widths;
+  for (const int g : shown) widths.push_back(column_width(groups[static_cast<std::size_t>(g)].at[0]));
+  if (auto_fit_) widths = stretch_widths(widths, viewport()->width());
+  laying_widths_ = true;
+  for (std::size_t i = 0; i < shown.size(); ++i) header_->resizeSection(shown[i], widths[i]);
+  laying_widths_ = false;
+}
+
+// The user dragged a column edge: the whole group takes the new width.
+void DBGridPro::section_resized(int group, int, int new_size) {
+  if (laying_widths_ || group < 0 || group >= static_cast<int>(model_->groups().size())) return;
+  for (const int c : model_->groups()[static_cast<std::size_t>(group)].at)
+    if (c >= 0) set_column_width(c, new_size);
+}
+
+void DBGridPro::lay_spans() {
+  clearSpans();
+  const auto lines = static_cast<int>(model_->shown_levels().size());
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  const auto& groups = model_->groups();
+  for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
+    setColumnHidden(g, model_->group_hidden(g));
+    if (lines < 2 || !groups[static_cast<std::size_t>(g)].spans()) continue;
+    for (int r = 0; r < static_cast<int>(model_->record_count()); ++r) setSpan(r * lines, g, lines, 1);
+  }
+  header_->setFixedHeight(header_->sizeHint().height());
+  apply_widths();
+}
+
+// Selecting a line of a stacked record selects the record.
+void DBGridPro::select_whole_records() {
+  const auto lines = static_cast<int>(model_->shown_levels().size());
+  if (lines < 2 || selecting_) return;
+  selecting_ = true;
+  QItemSelection whole;
+  for (const QModelIndex& i : selectionModel()->selectedRows()) {
+    const int top = i.row() / lines * lines;
+    whole.select(model_->index(top, 0), model_->index(top + lines - 1, model_->columnCount() - 1));
+  }
+  selectionModel()->select(whole, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  selecting_ = false;
+}
+
+int DBGridPro::current_column() const {
+  const QModelIndex i = currentIndex();
+  return i.isValid() ? model_->column_at(i.row(), i.column()) : -1;
+}
+
+std::vector<std::uint32_t> DBGridPro::selected_records() const {
+  std::set<int> rows;
+  for (const QModelIndex& i : selectionModel()->selectedIndexes()) rows.insert(i.row());
+  std::vector<std::uint32_t> records;
+  for (const int row : rows)
+    if (const auto r = model_->recno(row); r != 0 && std::find(records.begin(), records.end(), r) == records.end())
+      records.push_back(r);
+  return records;
+}
+
+void DBGridPro::click_title(int column, bool ctrl) {
+  if (column < 0 || column >= static_cast<int>(model_->marks().size())) return;
+  model_->marks().click(static_cast<std::size_t>(column), ctrl);
+  header_->viewport()->update();
+  emit title_state_changed(this, column);
+}
+
+void DBGridPro::clear_sort_marks() {
+  model_->marks().clear();
+  header_->viewport()->update();
 }
 
 void DBGridPro::resizeEvent(QResizeEvent* event) {
   QTableView::resizeEvent(event);
-  stretch_columns();
+  apply_widths();
 }
 
 void DBGridPro::showEvent(QShowEvent* event) {
   QTableView::showEvent(event);
-  stretch_columns();
+  apply_widths();
 }
 
-int DBGridPro::column_of(std::string_view field) const {
-  const auto columns = model_->columns();
-  for (std::size_t i = 0; i < columns.size(); ++i)
-    if (columns[i].field == field) return static_cast<int>(i);
-  return -1;
+void DBGridPro::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange) lay_spans();
 }
 
-void DBGridPro::set_field_hidden(std::string_view field, bool hidden) {
-  if (const int c = column_of(field); c >= 0 && isColumnHidden(c) != hidden) {
-    setColumnHidden(c, hidden);
-    if (isVisible()) stretch_columns();
-  }
-}
-
-bool DBGridPro::is_field_hidden(std::string_view field) const {
-  const int c = column_of(field);
-  return c >= 0 && isColumnHidden(c);
+// Only the stationary grid finds a row by typing its first characters.
+void DBGridPro::keyboardSearch(const QString& search) {
+  if (grid_ == 1) QTableView::keyboardSearch(search);
 }
 
 }  // namespace kalora::views

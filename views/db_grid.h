@@ -1,4 +1,6 @@
-// DBGridPro: the table view of one grid, with its designed columns.
+// DBGridPro: one grid over a measurement table. The model reads the table's rows in
+// the table's own order and filter (no copy of the fields); a heat-flow record takes
+// three lines, its channel columns stacked under their group.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -6,37 +8,77 @@
 #include <cstdint>
 #include <vector>
 
-#include "db/dbf_table.h"
+#include "core/state.h"
+#include "views/column_layout.h"
 #include "views/grid_columns.h"
+#include "views/sort_marks.h"
 
 namespace kalora::views {
 
 class GridModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  static constexpr int field_role = Qt::UserRole + 1;
+  static constexpr int field_role = Qt::UserRole + 1;   // field name of the cell
+  static constexpr int column_role = Qt::UserRole + 2;  // index of the cell's grid column, -1 for none
 
   explicit GridModel(int grid, QObject* parent = nullptr);
 
-  // The table the grid shows; its rows are shown while it is open.
+  // The table of this grid in the state; edits mark the state's tables modified.
+  void bind(State& state);
+  // A table alone (no edit marks the database), for callers without a state.
   void set_table(db::DbfTable* table);
+  db::DbfTable* table() const { return table_; }
   void refresh();  // re-reads the rows in the table's order and under its filter
-  // Physical record number of a row, 0 when there is none.
-  std::uint32_t recno(int row) const;
+
   std::span<const GridColumn> columns() const { return columns_; }
+  const std::vector<ColumnGroup>& groups() const { return groups_; }
+  // Lines each record takes now: the levels that have a column shown.
+  const std::vector<int>& shown_levels() const { return levels_; }
+  std::size_t record_count() const { return rows_.size(); }
+  // Physical record number of a model row, 0 when there is none.
+  std::uint32_t recno(int row) const;
+  // Grid column (index into columns()) of a cell, -1 when the cell shows none.
+  int column_at(int row, int group) const;
+  int column_of(std::string_view field) const;
+
+  // The layout properties of every column, in grid order.
+  std::vector<ColumnLayout>& layout() { return layout_; }
+  const std::vector<ColumnLayout>& layout() const { return layout_; }
+  SortMarks& marks() { return marks_; }
+  const SortMarks& marks() const { return marks_; }
+  void set_hidden(int column, bool hidden);
+  bool hidden(int column) const { return hidden_[static_cast<std::size_t>(column)]; }
+  bool group_hidden(int group) const;
+  void look_changed();  // colours or alignment changed: repaint every cell
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ signals:
+  void rows_reset();  // the rows were read again; spans must be laid anew
 
  private:
   QString text(std::uint32_t recno, const GridColumn& column) const;
+  void update_levels();
+  db::DbfTable& table_of(State& state) const;
 
+  int grid_;
   std::span<const GridColumn> columns_;
+  std::vector<ColumnGroup> groups_;
+  std::vector<ColumnLayout> layout_;
+  SortMarks marks_;
+  std::vector<bool> hidden_;
+  std::vector<int> levels_;
+  State* state_ = nullptr;
   db::DbfTable* table_ = nullptr;
   std::vector<std::uint32_t> rows_;
 };
+
+class GridHeader;
 
 class DBGridPro : public QTableView {
   Q_OBJECT
@@ -45,20 +87,50 @@ class DBGridPro : public QTableView {
 
   int grid() const { return grid_; }
   GridModel* grid_model() const { return model_; }
+  GridHeader* header() const { return header_; }
   // Column of the field, -1 when the grid has none.
-  int column_of(std::string_view field) const;
+  int column_of(std::string_view field) const { return model_->column_of(field); }
   void set_field_hidden(std::string_view field, bool hidden);
   bool is_field_hidden(std::string_view field) const;
-  // Columns stretched to fill the grid's width (done on every resize).
-  void stretch_columns();
+  // Width properties of the columns (before AutoColumnFit stretches them).
+  int column_width(int column) const;
+  void set_column_width(int column, int width);
+  bool auto_column_fit() const { return auto_fit_; }
+  void set_auto_column_fit(bool on);
+  // Lays the widths onto the shown columns, stretched when AutoColumnFit is on.
+  void apply_widths();
+
+  // The column of the focused cell, -1 when no cell is focused.
+  int current_column() const;
+  // Physical record numbers of the selected records, in the grid's order.
+  std::vector<std::uint32_t> selected_records() const;
+
+  // A click on a column title as the user makes it (Ctrl held or not).
+  void click_title(int column, bool ctrl);
+  void clear_sort_marks();
+  // Type-ahead: only the stationary grid finds a row by its first characters.
+  void keyboardSearch(const QString& search) override;
+
+ signals:
+  // OnTitleStateChange: raised after a click changed the column's sort mark.
+  void title_state_changed(kalora::views::DBGridPro* grid, int column);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  void lay_spans();
+  void section_resized(int group, int old_size, int new_size);
+  void select_whole_records();
+
   int grid_;
   GridModel* model_;
+  GridHeader* header_;
+  bool auto_fit_ = true;
+  bool laying_widths_ = false;
+  bool selecting_ = false;
 };
 
 }  // namespace kalora::views

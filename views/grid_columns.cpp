@@ -1,5 +1,6 @@
 #include "views/grid_columns.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -107,6 +108,22 @@ std::span<const GridColumn> grid_columns(int grid) {
     default:
       return {};
   }
+}
+
+std::vector<ColumnGroup> column_groups(std::span<const GridColumn> columns) {
+  std::vector<ColumnGroup> groups;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const int level = columns[i].level;
+    if (level == 0 || groups.empty()) groups.emplace_back();
+    if (level >= 0 && level < 3) groups.back().at[static_cast<std::size_t>(level)] = static_cast<int>(i);
+  }
+  return groups;
+}
+
+int record_lines(std::span<const GridColumn> columns) {
+  int lines = 1;
+  for (const auto& c : columns) lines = std::max(lines, c.level + 1);
+  return lines;
 }
 
 bool is_channel_column(std::string_view field, int channel) {

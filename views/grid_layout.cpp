@@ -1,44 +1,72 @@
 #include "views/grid_layout.h"
 
-#include <QStringList>
-
 #include "views/db_grid.h"
+#include "views/grid_header.h"
 
 namespace kalora::views {
 
-QString layout_text(const DBGridPro& grid) {
-  QStringList lines;
-  const auto columns = grid.grid_model()->columns();
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    const QString field = QString::fromUtf8(columns[i].field.data(), static_cast<qsizetype>(columns[i].field.size()));
-    lines << QStringLiteral("FieldName=%1;Width=%2").arg(field).arg(grid.columnWidth(static_cast<int>(i)));
-  }
-  return lines.join(QStringLiteral("\r\n"));
+QColor qcolor(std::uint32_t color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
+std::uint32_t layout_color(const QColor& color) {
+  return static_cast<std::uint32_t>(color.red()) | static_cast<std::uint32_t>(color.green()) << 8 |
+         static_cast<std::uint32_t>(color.blue()) << 16;
 }
 
-void apply_layout(DBGridPro& grid, const QString& text) {
-  QString normalised = text;
-  normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  for (const QString& line : normalised.split('\n', Qt::SkipEmptyParts)) {
-    QString field;
-    int width = -1;
-    for (const QString& item : line.split(';')) {
-      const auto key = item.section('=', 0, 0);
-      const auto value = item.section('=', 1);
-      if (key == QLatin1String("FieldName")) field = value;
-      if (key == QLatin1String("Width")) width = value.toInt();
+QString layout_text(const DBGridPro& grid) {
+  const GridModel& model = *grid.grid_model();
+  std::vector<ColumnLayout> columns = model.layout();
+  const auto& groups = model.groups();
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    for (const int c : groups[g].at) {
+      if (c < 0) continue;
+      auto& column = columns[static_cast<std::size_t>(c)];
+      column.sort = model.marks()[static_cast<std::size_t>(c)];
+      column.index = grid.header()->visualIndex(static_cast<int>(g));
     }
-    const int column = grid.column_of(field.toStdString());
-    if (column >= 0 && width > 0 && width < 10000) grid.setColumnWidth(column, width);
   }
+  return QString::fromStdString(layout_to_text(columns));
+}
+
+bool apply_layout(DBGridPro& grid, const QString& text) {
+  const auto stored = layout_from_text(text.toStdString());
+  if (!stored) return false;
+  GridModel& model = *grid.grid_model();
+  for (const ColumnLayout& s : *stored) {
+    const int c = model.column_of(s.field);
+    if (c < 0) continue;
+    ColumnLayout& column = model.layout()[static_cast<std::size_t>(c)];
+    // The stacking of the columns is the grid's own, whatever was stored.
+    const int level = column.level;
+    column = s;
+    column.level = level;
+    model.marks().set(static_cast<std::size_t>(c), s.sort);
+  }
+  model.look_changed();
+  grid.header()->viewport()->update();
+  grid.apply_widths();
+  return true;
 }
 
 void fit_columns(DBGridPro& grid) {
-  const int count = grid.grid_model()->columnCount();
-  if (count == 0) return;
-  const int width = grid.viewport()->width() / count;
-  for (int c = 0; c < count; ++c) grid.setColumnWidth(c, width);
-  grid.stretch_columns();
+  grid.set_auto_column_fit(false);
+  const int columns = static_cast<int>(grid.grid_model()->columns().size());
+  const int width = fitted_width(grid.width(), columns);
+  for (int c = 0; c < columns; ++c) grid.set_column_width(c, width);
+  grid.set_auto_column_fit(true);
+  grid.viewport()->update();
+}
+
+bool set_current_color(DBGridPro& grid, std::uint32_t color) {
+  const int c = grid.current_column();
+  if (c < 0) return false;
+  grid.grid_model()->layout()[static_cast<std::size_t>(c)].color = color;
+  grid.grid_model()->look_changed();
+  return true;
+}
+
+void clear_colors(DBGridPro& grid) {
+  for (auto& column : grid.grid_model()->layout()) column.color = no_color;
+  grid.grid_model()->look_changed();
 }
 
 }  // namespace kalora::views

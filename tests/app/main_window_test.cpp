@@ -293,7 +293,7 @@ TEST_F(HeatFlowPages, KindsOfMeasurementChooseTheInnerPages) {
     EXPECT_EQ(visible_tabs(w.PageControl2), c.inner_tabs);
     EXPECT_EQ(w.active_grid(), c.active_grid);
     if (c.active_grid > 0) {
-      EXPECT_EQ(w.grid(c.active_grid)->grid_model()->rowCount(), c.rows_shown);
+      EXPECT_EQ(w.grid(c.active_grid)->grid_model()->record_count(), static_cast<std::size_t>(c.rows_shown));
     }
     w.state().Dbf3.close();
     w.show_empty_state();
@@ -313,7 +313,7 @@ TEST_F(HeatFlowPages, EachInnerPageListsItsKindAndLayoutsAreStoredAtClose) {
   for (const auto& [page, rows] : pages) {
     w.PageControl2->setCurrentIndex(page);
     EXPECT_EQ(w.active_grid(), page + 3);
-    EXPECT_EQ(w.grid(page + 3)->grid_model()->rowCount(), rows) << page;
+    EXPECT_EQ(w.grid(page + 3)->grid_model()->record_count(), static_cast<std::size_t>(rows)) << page;
     EXPECT_EQ(w.state().Dbf3.filter(), "MEASUR=" + std::to_string(2 - page));
   }
   w.close();

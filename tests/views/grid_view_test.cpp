@@ -1,0 +1,264 @@
+// The grid widget over real tables: stacked heat-flow records, number formats,
+// comment editing, sort marks, column fitting, colours and stored layouts.
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include "app/qt_app.h"
+#include "core/state.h"
+#include "support/temp_dir.h"
+#include "views/db_grid.h"
+#include "views/grid_header.h"
+#include "views/grid_layout.h"
+
+namespace kalora::views {
+namespace {
+
+class GridOverTables : public ::testing::Test {
+ protected:
+  GridOverTables() {
+    test::qt_app();
+    make(state.Dbf1, "stat.dbf", 3, [](db::DbfTable& t, int n) {
+      t.set_number("N", n);
+      t.set_number("HEAT", n == 1 ? 1.234 : 0.5 * n);
+      t.set_number("T_UP", n == 1 ? 5.2 : -5.2);
+      t.set_number("Q", 12.5);
+      t.set_text("DATE", "06.05.2010");
+    });
+    make(state.Dbf3, "potok.dbf", 4, [](db::DbfTable& t, int n) {
+      t.set_number("N", n);
+      t.set_number("MODE", 4 - n);
+      t.set_number("MEASUR", n % 2);
+      t.set_number("POTOK_1", 10.0 * n);
+      t.set_number("POTOK_3", 30.0 * n);
+    });
+  }
+  template <typename Fill>
+  void make(db::DbfTable& table, const std::string& name, int count, Fill fill) {
+    table.set_file_name(dir.file(name));
+    table.create();
+    table.open();
+    for (int n = 1; n <= count; ++n) {
+      table.append();
+      fill(table, n);
+      table.post();
+    }
+  }
+  static QString cell(const DBGridPro& grid, int record, std::string_view field, int line = 0) {
+    const auto& m = *grid.grid_model();
+    const int lines = static_cast<int>(m.shown_levels().size());
+    for (int g = 0; g < m.columnCount(); ++g)
+      for (int l = 0; l < lines; ++l)
+        if (m.column_at(record * lines + l, g) == m.column_of(field) && (line < 0 || l == line || lines == 1))
+          return m.data(m.index(record * lines + l, g), Qt::DisplayRole).toString();
+    return QStringLiteral("<none>");
+  }
+  std::vector<int> order(const DBGridPro& grid) {
+    std::vector<int> ns;
+    for (std::size_t r = 0; r < grid.grid_model()->record_count(); ++r)
+      ns.push_back(cell(grid, static_cast<int>(r), "N").toInt());
+    return ns;
+  }
+
+  test::TempDir dir;
+  State state;
+};
+
+TEST_F(GridOverTables, NumbersShowByTheirPatterns) {
+  DBGridPro grid(1);
+  grid.grid_model()->bind(state);
+  const struct {
+    int record;
+    std::string_view field;
+    QString shown;
+  } cells[] = {
+      {0, "HEAT", "1.234"}, {0, "T_UP", "05.2"},       {1, "T_UP", "-05.2"}, {0, "Q", "012.5"},
+      {0, "N", "1"},        {0, "DATE", "06.05.2010"}, {0, "THICK", ""},     {2, "HEAT", "1.500"},
+  };
+  for (const auto& c : cells) EXPECT_EQ(cell(grid, c.record, c.field), c.shown) << c.field;
+  const auto alignment = [&](std::string_view field) {
+    return grid.grid_model()->data(grid.grid_model()->index(0, grid.column_of(field)), Qt::TextAlignmentRole);
+  };
+  EXPECT_EQ(alignment("N").value<Qt::Alignment>(), Qt::AlignRight | Qt::AlignVCenter);
+  EXPECT_EQ(alignment("DATE").value<Qt::Alignment>(), Qt::Alignment(Qt::AlignCenter));
+  EXPECT_EQ(grid.grid_model()->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(),
+            QStringLiteral("Теплопроводность\nҐ, Вт/м·К"));
+}
+
+TEST_F(GridOverTables, HeatFlowRecordsStackTheirChannels) {
+  DBGridPro grid(3);
+  grid.grid_model()->bind(state);
+  const GridModel& m = *grid.grid_model();
+  EXPECT_EQ(m.columnCount(), 7);
+  EXPECT_EQ(m.rowCount(), 12);
+  EXPECT_EQ(grid.rowSpan(3, 0), 3);  // N spans its record
+  EXPECT_EQ(grid.rowSpan(3, 5), 1);
+  EXPECT_EQ(cell(grid, 1, "POTOK_1", 0), "020.0");
+  EXPECT_EQ(cell(grid, 1, "POTOK_3", 2), "060.0");
+  EXPECT_EQ(m.recno(5), 2u);
+  const int three_lines = grid.header()->sizeHint().height();
+
+  grid.set_field_hidden("POTOK_2", true);
+  EXPECT_EQ(m.rowCount(), 12);  // TYPE_2_ and COMMENT_2 still show the second line
+  for (const auto field : {"TYPE_2_", "COMMENT_2"}) grid.set_field_hidden(field, true);
+  EXPECT_EQ(m.rowCount(), 8);
+  EXPECT_EQ(grid.rowSpan(2, 0), 2);
+  EXPECT_EQ(cell(grid, 1, "POTOK_3", 1), "060.0");
+  EXPECT_LT(grid.header()->sizeHint().height(), three_lines);
+  EXPECT_FALSE(grid.isColumnHidden(5));
+  for (const auto field : {"POTOK_1", "POTOK_3"}) grid.set_field_hidden(field, true);
+  EXPECT_TRUE(grid.isColumnHidden(5));  // a group with every channel hidden goes
+}
+
+TEST_F(GridOverTables, SelectingALineSelectsTheWholeRecord) {
+  DBGridPro grid(3);
+  grid.grid_model()->bind(state);
+  grid.resize(780, 300);
+  grid.selectRow(4);  // second line of record 2
+  grid.selectionModel()->select(grid.grid_model()->index(9, 0),
+                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  EXPECT_EQ(grid.selected_records(), (std::vector<std::uint32_t>{2, 4}));
+  EXPECT_TRUE(grid.selectionModel()->isRowSelected(3, {}));
+  EXPECT_TRUE(grid.selectionModel()->isRowSelected(5, {}));
+}
+
+TEST_F(GridOverTables, OnlyCommentsAcceptTypingAndAnEditMarksTheDatabase) {
+  DBGridPro grid(3);
+  grid.grid_model()->bind(state);
+  GridModel& m = *grid.grid_model();
+  const auto at = [&](int record, std::string_view field) {
+    for (int g = 0; g < m.columnCount(); ++g)
+      for (int l = 0; l < 3; ++l)
+        if (m.column_at(record * 3 + l, g) == m.column_of(field)) return m.index(record * 3 + l, g);
+    return QModelIndex();
+  };
+  EXPECT_FALSE(m.flags(at(0, "POTOK_1")) & Qt::ItemIsEditable);
+  EXPECT_FALSE(m.setData(at(0, "POTOK_1"), "1", Qt::EditRole));
+  ASSERT_TRUE(m.flags(at(1, "COMMENT_3")) & Qt::ItemIsEditable);
+
+  EXPECT_TRUE(m.setData(at(1, "COMMENT_3"), m.data(at(1, "COMMENT_3"), Qt::EditRole), Qt::EditRole));
+  EXPECT_FALSE(state.tables_modified);  // nothing changed, nothing to save
+
+  const struct {
+    QString typed;
+    bool accepted;
+  } edits[] = {
+      {QStringLiteral("образец влажный, №2"), true},
+      {QString(51, QChar(0x0436)), false},
+      {QStringLiteral("中文"), false},
+  };
+  for (const auto& e : edits) EXPECT_EQ(m.setData(at(1, "COMMENT_3"), e.typed, Qt::EditRole), e.accepted);
+  EXPECT_TRUE(state.tables_modified);
+  state.Dbf3.close();
+  state.Dbf3.open();
+  state.Dbf3.go_to(2);
+  EXPECT_EQ(state.Dbf3.text("COMMENT_3"), "образец влажный, №2");
+  EXPECT_EQ(state.Dbf3.recno(), 2u);
+
+  grid.grid_model()->refresh();
+  grid.resize(780, 300);
+  grid.show();
+  grid.setCurrentIndex(at(1, "COMMENT_3"));
+  grid.edit(at(1, "COMMENT_3"));
+  auto* editor = grid.findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->maxLength(), 50);
+  editor->clear();
+  for (const QString typed : {QStringLiteral("a"), QStringLiteral("ж"), QStringLiteral("中"), QStringLiteral("c")}) {
+    QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, typed);
+    QApplication::sendEvent(editor, &key);
+  }
+  EXPECT_EQ(editor->text(), QStringLiteral("aжc"));
+}
+
+TEST_F(GridOverTables, TitleClicksCycleTheMarkAndSortTheSharedTable) {
+  DBGridPro flow(3), rk(4);
+  flow.grid_model()->bind(state);
+  rk.grid_model()->bind(state);
+  std::vector<int> raised;
+  QObject::connect(&rk, &DBGridPro::title_state_changed, [&](DBGridPro* g, int column) {
+    raised.push_back(column);
+    const auto field = g->grid_model()->columns()[static_cast<std::size_t>(column)].field;
+    title_state_change(state.Dbf3, sort_index_name(g->grid()), field,
+                       g->grid_model()->marks()[static_cast<std::size_t>(column)].state);
+    flow.grid_model()->refresh();
+    rk.grid_model()->refresh();
+  });
+  const int mode = rk.column_of("MODE_");
+  rk.click_title(mode, false);  // descending MODE: N ascending
+  EXPECT_EQ(order(flow), (std::vector{1, 2, 3, 4}));
+  rk.click_title(mode, false);
+  EXPECT_EQ(order(flow), (std::vector{4, 3, 2, 1}));
+  EXPECT_EQ(rk.grid_model()->marks()[static_cast<std::size_t>(mode)].state, TitleState::tsSortedDown);
+  rk.click_title(rk.column_of("N"), true);
+  EXPECT_EQ(rk.grid_model()->marks()[static_cast<std::size_t>(mode)].state, TitleState::tsSortedDown);
+  EXPECT_EQ(raised.size(), 3u);
+  rk.clear_sort_marks();
+  EXPECT_EQ(rk.grid_model()->marks()[static_cast<std::size_t>(mode)].state, TitleState::tsSortedNone);
+
+  // A click on the header's third line of the POTOK group marks POTOK_3.
+  rk.resize(900, 300);
+  rk.show();
+  GridHeader& header = *rk.header();
+  const int group = 5;
+  const QPoint third(header.sectionViewportPosition(group) + 5, header.height() - 3);
+  EXPECT_EQ(header.column_at(third), rk.column_of("POTOK_3"));
+  QTest::mouseClick(header.viewport(), Qt::LeftButton, Qt::ControlModifier, third);
+  EXPECT_EQ(raised.back(), rk.column_of("POTOK_3"));
+}
+
+TEST_F(GridOverTables, FittingGivesEqualWidthsThenStretches) {
+  DBGridPro grid(3);
+  grid.grid_model()->bind(state);
+  grid.resize(780, 300);
+  fit_columns(grid);
+  for (int c = 0; c < 13; ++c) EXPECT_EQ(grid.column_width(c), 60) << c;
+  EXPECT_TRUE(grid.auto_column_fit());
+  int shown = 0;
+  for (int g = 0; g < 7; ++g) shown += grid.columnWidth(g);
+  EXPECT_EQ(shown, grid.viewport()->width());
+}
+
+TEST_F(GridOverTables, LayoutCarriesWidthsColoursAndMarksToAnotherGrid) {
+  DBGridPro first(1), second(1);
+  first.grid_model()->bind(state);
+  first.show();
+  first.setCurrentIndex(first.grid_model()->index(0, first.column_of("HEAT")));
+  EXPECT_TRUE(set_current_color(first, 0x0000FF));
+  first.set_column_width(first.column_of("THICK"), 33);
+  first.click_title(first.column_of("DATE"), false);
+  const QString text = layout_text(first);
+
+  EXPECT_FALSE(apply_layout(second, QStringLiteral("<foreign/>")));
+  EXPECT_EQ(second.column_width(second.column_of("THICK")), 77);
+  ASSERT_TRUE(apply_layout(second, text));
+  EXPECT_EQ(second.column_width(second.column_of("THICK")), 33);
+  EXPECT_EQ(second.grid_model()->marks()[1].state, TitleState::tsSortedUp);
+  const QModelIndex heat = second.grid_model()->index(0, second.column_of("HEAT"));
+  EXPECT_EQ(second.grid_model()->data(heat, Qt::BackgroundRole), QVariant());  // no table: no rows
+  EXPECT_EQ(second.grid_model()->layout()[3].color, 0x0000FFu);
+  EXPECT_EQ(qcolor(0x0000FF), QColor(Qt::red));
+
+  clear_colors(second);
+  for (const auto& c : second.grid_model()->layout()) EXPECT_EQ(c.color, no_color);
+}
+
+TEST_F(GridOverTables, TypeAheadAndColumnMovingBelongToSomeGrids) {
+  for (int g = 1; g <= 5; ++g) {
+    DBGridPro grid(g);
+    EXPECT_EQ(grid.header()->sectionsMovable(), g == 1 || g == 2 || g == 5) << g;
+  }
+  DBGridPro stat(1), flow(3);
+  for (DBGridPro* grid : {&stat, &flow}) {
+    grid->grid_model()->bind(state);
+    grid->setCurrentIndex(grid->grid_model()->index(0, 0));
+    grid->keyboardSearch(QStringLiteral("3"));
+  }
+  EXPECT_EQ(stat.currentIndex().row(), 2);
+  EXPECT_EQ(flow.currentIndex().row(), 0);
+}
+
+}  // namespace
+}  // namespace kalora::views
