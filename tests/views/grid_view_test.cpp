@@ -166,7 +166,7 @@ TEST_F(GridOverTables, OnlyCommentsAcceptTypingAndAnEditMarksTheDatabase) {
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->maxLength(), 50);
   editor->clear();
-  for (const QString typed : {QStringLiteral("a"), QStringLiteral("ж"), QStringLiteral("中"), QStringLiteral("c")}) {
+  for (const QString& typed : {QStringLiteral("a"), QStringLiteral("ж"), QStringLiteral("中"), QStringLiteral("c")}) {
     QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, typed);
     QApplication::sendEvent(editor, &key);
   }
