@@ -49,9 +49,8 @@ void TForm1::N9Click() {
   const int g = active_grid();
   if (g == 0) return;
   views::DBGridPro* shown = grid(g);
-  std::vector<std::uint32_t> selected;
-  for (const QModelIndex& row : shown->selectionModel()->selectedRows())
-    if (const auto recno = shown->grid_model()->recno(row.row())) selected.push_back(recno);
+  // A heat-flow record takes several lines; each selected record counts once.
+  std::vector<std::uint32_t> selected = shown->selected_records();
   std::sort(selected.begin(), selected.end());
   delete_rows(state_, frontend(), table(state_, views::grid_table(g)), selected);
   shown->clearSelection();
