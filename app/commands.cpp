@@ -68,16 +68,39 @@ void TForm1::N33Click() {
   if (const int g = active_grid(); g > 0 && table_open(views::grid_table(g))) views::fit_columns(*grid(g));
 }
 
-void TForm1::Pflfnmwdtn1Click() {}
-void TForm1::N19Click() {}
-void TForm1::N22Click() {}
+namespace {
+
+// The grid the colour commands act on; null when its table is not open.
+views::DBGridPro* coloured_grid(TForm1& w) {
+  const int g = w.active_grid();
+  return g > 0 && table(w.state(), views::grid_table(g)).is_open() ? w.grid(g) : nullptr;
+}
+
+}  // namespace
+
+void TForm1::Pflfnmwdtn1Click() {
+  views::DBGridPro* shown = coloured_grid(*this);
+  if (!shown) return;
+  const auto chosen = ColorDialog1 ? ColorDialog1(last_color_) : std::nullopt;
+  if (!chosen) return;
+  last_color_ = *chosen;
+  views::set_current_color(*shown, views::layout_color(*chosen));
+}
+
+void TForm1::N19Click() {
+  if (views::DBGridPro* shown = coloured_grid(*this)) views::set_current_color(*shown, views::no_color);
+}
+
+void TForm1::N22Click() {
+  if (views::DBGridPro* shown = coloured_grid(*this)) views::clear_colors(*shown);
+}
 
 void TForm1::ToolButton7Click() {
   if (!state_.db_open) return;
   const int g = active_grid();
   if (g == 0) return;
   const int t = views::grid_table(g);
-  reset_sort(frontend(), g, table(state_, t), "db" + std::to_string(t));
+  reset_sort(frontend(), g, table(state_, t), views::sort_index_name(g));
   dbf_refr();
 }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -146,7 +147,7 @@ class TForm1::WindowFrontend : public Frontend {
   void show_empty_state() override { w_.show_empty_state(); }
   void set_title(std::string_view title) override { w_.set_title(qs(title)); }
   void show_tab_sheet(int number) override { w_.set_page_visible(number, true); }
-  void clear_sort_marks(int grid) override { w_.grid(grid)->horizontalHeader()->setSortIndicatorShown(false); }
+  void clear_sort_marks(int grid) override { w_.grid(grid)->clear_sort_marks(); }
   bool grid_page_visible(int grid) override { return w_.PageControl2->isTabVisible(grid - 3); }
 
  private:
@@ -176,6 +177,10 @@ TForm1::TForm1(const StartOptions& options)
   build_pages();
   bind_grids();
   FormCreate();
+  ColorDialog1 = [this](const QColor& initial) -> std::optional<QColor> {
+    const QColor chosen = QColorDialog::getColor(initial, this);
+    return chosen.isValid() ? std::optional(chosen) : std::nullopt;
+  };
   Form2 = new TForm2(state_, *frontend_, this);
   const QStringList ports = TForm2::defaultPortNames();
   Form2->setPortNames(port_name(value_port_1, ports.value(0)), port_name(value_port_2, ports.value(1)));

@@ -2,10 +2,13 @@
 // start-up and shutdown, and the handler of every command.
 #pragma once
 
+#include <QColor>
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/private_font.h"
 #include "app/settings.h"
@@ -84,6 +87,14 @@ class TForm1 : public QMainWindow {
   void TabSheet5Show();
   void TabSheet6Show();
 
+  // A column title's sort mark changed: the grid's table takes the new order.
+  void DBGridPro1TitleStateChange(views::DBGridPro* grid, int column);
+  void DBGridPro2TitleStateChange(views::DBGridPro* grid, int column);
+  void DBGridPro3TitleStateChange(views::DBGridPro* grid, int column);  // the three heat-flow grids
+
+  // ColorDialog1: opens on the colour chosen last; nothing when cancelled.
+  std::function<std::optional<QColor>(const QColor& initial)> ColorDialog1;
+
   // Grid 1..5 of the page being shown, 0 when none is.
   int active_grid() const;
   views::DBGridPro* grid(int n) const { return grids_[static_cast<std::size_t>(n - 1)]; }
@@ -116,6 +127,8 @@ class TForm1 : public QMainWindow {
   void close_database();
   ModalResult download();  // the download window, shown modally
   bool table_open(int table) const;
+  void sort_by_title(views::DBGridPro* grid, int column);
+  void refresh_grids_of(int table);
   bool has_measur(int measur) const;  // the heat-flow table holds a record of that kind
   bool layout_applies(int grid) const;
   void bind_grids();
@@ -139,6 +152,7 @@ class TForm1 : public QMainWindow {
   std::array<views::DBGridPro*, 5> grids_{};
   std::vector<QAction*> database_actions_;  // enabled only while a database is open
   std::vector<QToolButton*> database_buttons_;
+  QColor last_color_ = Qt::white;
 };
 
 // The help file used when "kalora.hlp" is not beside the program.

@@ -4,6 +4,7 @@
 #include "db/tables.h"
 #include "views/db_grid.h"
 #include "views/potok_filter.h"
+#include "views/sort_marks.h"
 
 namespace kalora::app {
 
@@ -19,8 +20,33 @@ bool TForm1::has_measur(int measur) const {
 }
 
 void TForm1::bind_grids() {
+  using Handler = void (TForm1::*)(views::DBGridPro*, int);
+  constexpr Handler handlers[] = {&TForm1::DBGridPro1TitleStateChange, &TForm1::DBGridPro2TitleStateChange,
+                                  &TForm1::DBGridPro3TitleStateChange};
+  for (int g = 1; g <= views::grid_count; ++g) {
+    grid(g)->grid_model()->bind(state_);
+    connect(grid(g), &views::DBGridPro::title_state_changed, this,
+            handlers[static_cast<std::size_t>(views::grid_table(g) - 1)]);
+  }
+}
+
+void TForm1::DBGridPro1TitleStateChange(views::DBGridPro* g, int column) { sort_by_title(g, column); }
+void TForm1::DBGridPro2TitleStateChange(views::DBGridPro* g, int column) { sort_by_title(g, column); }
+void TForm1::DBGridPro3TitleStateChange(views::DBGridPro* g, int column) { sort_by_title(g, column); }
+
+void TForm1::sort_by_title(views::DBGridPro* g, int column) {
+  const int t = views::grid_table(g->grid());
+  if (!table_open(t)) return;
+  const auto c = static_cast<std::size_t>(column);
+  views::title_state_change(kalora::table(state_, t), views::sort_index_name(g->grid()),
+                            g->grid_model()->columns()[c].field, g->grid_model()->marks()[c].state);
+  refresh_grids_of(t);
+}
+
+// The heat-flow grids share their table: a new order shows in all three.
+void TForm1::refresh_grids_of(int t) {
   for (int g = 1; g <= views::grid_count; ++g)
-    grid(g)->grid_model()->set_table(&kalora::table(state_, views::grid_table(g)));
+    if (views::grid_table(g) == t) grid(g)->grid_model()->refresh();
 }
 
 void TForm1::dbf_refr() {

@@ -1,0 +1,195 @@
+// The grids in the main window: sorting by title clicks, the shared heat-flow order,
+// colours kept from one database to the next, column fitting, page filters,
+// comment editing and row deletion, with databases made from the sample images.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QTabWidget>
+
+#include "views/db_grid.h"
+#include "views/grid_layout.h"
+#include "window_fixture.h"
+
+namespace kalora::test {
+namespace {
+
+std::string sample(const char* kind) { return std::string(KALORA_SAMPLES) + "/" + kind + ".bin"; }
+
+class GridWindow : public WindowTest {
+ protected:
+  app::TForm1& open_sample(const char* kind, const std::string& db_name = "wall.db") {
+    auto& w = window ? *window : start();
+    dialogs.files = {sample(kind), dir.file(db_name)};
+    w.bin1Click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    return w;
+  }
+  // A field of every record the grid lists, in the grid's order.
+  std::vector<double> listed(int g, std::string_view field) {
+    const views::GridModel& m = *window->grid(g)->grid_model();
+    db::DbfTable& table = *m.table();
+    const std::uint32_t current = table.recno();
+    std::vector<double> values;
+    const int lines = static_cast<int>(m.shown_levels().size());
+    for (std::size_t r = 0; r < m.record_count(); ++r) {
+      table.go_to(m.recno(static_cast<int>(r) * lines));
+      values.push_back(table.number(field).value_or(-1));
+    }
+    table.go_to(current);
+    return values;
+  }
+  void click(int g, std::string_view field, bool ctrl = false) {
+    window->grid(g)->click_title(window->grid(g)->column_of(field), ctrl);
+  }
+  static bool descending(const std::vector<double>& v) { return std::is_sorted(v.rbegin(), v.rend()); }
+  static bool ascending(const std::vector<double>& v) { return std::is_sorted(v.begin(), v.end()); }
+  // The model index of a record's cell of that field.
+  static QModelIndex cell(const views::DBGridPro& grid, int record, std::string_view field) {
+    const auto& m = *grid.grid_model();
+    const int lines = static_cast<int>(m.shown_levels().size());
+    for (int g = 0; g < m.columnCount(); ++g)
+      for (int l = 0; l < lines; ++l)
+        if (m.column_at(record * lines + l, g) == m.column_of(field)) return m.index(record * lines + l, g);
+    return {};
+  }
+};
+
+TEST_F(GridWindow, TitleClicksSortTheStationaryGridAndResetRestoresTheTableOrder) {
+  auto& w = open_sample("both");
+  ASSERT_EQ(w.active_grid(), 1);
+  const auto file_order = listed(1, "N");
+  ASSERT_GT(file_order.size(), 3u);
+  click(1, "N");
+  EXPECT_TRUE(descending(listed(1, "N")));
+  click(1, "N");
+  EXPECT_TRUE(ascending(listed(1, "N")));
+  click(1, "N", true);
+  EXPECT_EQ(w.grid(1)->grid_model()->marks()[0].state, views::TitleState::tsSortedNone);
+  EXPECT_TRUE(ascending(listed(1, "N")));
+  click(1, "HEAT");
+  EXPECT_TRUE(descending(listed(1, "HEAT")));
+  w.ToolButton7Click();  // Убрать сортировку
+  EXPECT_EQ(listed(1, "N"), file_order);
+  EXPECT_EQ(w.grid(1)->grid_model()->marks()[3].state, views::TitleState::tsSortedNone);
+  EXPECT_EQ(w.state().Dbf1.active_index(), "");
+}
+
+TEST_F(GridWindow, HeatFlowPagesShareOneOrderAndDisplayTextsSortByCode) {
+  auto& w = open_sample("flow");
+  const auto show_page = [&](int page) { w.PageControl2->setCurrentIndex(page); };
+  show_page(1);  // Rк
+  ASSERT_EQ(w.active_grid(), 4);
+  click(4, "N");
+  EXPECT_TRUE(descending(listed(4, "N")));
+  for (const int page : {0, 2}) {
+    show_page(page);
+    EXPECT_TRUE(descending(listed(page + 3, "N"))) << page;
+    EXPECT_EQ(w.grid(page + 3)->grid_model()->marks()[0].state, views::TitleState::tsSortedNone);
+  }
+  show_page(0);
+  const std::pair<std::string_view, std::string_view> by_code[] = {
+      {"MODE_", "MODE"}, {"TYPE_1_", "TYPE_1"}, {"TYPE_3_", "TYPE_3"}};
+  for (const auto& [column, code] : by_code) {
+    click(3, column);
+    EXPECT_TRUE(descending(listed(3, code))) << column;
+    click(3, column);
+    EXPECT_TRUE(ascending(listed(3, code))) << column;
+  }
+  const auto modes = listed(3, "MODE");
+  EXPECT_NE(*std::min_element(modes.begin(), modes.end()), *std::max_element(modes.begin(), modes.end()))
+      << "both modes are listed, so their order says something";
+}
+
+TEST_F(GridWindow, EachInnerPageListsOnlyItsKind) {
+  auto& w = open_sample("flow");
+  const std::pair<int, double> pages[] = {{2, 0}, {0, 2}, {1, 1}};  // page, MEASUR
+  for (const auto& [page, measur] : pages) {
+    w.PageControl2->setCurrentIndex(page);
+    const auto kinds = listed(page + 3, "MEASUR");
+    ASSERT_FALSE(kinds.empty()) << page;
+    EXPECT_TRUE(std::all_of(kinds.begin(), kinds.end(), [&](double k) { return k == measur; })) << page;
+  }
+}
+
+TEST_F(GridWindow, FittingAHeatFlowGridOf780Pixels) {
+  auto& w = open_sample("flow");
+  w.PageControl2->setCurrentIndex(0);
+  views::DBGridPro& grid = *w.grid(3);
+  grid.resize(780, 300);
+  w.N33Click();  // Выровнять столбцы
+  for (int c = 0; c < 13; ++c) EXPECT_EQ(grid.column_width(c), 60) << c;
+  EXPECT_TRUE(grid.auto_column_fit());
+}
+
+TEST_F(GridWindow, ColourOfTheProbeGridOutlivesItsDatabase) {
+  auto& w = open_sample("both", "first.db");
+  w.PageControl1->setCurrentIndex(1);
+  ASSERT_EQ(w.active_grid(), 2);
+  views::DBGridPro& probe = *w.grid(2);
+  const int heat = probe.column_of("HEAT");
+  probe.setCurrentIndex(cell(probe, 1, "HEAT"));
+  std::vector<QColor> offered;
+  w.ColorDialog1 = [&](const QColor& initial) -> std::optional<QColor> {
+    offered.push_back(initial);
+    return offered.size() == 2 ? std::nullopt : std::optional(QColor(Qt::yellow));
+  };
+  w.Pflfnmwdtn1Click();
+  w.Pflfnmwdtn1Click();  // cancelled: the colour stays
+  ASSERT_EQ(offered.size(), 2u);
+  EXPECT_EQ(offered[1], QColor(Qt::yellow));  // the dialog reopens on the last colour
+  EXPECT_EQ(probe.grid_model()->data(cell(probe, 0, "HEAT"), Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+
+  w.N5Click();
+  open_sample("both", "second.db");
+  EXPECT_EQ(w.grid(2)->grid_model()->layout()[static_cast<std::size_t>(heat)].color, views::layout_color(Qt::yellow));
+  w.PageControl1->setCurrentIndex(1);
+  w.grid(2)->setCurrentIndex(cell(*w.grid(2), 0, "HEAT"));
+  w.N19Click();  // Убрать цвет
+  EXPECT_EQ(w.grid(2)->grid_model()->layout()[static_cast<std::size_t>(heat)].color, views::no_color);
+}
+
+TEST_F(GridWindow, TypedCommentIsSavedAndAnEditAsksAtClose) {
+  auto& w = open_sample("both");
+  const std::string db = dir.file("wall.db");
+  views::DBGridPro& stat = *w.grid(1);
+  EXPECT_FALSE(w.state().tables_modified);
+  ASSERT_TRUE(stat.grid_model()->setData(cell(stat, 2, "COMMENT"), QStringLiteral("стена, угол №2"), Qt::EditRole));
+  EXPECT_TRUE(w.state().tables_modified);
+  w.N12Click();  // Сохранить
+  EXPECT_FALSE(w.state().tables_modified);
+  w.N5Click();
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  dialogs.files = {db};
+  w.N3Click();
+  EXPECT_EQ(stat.grid_model()->data(cell(stat, 2, "COMMENT"), Qt::DisplayRole).toString(),
+            QStringLiteral("стена, угол №2"));
+
+  ASSERT_TRUE(stat.grid_model()->setData(cell(stat, 0, "COMMENT"), QStringLiteral("ещё"), Qt::EditRole));
+  dialogs.answers = {false};
+  w.N5Click();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Сохранить изменения в таблицах ?");
+}
+
+TEST_F(GridWindow, DeletingThreeSelectedRecordsOfTheRkPage) {
+  auto& w = open_sample("flow");
+  w.PageControl2->setCurrentIndex(1);
+  ASSERT_EQ(w.active_grid(), 4);
+  views::DBGridPro& rk = *w.grid(4);
+  const auto before = listed(4, "N");
+  ASSERT_GE(before.size(), 5u);
+  const int lines = static_cast<int>(rk.grid_model()->shown_levels().size());
+  for (const int record : {0, 2, 4})
+    rk.selectionModel()->select(rk.grid_model()->index(record * lines + lines - 1, 0),
+                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  w.N9Click();  // Удалить строки
+  auto expected = before;
+  for (const int record : {4, 2, 0}) expected.erase(expected.begin() + record);
+  EXPECT_EQ(listed(4, "N"), expected);
+  EXPECT_TRUE(w.state().tables_modified);
+}
+
+}  // namespace
+}  // namespace kalora::test
