@@ -275,7 +275,9 @@ void TForm1::build_pages() {
     sheet_layout->setContentsMargins(2, 2, 2, 2);
     if (p.grid > 0) {
       auto* grid = new views::DBGridPro(p.grid, sheet);
+      // The header too: the platform may give headers a font of their own.
       grid->setFont(QFont(private_font_family, 8));
+      grid->horizontalHeader()->setFont(grid->font());
       connect(grid, &QWidget::customContextMenuRequested, this,
               [this, grid](const QPoint& at) { PopupMenu1->popup(grid->viewport()->mapToGlobal(at)); });
       grids_[static_cast<std::size_t>(p.grid - 1)] = grid;

@@ -48,6 +48,9 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 sleep 1
+# The "Rк" page, whose titles show τ from the grid font.
+xdotool mousemove 139 88 click 1
+sleep 1
 mkdir -p "$(dirname "$out")"
 import -window root "$out"
 echo "screenshot: $out"

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCollator>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -323,6 +325,22 @@ TEST_F(HeatFlowPages, EachInnerPageListsItsKindAndLayoutsAreStoredAtClose) {
   for (const char* name : {"Table_3", "Table_4", "Table_5"}) {
     EXPECT_TRUE(stored.contains(name)) << name;
     EXPECT_TRUE(stored.value(name).toString().contains("FieldName=COMMENT_2;Width=")) << name;
+  }
+}
+
+}  // namespace
+}  // namespace kalora::test
+
+namespace kalora::test {
+namespace {
+
+using GridFont = WindowTest;
+
+TEST_F(GridFont, GridsDrawInThePrivateFont) {
+  auto& w = start();
+  for (int g = 1; g <= 5; ++g) {
+    EXPECT_EQ(QFontInfo(w.grid(g)->font()).family(), app::private_font_family) << g;
+    EXPECT_EQ(QFontInfo(w.grid(g)->horizontalHeader()->font()).family(), app::private_font_family) << g;
   }
 }
 
