@@ -458,23 +458,29 @@ void TForm1::inner_page_shown() {
 }
 
 void TForm1::load_layout_all() {
-  for (int g = 1; g <= views::grid_count; ++g) {
-    if (!layout_applies(g)) continue;
-    const QString name = table_layout_value(g);
-    if (const auto text = settings_key->value(name)) {
-      views::apply_layout(*grid(g), *text);
-    } else {
-      // A page not shown yet has not laid out its grid: do it now, so the share is of the real width.
-      if (QLayout* page = grid(g)->parentWidget()->layout()) page->activate();
-      views::fit_columns(*grid(g));
-      settings_key->set_value(name, views::layout_text(*grid(g)));
-    }
-  }
+  for (int g = 1; g <= views::grid_count; ++g)
+    if (layout_applies(g)) load_layout(table_layout_value(g), *grid(g));
 }
 
 void TForm1::save_layout_all() {
   for (int g = 1; g <= views::grid_count; ++g)
-    if (layout_applies(g)) settings_key->set_value(table_layout_value(g), views::layout_text(*grid(g)));
+    if (layout_applies(g)) save_layout(table_layout_value(g), *grid(g));
+}
+
+void TForm1::save_layout(const QString& name, const views::DBGridPro& g) {
+  settings_key->set_value(name, views::layout_text(g));
+}
+
+// A value that is not a layout of ours changes nothing; the next closing replaces it.
+void TForm1::load_layout(const QString& name, views::DBGridPro& g) {
+  if (const auto text = settings_key->value(name)) {
+    views::apply_layout(g, *text);
+    return;
+  }
+  // A page not shown yet has not laid out its grid: do it now, so the share is of the real width.
+  if (QLayout* page = g.parentWidget()->layout()) page->activate();
+  views::fit_columns(g);
+  save_layout(name, g);
 }
 
 // Grids 1 and 2 while their table is open; the heat-flow grids while the table is

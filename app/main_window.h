@@ -62,6 +62,8 @@ class TForm1 : public QMainWindow {
   void set_title(const QString& title);
   void load_layout_all();
   void save_layout_all();
+  void save_layout(const QString& name, const views::DBGridPro& grid);
+  void load_layout(const QString& name, views::DBGridPro& grid);
 
   // Commands.
   void N8Click();           // Создать

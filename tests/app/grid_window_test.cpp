@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QItemSelectionModel>
+#include <QSettings>
 #include <QTabWidget>
 
 #include "views/db_grid.h"
@@ -147,6 +148,25 @@ TEST_F(GridWindow, ColourOfTheProbeGridOutlivesItsDatabase) {
   w.grid(2)->setCurrentIndex(cell(*w.grid(2), 0, "HEAT"));
   w.N19Click();  // Убрать цвет
   EXPECT_EQ(w.grid(2)->grid_model()->layout()[static_cast<std::size_t>(heat)].color, views::no_color);
+}
+
+TEST_F(GridWindow, ForeignLayoutValueIsIgnoredAndReplacedAtClose) {
+  {
+    QSettings stored(settings_file(), QSettings::IniFormat);
+    stored.setValue("Table_2", "<Columns><N Width=999/></Columns>");
+  }
+  auto& w = open_sample("both");
+  views::DBGridPro& probe = *w.grid(2);
+  EXPECT_EQ(probe.column_width(probe.column_of("N")), 110);  // the designed width, untouched
+  {
+    QSettings stored(settings_file(), QSettings::IniFormat);
+    const QString fitted = stored.value("Table_1").toString();  // none stored: fitted and written at once
+    EXPECT_TRUE(fitted.startsWith("KALORA-LAYOUT 1\r\n")) << fitted.toStdString();
+  }
+  w.N5Click();
+  QSettings stored(settings_file(), QSettings::IniFormat);
+  EXPECT_TRUE(stored.value("Table_2").toString().contains("\r\nFieldName=N;Width=110"))
+      << stored.value("Table_2").toString().toStdString();
 }
 
 TEST_F(GridWindow, TypedCommentIsSavedAndAnEditAsksAtClose) {
