@@ -240,6 +240,8 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
   }
   if (current != 0) table_->go_to(current);
   emit dataChanged(index, index);
+  // Sorted by this very column, the record may have moved: read the rows again once the editor is gone.
+  if (!table_->active_index().empty()) QMetaObject::invokeMethod(this, &GridModel::refresh, Qt::QueuedConnection);
   return true;
 }
 

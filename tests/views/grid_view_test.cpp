@@ -173,6 +173,17 @@ TEST_F(GridOverTables, OnlyCommentsAcceptTypingAndAnEditMarksTheDatabase) {
   EXPECT_EQ(editor->text(), QStringLiteral("aжc"));
 }
 
+TEST_F(GridOverTables, CommentEditUnderACommentSortMovesTheRecord) {
+  DBGridPro grid(1);
+  grid.grid_model()->bind(state);
+  title_state_change(state.Dbf1, "db1", "COMMENT", TitleState::tsSortedDown);  // ascending comments
+  grid.grid_model()->refresh();
+  const QModelIndex first(grid.grid_model()->index(0, grid.column_of("COMMENT")));
+  ASSERT_TRUE(grid.grid_model()->setData(first, QStringLiteral("я последний"), Qt::EditRole));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(order(grid), (std::vector{2, 3, 1}));
+}
+
 TEST_F(GridOverTables, TitleClicksCycleTheMarkAndSortTheSharedTable) {
   DBGridPro flow(3), rk(4);
   flow.grid_model()->bind(state);
