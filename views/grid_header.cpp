@@ -82,6 +82,7 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logical)
     const int c = g.spans() ? g.at[0] : g.at[static_cast<std::size_t>(levels[static_cast<std::size_t>(line)])];
     const QRect cell(rect.left(), rect.top() + line * height, rect.width(), height);
     painter->save();
+    painter->setFont(font());  // the titles' symbols come from the grid font
     QStyleOptionHeader option;
     initStyleOption(&option);
     option.rect = cell;
