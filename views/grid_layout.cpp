@@ -1,5 +1,8 @@
 #include "views/grid_layout.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "views/db_grid.h"
 #include "views/grid_header.h"
 
@@ -27,6 +30,33 @@ QString layout_text(const DBGridPro& grid) {
   return QString::fromStdString(layout_to_text(columns));
 }
 
+namespace {
+
+// Puts the column groups of a grid whose columns the user may move back where the
+// stored layout had them. A group goes by the stored place of its first column.
+void restore_column_places(DBGridPro& grid) {
+  QHeaderView& header = *grid.header();
+  const GridModel& model = *grid.grid_model();
+  const auto& groups = model.groups();
+  if (!header.sectionsMovable() || header.count() != static_cast<int>(groups.size())) return;
+  std::vector<int> order(groups.size());
+  std::vector<int> place(groups.size(), 0);
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    order[g] = static_cast<int>(g);
+    for (const int c : groups[g].at) {
+      if (c < 0) continue;
+      place[g] = model.layout()[static_cast<std::size_t>(c)].index;
+      break;
+    }
+  }
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return place[a] < place[b]; });
+  for (int visual = 0; visual < static_cast<int>(order.size()); ++visual) {
+    header.moveSection(header.visualIndex(order[static_cast<std::size_t>(visual)]), visual);
+  }
+}
+
+}  // namespace
+
 bool apply_layout(DBGridPro& grid, const QString& text) {
   const auto stored = layout_from_text(text.toStdString());
   if (!stored) return false;
@@ -42,6 +72,7 @@ bool apply_layout(DBGridPro& grid, const QString& text) {
     model.marks().set(static_cast<std::size_t>(c), s.sort);
   }
   model.look_changed();
+  restore_column_places(grid);
   grid.header()->viewport()->update();
   grid.apply_widths();
   return true;

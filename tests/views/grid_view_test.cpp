@@ -256,6 +256,29 @@ TEST_F(GridOverTables, LayoutCarriesWidthsColoursAndMarksToAnotherGrid) {
   for (const auto& c : second.grid_model()->layout()) EXPECT_EQ(c.color, no_color);
 }
 
+TEST_F(GridOverTables, MovedColumnsComeBackToTheirPlaceInGridsThatMoveThem) {
+  DBGridPro moved(1);
+  moved.grid_model()->bind(state);
+  moved.show();
+  const int date = moved.column_of("DATE");
+  moved.header()->moveSection(moved.header()->visualIndex(date), 0);
+  const QString text = layout_text(moved);
+
+  DBGridPro reopened(1);
+  reopened.grid_model()->bind(state);
+  ASSERT_TRUE(apply_layout(reopened, text));
+  EXPECT_EQ(reopened.header()->visualIndex(date), 0);
+  EXPECT_EQ(reopened.header()->logicalIndex(1), moved.header()->logicalIndex(1));
+
+  // The heat-flow grids 3 and 4 keep their order whatever a layout says.
+  DBGridPro flow(3);
+  flow.grid_model()->bind(state);
+  QString swapped = layout_text(flow);
+  swapped.replace(QStringLiteral("FieldName=N;"), QStringLiteral("FieldName=N;LayoutIndex=9;"));
+  ASSERT_TRUE(apply_layout(flow, swapped));
+  for (int v = 0; v < flow.header()->count(); ++v) EXPECT_EQ(flow.header()->logicalIndex(v), v);
+}
+
 TEST_F(GridOverTables, TypeAheadAndColumnMovingBelongToSomeGrids) {
   for (int g = 1; g <= 5; ++g) {
     DBGridPro grid(g);
