@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Takes the README's pictures: docs/main-window.png and docs/grid-1.png ..
+# docs/grid-5.png, the program under Xvfb with databases made from the sample
+# images, opened through "Открыть" as a user would.
+#
+#   scripts/screenshots.sh [BUILD]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-build}" && pwd)
+display=:${SCREENSHOT_DISPLAY:-77}
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/kalora-shots.XXXXXX")
+xvfb_pid= app_pid= window=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+"$build/kalora-cli" bin2db "$here/samples/both.bin" "$scratch/both.db" >/dev/null
+"$build/kalora-cli" bin2db "$here/samples/flow.bin" "$scratch/flow.db" >/dev/null
+mkdir -p "$scratch/config/Velmora/KALORA"
+printf '[General]\nDefault_dir=%s\n' "$scratch" >"$scratch/config/Velmora/KALORA/1.0.ini"
+
+Xvfb "$display" -screen 0 1024x700x24 >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+
+# One run of the program per database: a second file dialog in the same run loses
+# keystrokes under xdotool.
+start_app() {
+  (cd "$build" && XDG_CONFIG_HOME="$scratch/config" exec ./kalora) &
+  app_pid=$!
+  window=
+  for _ in $(seq 100); do
+    window=$(xdotool search --name '^КАЛОРА-5$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || { echo "screenshots: the window did not appear" >&2; exit 1; }
+  xdotool windowsize "$window" 1024 700
+  xdotool windowmove "$window" 0 0
+  xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+}
+stop_app() {
+  kill "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=
+}
+
+open_db() {
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key --window "$window" ctrl+o
+  sleep 1
+  # The whole path: the dialog's completer would swallow letters of a bare name.
+  xdotool key ctrl+a
+  xdotool type --delay 60 "$scratch/$1.db"
+  xdotool key Return
+  for _ in $(seq 100); do
+    xdotool search --name "^$1 - КАЛОРА-5\$" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  sleep 1
+}
+# The tabs sit at fixed places in the 1024 × 700 window.
+click() {
+  xdotool mousemove "$1" "$2" click 1
+}
+shot() {
+  sleep 0.7
+  import -window root "$here/docs/$1.png"
+  echo "screenshots: docs/$1.png"
+}
+
+mkdir -p "$here/docs"
+start_app
+open_db both    # "Стационарный" is shown first
+shot grid-1
+click 137 62    # the tab "Зонд"
+shot grid-2
+stop_app
+start_app
+open_db flow    # "Ro" is the active inner page
+shot grid-5
+click 139 88    # the inner tab "Rк", whose titles show τ from the grid font
+shot grid-4
+cp "$here/docs/grid-4.png" "$here/docs/main-window.png"
+click 62 88     # the inner tab "Тепловой поток"
+shot grid-3
