@@ -93,16 +93,37 @@ void write_container(State& state, const std::string& path, const std::array<boo
   put_u16(header, 8, state.channel_mask);
   for (int n = 1; n <= 3; ++n) put_u32(header, 6 + 4 * n, state.table_size[n - 1]);
 
-  const FilePtr file = open_file(path, "wb");
+  FilePtr file = open_file(path, "wb");
   if (!file) throw db::DbfError(io_error_text(path, "не удалось создать файл"));
-  if (std::fwrite(header.data(), 1, header.size(), file.get()) != header.size()) {
-    throw db::DbfError(io_error_text(path, "не удалось записать файл"));
-  }
+  if (!write_bytes(file.get(), header)) throw db::DbfError(io_error_text(path, "не удалось записать файл"));
   for (int n = 1; n <= 3; ++n) {
     if (stored[n - 1]) file2db(state, file.get(), working_copy(state, n), state.table_size[n - 1]);
   }
-  if (!db::sync_file(file.get())) throw db::DbfError(io_error_text(path, "не удалось записать файл"));
+  const bool flushed = flush_to_disk(file.get());
+  if (!close_file(file) || !flushed) throw db::DbfError(io_error_text(path, "не удалось записать файл"));
 }
+
+// What check_flash found in the image, as Create_DB needs it.
+struct ImageCheck {
+  std::uint8_t dev_type, dev_subtype, stat_present, zond_present, potok_present, data_present;
+  std::uint16_t stat_count, zond_count, potok_count;
+
+  static ImageCheck of(const State& s) {
+    return {s.dev_type,      s.dev_subtype,  s.stat_present, s.zond_present, s.potok_present,
+            s.data_present,  s.stat_count,   s.zond_count,   s.potok_count};
+  }
+  void restore(State& s) const {
+    s.dev_type = dev_type;
+    s.dev_subtype = dev_subtype;
+    s.stat_present = stat_present;
+    s.zond_present = zond_present;
+    s.potok_present = potok_present;
+    s.data_present = data_present;
+    s.stat_count = stat_count;
+    s.zond_count = zond_count;
+    s.potok_count = potok_count;
+  }
+};
 
 struct ContainerHeader {
   std::uint16_t channel_mask = 0;
@@ -151,7 +172,7 @@ void file2db(State& state, std::FILE* container, const std::string& name, std::u
     if (std::fread(state.rx_buf.data(), 1, block, source.get()) != block) {
       throw db::DbfError(io_error_text(name, "не удалось прочитать файл"));
     }
-    if (std::fwrite(state.rx_buf.data(), 1, block, container) != block) {
+    if (!write_bytes(container, {state.rx_buf.data(), block})) {
       throw db::DbfError(io_error_text(state.db_name, "не удалось записать файл"));
     }
     size -= static_cast<std::uint32_t>(block);
@@ -190,7 +211,12 @@ DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
     frontend.show_error(kalora::texts::unknown_subtype);
     return DbResult::refused;
   }
-  if (state.db_open) Close_DB(state, frontend);
+  if (state.db_open) {
+    // Closing clears the image check's results, and the new database is made from them.
+    const ImageCheck checked = ImageCheck::of(state);
+    Close_DB(state, frontend);
+    checked.restore(state);
+  }
   state.db_name = name;
   bind_calc_fields(state);
   using Decoder = void (*)(State&, Frontend&, std::uint8_t);
@@ -233,7 +259,9 @@ DbResult Save_DB(State& state, Frontend& frontend) {
     std::array<bool, 3> stored{};
     for (int n = 1; n <= 3; ++n) stored[n - 1] = closed.was_open(n) || state.table_kept[n - 1];
     write_container(state, temp, stored);
-    std::filesystem::rename(native(temp), native(state.db_name));
+    if (!rename_file(temp, state.db_name)) {
+      throw db::DbfError(io_error_text(state.db_name, "не удалось заменить файл"));
+    }
   } catch (const std::exception& e) {
     remove_quietly(temp);
     const auto* io = dynamic_cast<const db::DbfError*>(&e);

@@ -8,7 +8,6 @@
 #include "core/file_io.h"
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -43,8 +42,6 @@ LockedFile::LockedFile(LockedFile&& other) noexcept { *this = std::move(other); 
 LockedFile::~LockedFile() { close(); }
 
 #ifdef _WIN32
-
-bool sync_file(std::FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
 
 LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
   if (this != &other) {
@@ -134,24 +131,26 @@ void LockedFile::close() {
 
 void LockedFile::replace_contents(const std::string& path, std::span<const std::uint8_t> bytes) {
   const std::string temp = replacement_name(path);
-  {
+  const std::filesystem::path from = std::filesystem::u8path(temp);
+  const std::filesystem::path to = std::filesystem::u8path(path);
+  try {
     LockedFile fresh = open(temp, true);
     fresh.write_at(0, bytes);
     fresh.sync();
+  } catch (...) {
+    DeleteFileW(from.c_str());  // no half-written file stays beside the table
+    throw;
   }
   // Windows cannot rename over a file that is open, so the lock lapses for a moment.
   close();
-  const std::filesystem::path from = std::filesystem::u8path(temp);
-  const std::filesystem::path to = std::filesystem::u8path(path);
   const bool moved = injected_file_fault(FileOp::rename) == 0 &&
                      MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!moved) DeleteFileW(from.c_str());
   *this = open(path, false);
   if (!moved) fail(path, "не удалось заменить файл");
 }
 
 #else
-
-bool sync_file(std::FILE* file) { return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0; }
 
 LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
   if (this != &other) {
@@ -222,8 +221,10 @@ void LockedFile::close() {
 
 void LockedFile::replace_contents(const std::string& path, std::span<const std::uint8_t> bytes) {
   const std::string temp = replacement_name(path);
-  LockedFile fresh = open(temp, true);
+  LockedFile fresh;
   try {
+    // Inside: a replacement created but not emptied is removed as well.
+    fresh = open(temp, true);
     fresh.write_at(0, bytes);
     fresh.sync();
     if (!rename_file(temp, path)) fail(path, "не удалось заменить файл");

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -16,9 +15,6 @@ class DbfError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// Forces the written bytes of an open stdio file to the disk; false on failure.
-bool sync_file(std::FILE* file);
 
 class LockedFile {
  public:

@@ -20,8 +20,9 @@ const std::string& work_dir();
 std::string work_file(const std::string& name);
 void write_file(const std::string& path, Input bytes);
 
-// Reads every field of every row shown, in the table's current order.
-void read_rows(db::DbfTable& table);
+// Reads every field of every row shown, in the table's current order; returns the
+// length of all the texts read.
+std::size_t read_rows(db::DbfTable& table);
 
 // Numbered tables of the state (1 stationary, 2 probe, 3 heat flow).
 db::DbfTable& table_of(State& state, int n);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/file_io.h"
+#include "db/container.h"
 #include "decode/check_flash.h"
 #include "decode/flash2table.h"
 #include "device/sim_instrument.h"
@@ -21,7 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
 Bytes read_all(const fs::path& path) {
-  Bytes bytes(flash_size * 4);
+  Bytes bytes(1 << 20);
   const ReadResult r = read_file_into(path.string(), bytes);
   if (!r.ok) throw std::runtime_error(r.error);
   bytes.resize(r.bytes_read);
@@ -60,6 +61,25 @@ void tables_of(const Bytes& image, const fs::path& dir, const std::string& stem)
   }
 }
 
+// The container a new database of the image is saved as, and the same with its
+// heat-flow table (if any) sorted before the save.
+void container_of(const Bytes& image, const fs::path& dir, const std::string& stem) {
+  const auto owned = std::make_unique<State>();
+  State& state = *owned;
+  test::RecordingFrontend frontend;
+  std::copy(image.begin(), image.end(), state.flash.begin());
+  check_flash(state, frontend);
+  const std::string name = fuzz::work_file(stem + ".db");
+  Create_DB(state, frontend, name);
+  put(dir, stem + ".db", read_all(name));
+  for (int n = 1; n <= 3; ++n) {
+    if (fuzz::table_of(state, n).is_open()) fuzz::table_of(state, n).add_index("db", "N", true);
+  }
+  Save_DB(state, frontend);
+  put(dir, stem + "-sorted.db", read_all(name));
+  Close_DB(state, frontend);
+}
+
 // The instrument's side of a download, in chunks with events between them.
 Bytes line_of(const Bytes& image, bool silent_first_port) {
   SimInstrument instrument(image, {});
@@ -92,6 +112,7 @@ int main(int argc, char** argv) {
   for (const auto& [kind, image] : samples) {
     put(out / "fuzz_image", kind + ".bin", image);
     tables_of(image, out / "fuzz_dbf", kind);
+    container_of(image, out / "fuzz_container", kind);
     put(out / "fuzz_download", kind + ".line", line_of(image, false));
     put(out / "fuzz_download", kind + "-second-port.line", line_of(image, true));
   }

@@ -288,6 +288,24 @@ TEST(Container, CloseAsksToSaveOnlyAfterDeletions) {
   }
 }
 
+TEST(Container, HeatFlowTableLeftFilteredByItsPageClosesAndOpensAgain) {
+  DbFixture f;
+  f.create(test::flow_image(6), f.db);
+  f.state.Dbf3.set_filter("MEASUR=1");
+  f.state.Dbf3.set_filtered(true);
+  ASSERT_EQ(f.state.Dbf3.record_count(), 2u);
+  Close_DB(f.state, f.frontend);
+  EXPECT_FALSE(f.state.Dbf3.filtered());
+  EXPECT_EQ(f.files_in_dir(), (std::vector<std::string>{"meas.db"}));
+
+  f.state.Dbf3.set_filter("MEASUR=2");
+  f.state.Dbf3.set_filtered(true);
+  ASSERT_EQ(Open_DB(f.state, f.frontend, f.db), DbResult::ok);
+  EXPECT_EQ(f.state.Dbf3.record_count(), 6u);
+  EXPECT_TRUE(f.frontend.messages.empty());
+  Close_DB(f.state, f.frontend);
+}
+
 TEST(Container, CreateReplacesAnExistingFileAndRefusesAHeldWorkingCopy) {
   DbFixture f;
   test::write_bytes(f.db, Bytes_(100000, 'x'));
@@ -306,6 +324,20 @@ TEST(Container, CreateReplacesAnExistingFileAndRefusesAHeldWorkingCopy) {
   EXPECT_EQ(g.frontend.messages[0].kind, Message::error);
   EXPECT_EQ(test::read_bytes(g.db + "2"), Bytes_(10, 'y'));
   EXPECT_EQ(g.files_in_dir(), (std::vector<std::string>{"meas.db2"}));
+
+  // Made while another database is open: that one closes, and the new one still
+  // gets the tables of the image.
+  DbFixture k;
+  k.create(test::flow_image(2), k.dir.file("old.db"));
+  k.load(test::meter_image(3, 2));
+  ASSERT_EQ(Create_DB(k.state, k.frontend, k.db), DbResult::ok);
+  EXPECT_TRUE(k.state.Dbf1.is_open());
+  EXPECT_TRUE(k.state.Dbf2.is_open());
+  EXPECT_FALSE(k.state.Dbf3.is_open());
+  EXPECT_EQ(k.state.Dbf1.record_count(), 3u);
+  EXPECT_EQ(k.state.Dbf2.record_count(), 2u);
+  EXPECT_EQ(test::read_bytes(k.db).size(), 22u + 353 + 3 * 181 + 1 + 257 + 2 * 113 + 1);
+  Close_DB(k.state, k.frontend);
 
   // Nothing is made from an image without data.
   DbFixture h;

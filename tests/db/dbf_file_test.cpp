@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/dbf_table.h"
+#include "faults/fault_plan.h"
 #include "support/temp_dir.h"
 #include "tests/db/table_files.h"
 
@@ -212,6 +213,35 @@ TEST(DbfFile, PostedRowsDeletionMarksAndPackReachTheFileAtOnce) {
   table.close();
   file = test::read_bytes(path);
   EXPECT_EQ(test::field_text(file, 0, 1 + 4 + 18 + 18 + 4 + 8, 4), "note");
+}
+
+TEST(DbfFile, FailedPackKeepsTheTableAndLeavesNothingBesideIt) {
+  // Each step of writing the packed file fails in turn: creating, emptying,
+  // writing (a full disk), flushing, renaming it over the table.
+  for (int step = 1; step <= 5; ++step) {
+    SCOPED_TRACE(step);
+    test::TempDir dir;
+    const std::string path = dir.file("t.db2");
+    db::DbfTable table = test::open_new_table(dir, db::zond_schema, "t.db2");
+    for (int n = 1; n <= 3; ++n) {
+      table.append();
+      table.set_number("N", n);
+      table.post();
+    }
+    ASSERT_TRUE(table.go_to(2));
+    table.delete_record();
+    const auto before = test::read_bytes(path);
+    {
+      const test::FaultPlan plan(step);
+      EXPECT_THROW(table.pack(), db::DbfError);
+      EXPECT_TRUE(plan.failed().has_value());
+    }
+    EXPECT_EQ(test::read_bytes(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(table.record_count(), 2u);
+    table.pack();  // and it packs once the disk lets it
+    EXPECT_EQ(test::read_bytes(path).size(), 257u + 2 * 113 + 1);
+  }
 }
 
 TEST(DbfFile, SecondOpenOfAHeldTableFails) {
