@@ -116,6 +116,10 @@ int main(int argc, char** argv) {
     put(out / "fuzz_download", kind + ".line", line_of(image, false));
     put(out / "fuzz_download", kind + "-second-port.line", line_of(image, true));
   }
+  const std::string layout =
+      "KALORA-LAYOUT 1\r\nFieldName=N;Width=80;TitleState=1;SortOrder=0\r\n"
+      "FieldName=HEAT;Width=77;Color=$00FF00;LayoutIndex=2\r\nFieldName=COMMENT;Width=150\r\n";
+  put(out / "fuzz_layout", "layout.txt", Bytes(layout.begin(), layout.end()));
   put(out / "fuzz_image", "stat-then-both.bin", pair(samples[0].second, samples[2].second));
   put(out / "fuzz_image", "flow-then-flow.bin", pair(samples[3].second, samples[3].second));
   return 0;

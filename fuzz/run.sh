@@ -10,7 +10,7 @@ build=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_image fuzz_dbf fuzz_download fuzz_container)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_image fuzz_dbf fuzz_download fuzz_container fuzz_layout)
 
 "$build/fuzz/make_fuzz_seeds" "$build/seeds" "$here/../samples"
 
