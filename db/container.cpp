@@ -315,7 +315,7 @@ DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
     }
     t.set_file_name(working_copy(state, n));
     if (n == 3) {
-      // Off before clearing: an empty expression is refused while filtering is on.
+      // The page filter goes: the whole table is opened, saved and closed.
       t.set_filtered(false);
       t.set_filter("");
     }
@@ -347,7 +347,7 @@ void Close_DB(State& state, Frontend& frontend) {
   for (int n = 1; n <= 3; ++n) {
     db::DbfTable& t = table(state, n);
     if (n == 3) {
-      // Off before clearing: an empty expression is refused while filtering is on.
+      // The page filter goes: the whole table is opened, saved and closed.
       t.set_filtered(false);
       t.set_filter("");
     }
