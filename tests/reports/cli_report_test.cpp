@@ -12,6 +12,7 @@
 #include "reports/view_report.h"
 #include "support/recording_frontend.h"
 #include "support/run_program.h"
+#include "support/workbook_texts.h"
 #include "support/temp_dir.h"
 #include "views/potok_filter.h"
 
@@ -44,25 +45,6 @@ std::vector<std::string> pdf_pages(const std::string& path) {
   auto pages = split(r.out, '\f');
   if (!pages.empty() && pages.back().find_first_not_of(" \n") == std::string::npos) pages.pop_back();
   return pages;
-}
-
-// Every text cell of the first sheet, row by row, after any complaint xlrd has.
-std::vector<std::string> workbook_texts(const std::string& path) {
-  const auto r = test::run_program(KALORA_PYTHON, {"-c", R"(
-import io, sys, xlrd
-log = io.StringIO()
-sheet = xlrd.open_workbook(sys.argv[1], formatting_info=True, logfile=log, verbosity=1).sheet_by_index(0)
-for line in log.getvalue().splitlines():
-    if 'NOTE' in line or 'WARN' in line:
-        print(line)
-for r in range(sheet.nrows):
-    for c in range(sheet.ncols):
-        if sheet.cell_type(r, c) == xlrd.XL_CELL_TEXT:
-            print(sheet.cell_value(r, c))
-)",
-                                                   path});
-  EXPECT_EQ(r.exit_code, 0) << r.err;
-  return split(r.out, '\n');
 }
 
 // The report of a view as the program builds it from the database; no pages when
@@ -163,7 +145,7 @@ TEST_F(CliReport, EveryViewOfTheSamplesPrintsAndExportsItsReport) {
       }
 
       // The workbook holds the report's texts in its order, numbers as printed.
-      EXPECT_EQ(workbook_texts(xls), report_texts(expected));
+      EXPECT_EQ(test::workbook_texts(KALORA_PYTHON, xls), report_texts(expected));
       ++written;
     }
   }
@@ -190,7 +172,7 @@ TEST_F(CliReport, AnEmptyTableStillGivesTitleHeadingsAndFooter) {
   for (const char* text : {"КАЛОРА-5", "Стационарный метод", "Дата", "R, кв.м·К/Вт", "Стр. 1 из 1"}) {
     EXPECT_NE(pages[0].find(text), std::string::npos) << text;
   }
-  const auto texts = workbook_texts(xls);
+  const auto texts = test::workbook_texts(KALORA_PYTHON, xls);
   for (const char* text : {"КАЛОРА-5", "Стационарный метод", "Дата", "Примечание", "Стр. 1 из 1"}) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
   }
@@ -205,7 +187,7 @@ TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
     const auto bytes = test::read_bytes(out);
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 'x') > 50000, false) << name;
   }
-  EXPECT_NE(workbook_texts(dir.file("old.XLS")).size(), 0u);
+  EXPECT_NE(test::workbook_texts(KALORA_PYTHON, dir.file("old.XLS")).size(), 0u);
   EXPECT_EQ(pdf_pages(dir.file("old.pdf")).size(), 1u);
 
   struct Case {

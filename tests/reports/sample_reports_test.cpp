@@ -9,6 +9,7 @@
 #include "reports/excel_export.h"
 #include "reports/table_record_source.h"
 #include "support/run_program.h"
+#include "support/workbook_texts.h"
 #include "support/temp_dir.h"
 #include "tests/reports/sample_tables.h"
 
@@ -34,29 +35,6 @@ void show_view(State& state, const View& view) {
   if (view.measur < 0) return;
   state.Dbf3.set_filter("MEASUR=" + std::to_string(view.measur));
   state.Dbf3.set_filtered(true);
-}
-
-// Every text cell of the workbook, row by row, left to right, after any complaint
-// xlrd has about the file.
-std::vector<std::string> workbook_texts(const std::string& path) {
-  const auto r = test::run_program(KALORA_PYTHON, {"-c", R"(
-import io, sys, xlrd
-log = io.StringIO()
-sheet = xlrd.open_workbook(sys.argv[1], formatting_info=True, logfile=log, verbosity=1).sheet_by_index(0)
-for line in log.getvalue().splitlines():
-    if 'NOTE' in line or 'WARN' in line:
-        print(line)
-for r in range(sheet.nrows):
-    for c in range(sheet.ncols):
-        if sheet.cell_type(r, c) == xlrd.XL_CELL_TEXT:
-            print(sheet.cell_value(r, c))
-)",
-                                                   path});
-  EXPECT_EQ(r.exit_code, 0) << r.err;
-  std::vector<std::string> lines;
-  std::istringstream in(r.out);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 // The report's texts in reading order: page by page, top to bottom, left to right.
@@ -94,7 +72,7 @@ TEST(SampleReports, EveryViewExportsItsWholeReport) {
       }();
       const std::string path = t.dir.file("view.xls");
       ASSERT_EQ(TfrOLEExcelExport{}.export_report(report, path), "");
-      const std::vector<std::string> texts = workbook_texts(path);
+      const std::vector<std::string> texts = test::workbook_texts(KALORA_PYTHON, path);
       EXPECT_EQ(texts, report_texts(report));
       // Every record of the view, in its order, under the headings.
       std::vector<std::string> printed;
