@@ -52,20 +52,27 @@ void TForm1::N9Click() {
   // A heat-flow record takes several lines; each selected record counts once.
   std::vector<std::uint32_t> selected = shown->selected_records();
   std::sort(selected.begin(), selected.end());
-  delete_rows(state_, frontend(), table(state_, views::grid_table(g)), selected);
+  delete_rows(state_, frontend(), table(state_, page_of_grid(g).table), selected);
   shown->clearSelection();
   dbf_refr();
 }
 
-void TForm1::ToolButton5Click() { report_commands->ToolButton5Click(shown_view()); }
-void TForm1::ToolButton4Click() { report_commands->ToolButton4Click(shown_view()); }
-void TForm1::Excel1Click() { report_commands->Excel1Click(shown_view()); }
+// The report of the page being shown; nothing when no page is.
+void TForm1::ToolButton5Click() {
+  if (const Page* p = shown_page()) report_commands->ToolButton5Click(p->view);
+}
+void TForm1::ToolButton4Click() {
+  if (const Page* p = shown_page()) report_commands->ToolButton4Click(p->view);
+}
+void TForm1::Excel1Click() {
+  if (const Page* p = shown_page()) report_commands->Excel1Click(p->view);
+}
 
 void TForm1::N6Click() { close(); }
 
 void TForm1::N33Click() {
   if (!state_.db_open) return;
-  if (const int g = active_grid(); g > 0 && table_open(views::grid_table(g))) views::fit_columns(*grid(g));
+  if (const int g = active_grid(); g > 0 && table_open(page_of_grid(g).table)) views::fit_columns(*grid(g));
 }
 
 namespace {
@@ -73,7 +80,7 @@ namespace {
 // The grid the colour commands act on; null when its table is not open.
 views::DBGridPro* coloured_grid(TForm1& w) {
   const int g = w.active_grid();
-  return g > 0 && table(w.state(), views::grid_table(g)).is_open() ? w.grid(g) : nullptr;
+  return g > 0 && table(w.state(), page_of_grid(g).table).is_open() ? w.grid(g) : nullptr;
 }
 
 }  // namespace
@@ -99,7 +106,7 @@ void TForm1::ToolButton7Click() {
   if (!state_.db_open) return;
   const int g = active_grid();
   if (g == 0) return;
-  const int t = views::grid_table(g);
+  const int t = page_of_grid(g).table;
   reset_sort(frontend(), g, table(state_, t), views::sort_index_name(g));
   dbf_refr();
 }

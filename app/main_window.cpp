@@ -95,35 +95,17 @@ const MenuEntry popup_menu[] = {
     {"N24", "Удалить", nullptr, &TForm1::N9Click, false, -1},
 };
 
+// The toolbar: each button is the action of the menu entry it names.
 struct ToolEntry {
   const char* name;
-  const char* tip;  // null: no tool tip
-  int picture;
-  Handler handler;
-  bool needs_database;
+  const char* command;  // the menu entry's name
+  bool tool_tip;        // "Помощь" has none
 };
 
 const ToolEntry toolbar[] = {
-    {"ToolButton1", "Создать", 0, &TForm1::N8Click, false},
-    {"ToolButton2", "Открыть", 1, &TForm1::N3Click, false},
-    {"ToolButton3", "Сохранить", 2, &TForm1::N12Click, true},
-    {"ToolButton4", "Печать", 5, &TForm1::ToolButton4Click, true},
-    {"ToolButton5", "Предварительный просмотр", 6, &TForm1::ToolButton5Click, true},
-    {"ToolButton7", "Убрать сортировку", 3, &TForm1::ToolButton7Click, true},
-    {"ToolButton6", nullptr, 4, &TForm1::N17Click, false},  // caption "Помощь", no tool tip
-};
-
-// Tab pages: sheet number, caption, the tab control it sits in (1 outer, 2 inner), its grid (0 for "Поток").
-struct PageEntry {
-  int sheet;
-  const char* caption;
-  int control;
-  int grid;
-};
-
-const PageEntry pages[] = {
-    {1, "Стационарный", 1, 1},   {2, "Зонд", 1, 2}, {3, "Поток", 1, 0},
-    {4, "Тепловой поток", 2, 3}, {5, "Rк", 2, 4},   {6, "Ro", 2, 5},
+    {"ToolButton1", "N8", true},   {"ToolButton2", "N3", true},  {"ToolButton3", "N12", true},
+    {"ToolButton4", "N11", true},  {"ToolButton5", "N10", true}, {"ToolButton7", "N23", true},
+    {"ToolButton6", "N17", false},
 };
 
 }  // namespace
@@ -146,9 +128,9 @@ class TForm1::WindowFrontend : public Frontend {
   void en_but() override { w_.en_but(); }
   void show_empty_state() override { w_.show_empty_state(); }
   void set_title(std::string_view title) override { w_.set_title(qs(title)); }
-  void show_tab_sheet(int number) override { w_.set_page_visible(number, true); }
+  void show_tab_sheet(int number) override { w_.set_page_visible(page_of_sheet(number), true); }
   void clear_sort_marks(int grid) override { w_.grid(grid)->clear_sort_marks(); }
-  bool grid_page_visible(int grid) override { return w_.PageControl2->isTabVisible(grid - 3); }
+  bool grid_page_visible(int grid) override { return w_.page_visible(page_of_grid(grid)); }
 
  private:
   TForm1& w_;
@@ -198,8 +180,12 @@ Frontend& TForm1::frontend() { return *frontend_; }
 // A failure that escapes a command (a file that cannot be read or written) is
 // shown with its message and ends that command; the program goes on.
 void TForm1::run_command(void (TForm1::*handler)()) {
+  guarded([this, handler] { (this->*handler)(); });
+}
+
+void TForm1::guarded(const std::function<void()>& handler) {
   try {
-    (this->*handler)();
+    handler();
   } catch (const std::exception& e) {
     frontend_->show_error(e.what());
   }
@@ -224,6 +210,7 @@ void TForm1::build_menus() {
       }
       QAction* action = make_action(e, menu);
       menu->addAction(action);
+      commands_[e.name] = action;
       if (e.needs_database) database_actions_.push_back(action);
     }
   }
@@ -243,16 +230,12 @@ void TForm1::build_toolbar() {
   ToolBar1->setMovable(false);
   ToolBar1->setIconSize(QSize(16, 16));
   for (const ToolEntry& e : toolbar) {
-    auto* button = new QToolButton(ToolBar1);
+    QAction* command = commands_.at(e.command);
+    ToolBar1->addAction(command);
+    auto* button = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(command));
     button->setObjectName(QString::fromLatin1(e.name));
-    button->setIcon(picture(e.picture));
     button->setFixedSize(25, 23);
-    button->setAutoRaise(true);
-    button->setText(e.tip ? QString::fromUtf8(e.tip) : QStringLiteral("Помощь"));
-    if (e.tip) button->setToolTip(QString::fromUtf8(e.tip));
-    connect(button, &QToolButton::clicked, this, [this, h = e.handler] { run_command(h); });
-    ToolBar1->addWidget(button);
-    if (e.needs_database) database_buttons_.push_back(button);
+    if (!e.tool_tip) button->setToolTip(QString());
   }
 }
 
@@ -268,7 +251,7 @@ void TForm1::build_pages() {
   PageControl2->setObjectName(QStringLiteral("PageControl2"));
   PageControl2->setDocumentMode(true);
 
-  for (const PageEntry& p : pages) {
+  for (const Page& p : pages) {
     auto* sheet = new QWidget;
     sheet->setObjectName(QStringLiteral("TabSheet%1").arg(p.sheet));
     auto* sheet_layout = new QVBoxLayout(sheet);
@@ -285,11 +268,11 @@ void TForm1::build_pages() {
     } else {
       sheet_layout->addWidget(PageControl2);
     }
-    (p.control == 1 ? PageControl1 : PageControl2)->addTab(sheet, QString::fromUtf8(p.caption));
+    control(p)->addTab(sheet, QString::fromUtf8(p.caption));
     TabSheets[static_cast<std::size_t>(p.sheet - 1)] = sheet;
   }
-  connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::inner_page_shown);
-  connect(PageControl2, &QTabWidget::currentChanged, this, &TForm1::inner_page_shown);
+  for (QTabWidget* c : {PageControl1, PageControl2})
+    connect(c, &QTabWidget::currentChanged, this, [this] { guarded([this] { inner_page_shown(); }); });
 }
 
 void TForm1::FormCreate() {
@@ -351,23 +334,30 @@ void TForm1::set_background(bool showing_data) {
   centralWidget()->setAutoFillBackground(true);
 }
 
-void TForm1::set_page_visible(int sheet, bool visible) {
-  QTabWidget* control = sheet <= 3 ? PageControl1 : PageControl2;
-  control->setTabVisible(control->indexOf(TabSheets[static_cast<std::size_t>(sheet - 1)]), visible);
+QTabWidget* TForm1::control(const Page& p) const { return p.control == Control::outer ? PageControl1 : PageControl2; }
+
+bool TForm1::page_visible(const Page& p) const { return control(p)->isTabVisible(p.index); }
+
+void TForm1::set_page_visible(const Page& p, bool visible) { control(p)->setTabVisible(p.index, visible); }
+
+void TForm1::show_page(const Page& p) {
+  control(p)->setCurrentIndex(p.index);
+  if (p.grid > 0)
+    grid(p.grid)->setFocus();
+  else
+    PageControl2->setFocus();
 }
 
 void TForm1::show_empty_state() {
-  for (int sheet = 1; sheet <= 6; ++sheet) set_page_visible(sheet, false);
+  for (const Page& p : pages) set_page_visible(p, false);
   PageControl1->hide();
   set_background(false);
   for (auto* action : database_actions_) action->setEnabled(false);
-  for (auto* button : database_buttons_) button->setEnabled(false);
   for (auto* grid : grids_) grid->grid_model()->refresh();
 }
 
 void TForm1::en_but() {
   for (auto* action : database_actions_) action->setEnabled(true);
-  for (auto* button : database_buttons_) button->setEnabled(true);
 }
 
 void TForm1::set_title(const QString& title) {
@@ -375,86 +365,65 @@ void TForm1::set_title(const QString& title) {
   setWindowTitle(title);
 }
 
+bool TForm1::present(const Page& p) const {
+  const int flags[] = {state_.stat_present, state_.zond_present, state_.potok_present};
+  return flags[p.table - 1] == 1;
+}
+
 void TForm1::set_visible() {
   // Signals would filter the heat-flow table while the pages are being chosen.
   const QSignalBlocker outer(PageControl1);
   const QSignalBlocker inner(PageControl2);
-  for (int sheet = 1; sheet <= 6; ++sheet) set_page_visible(sheet, false);
+  for (const Page& p : pages) set_page_visible(p, false);
   PageControl1->hide();
   set_background(true);
 
-  for (int g = 3; g <= 5; ++g)
-    for (int channel = 1; channel <= 3; ++channel)
-      for (const auto& c : grid(g)->grid_model()->columns())
-        if (views::is_channel_column(c.field, channel)) grid(g)->set_field_hidden(c.field, false);
-
-  set_page_visible(1, state_.stat_present == 1);
-  set_page_visible(2, state_.zond_present == 1);
-  set_page_visible(3, state_.potok_present == 1);
-
-  if (state_.potok_present == 1 && table_open(3)) {
+  for (const Page& p : pages) {
+    if (p.control != Control::outer) continue;
+    set_page_visible(p, present(p));
+  }
+  if (present(potok_page) && table_open(potok_page.table)) {
     // The last kind found wins: "Ro" over "Rк" over "Тепловой поток".
     for (const int measur : {2, 1, 0}) {
       if (!has_measur(measur)) continue;
-      const int sheet = 6 - measur;
-      set_page_visible(sheet, true);
-      PageControl2->setCurrentWidget(TabSheets[static_cast<std::size_t>(sheet - 1)]);
+      set_page_visible(page_of_measur(measur), true);
+      PageControl2->setCurrentIndex(page_of_measur(measur).index);
     }
   }
 
-  for (int channel = 1; channel <= 3; ++channel) {
-    if (state_.channel_mask & (1u << (channel - 1))) continue;
-    for (int g = 3; g <= 5; ++g)
-      for (const auto& c : grid(g)->grid_model()->columns())
-        if (views::is_channel_column(c.field, channel)) grid(g)->set_field_hidden(c.field, true);
+  for (const Page& p : pages) {
+    if (p.measur < 0) continue;
+    for (const auto& c : grid(p.grid)->grid_model()->columns())
+      for (int channel = 1; channel <= 3; ++channel)
+        if (views::is_channel_column(c.field, channel))
+          grid(p.grid)->set_field_hidden(c.field, !(state_.channel_mask & (1u << (channel - 1))));
   }
 
   PageControl1->show();
   // "Стационарный" wins over "Зонд", "Зонд" over "Поток".
-  if (state_.potok_present == 1) {
-    PageControl1->setCurrentWidget(TabSheets[2]);
-    PageControl2->setFocus();
-  }
-  if (state_.zond_present == 1) {
-    PageControl1->setCurrentWidget(TabSheets[1]);
-    grid(2)->setFocus();
-  }
-  if (state_.stat_present == 1) {
-    PageControl1->setCurrentWidget(TabSheets[0]);
-    grid(1)->setFocus();
-  }
+  for (auto p = pages.rbegin(); p != pages.rend(); ++p)
+    if (p->control == Control::outer && present(*p)) show_page(*p);
   inner_page_shown();
   dbf_refr();
 }
 
 int TForm1::active_grid() const {
-  if (!PageControl1->isVisibleTo(const_cast<TForm1*>(this))) return 0;
-  const int outer = PageControl1->currentIndex();
-  if (outer < 0 || !PageControl1->isTabVisible(outer)) return 0;
-  if (outer < 2) return outer + 1;
-  const int inner = PageControl2->currentIndex();
-  if (inner < 0 || !PageControl2->isTabVisible(inner)) return 0;
-  return inner + 3;
+  const Page* p = shown_page();
+  return p ? p->grid : 0;
 }
 
-reports::ActiveView TForm1::shown_view() const {
-  constexpr reports::OuterTab outer[] = {reports::OuterTab::stat, reports::OuterTab::zond, reports::OuterTab::potok};
-  constexpr reports::InnerTab inner[] = {reports::InnerTab::flow, reports::InnerTab::rk, reports::InnerTab::ro};
-  return {outer[std::clamp(PageControl1->currentIndex(), 0, 2)], inner[std::clamp(PageControl2->currentIndex(), 0, 2)]};
+const Page* TForm1::shown_page() const {
+  if (!PageControl1->isVisibleTo(const_cast<TForm1*>(this))) return nullptr;
+  const Page* outer = page_at(Control::outer, PageControl1->currentIndex());
+  if (!outer || !page_visible(*outer)) return nullptr;
+  if (outer->grid > 0) return outer;
+  const Page* inner = page_at(Control::inner, PageControl2->currentIndex());
+  return inner && page_visible(*inner) ? inner : nullptr;
 }
 
 void TForm1::inner_page_shown() {
-  if (PageControl1->currentWidget() != TabSheets[2] || !PageControl1->isTabVisible(2)) return;
-  switch (PageControl2->currentIndex()) {
-    case 0:
-      return TabSheet4Show();
-    case 1:
-      return TabSheet5Show();
-    case 2:
-      return TabSheet6Show();
-    default:
-      return;
-  }
+  const Page* p = shown_page();
+  if (p && p->measur >= 0) show_kind(static_cast<std::uint8_t>(p->measur));
 }
 
 void TForm1::load_layout_all() {
@@ -486,8 +455,9 @@ void TForm1::load_layout(const QString& name, views::DBGridPro& g) {
 // Grids 1 and 2 while their table is open; the heat-flow grids while the table is
 // open and their page is there.
 bool TForm1::layout_applies(int g) const {
-  if (!table_open(views::grid_table(g))) return false;
-  return g < 3 || PageControl2->isTabVisible(g - 3);
+  if (!table_open(page_of_grid(g).table)) return false;
+  const Page& p = page_of_grid(g);
+  return p.control == Control::outer || page_visible(p);
 }
 
 }  // namespace kalora::app

@@ -7,9 +7,12 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
+#include "app/pages.h"
 #include "app/private_font.h"
 #include "app/settings.h"
 #include "core/frontend.h"
@@ -85,10 +88,6 @@ class TForm1 : public QMainWindow {
   void N17Click();          // Помощь
   void N18Click();          // О программе
 
-  void TabSheet4Show();
-  void TabSheet5Show();
-  void TabSheet6Show();
-
   // A column title's sort mark changed: the grid's table takes the new order.
   void DBGridPro1TitleStateChange(views::DBGridPro* grid, int column);
   void DBGridPro2TitleStateChange(views::DBGridPro* grid, int column);
@@ -97,6 +96,8 @@ class TForm1 : public QMainWindow {
   // ColorDialog1: opens on the colour chosen last; nothing when cancelled.
   std::function<std::optional<QColor>(const QColor& initial)> ColorDialog1;
 
+  // The page being shown (a grid's page, never "Поток" itself); null when none is.
+  const Page* shown_page() const;
   // Grid 1..5 of the page being shown, 0 when none is.
   int active_grid() const;
   views::DBGridPro* grid(int n) const { return grids_[static_cast<std::size_t>(n - 1)]; }
@@ -118,14 +119,14 @@ class TForm1 : public QMainWindow {
   class WindowFrontend;
 
   void run_command(void (TForm1::*handler)());
+  // Every slot that reaches the tables or files runs through here: a failure is shown, never thrown out.
+  void guarded(const std::function<void()>& handler);
   void FormCreate();
   void FormClose();
   void build_menus();
   void build_toolbar();
   void build_pages();
   void inner_page_shown();
-  // The outer page and the inner page of "Поток" being shown.
-  reports::ActiveView shown_view() const;
   void close_database();
   ModalResult download();  // the download window, shown modally
   bool table_open(int table) const;
@@ -135,7 +136,11 @@ class TForm1 : public QMainWindow {
   bool layout_applies(int grid) const;
   void bind_grids();
   void show_kind(std::uint8_t measur);  // the heat-flow grids list records of that MEASUR
-  void set_page_visible(int sheet, bool visible);
+  QTabWidget* control(const Page& p) const;
+  bool page_visible(const Page& p) const;
+  void set_page_visible(const Page& p, bool visible);
+  void show_page(const Page& p);      // made current, its grid focused
+  bool present(const Page& p) const;  // the image held records of the page's table
   void set_background(bool showing_data);
   QString port_name(const QString& value, const QString& fallback) const;
 
@@ -152,8 +157,8 @@ class TForm1 : public QMainWindow {
   bool closed_ = false;
 
   std::array<views::DBGridPro*, 5> grids_{};
-  std::vector<QAction*> database_actions_;  // enabled only while a database is open
-  std::vector<QToolButton*> database_buttons_;
+  std::vector<QAction*> database_actions_;    // enabled only while a database is open
+  std::map<std::string, QAction*> commands_;  // the main menu's actions by name; the toolbar's buttons use them
   QColor last_color_ = Qt::white;
 };
 

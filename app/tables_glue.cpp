@@ -26,7 +26,7 @@ void TForm1::bind_grids() {
   for (int g = 1; g <= views::grid_count; ++g) {
     grid(g)->grid_model()->bind(state_);
     connect(grid(g), &views::DBGridPro::title_state_changed, this,
-            handlers[static_cast<std::size_t>(views::grid_table(g) - 1)]);
+            handlers[static_cast<std::size_t>(page_of_grid(g).table - 1)]);
   }
 }
 
@@ -35,7 +35,7 @@ void TForm1::DBGridPro2TitleStateChange(views::DBGridPro* g, int column) { sort_
 void TForm1::DBGridPro3TitleStateChange(views::DBGridPro* g, int column) { sort_by_title(g, column); }
 
 void TForm1::sort_by_title(views::DBGridPro* g, int column) {
-  const int t = views::grid_table(g->grid());
+  const int t = page_of_grid(g->grid()).table;
   if (!table_open(t)) return;
   const auto c = static_cast<std::size_t>(column);
   views::title_state_change(kalora::table(state_, t), views::sort_index_name(g->grid()),
@@ -46,7 +46,7 @@ void TForm1::sort_by_title(views::DBGridPro* g, int column) {
 // The heat-flow grids share their table: a new order shows in all three.
 void TForm1::refresh_grids_of(int t) {
   for (int g = 1; g <= views::grid_count; ++g)
-    if (views::grid_table(g) == t) grid(g)->grid_model()->refresh();
+    if (page_of_grid(g).table == t) grid(g)->grid_model()->refresh();
 }
 
 void TForm1::dbf_refr() {
@@ -56,13 +56,10 @@ void TForm1::dbf_refr() {
 
 void TForm1::close_database() { Close_DB(state_, frontend()); }
 
-void TForm1::TabSheet4Show() { show_kind(2); }
-void TForm1::TabSheet5Show() { show_kind(1); }
-void TForm1::TabSheet6Show() { show_kind(0); }
-
 void TForm1::show_kind(std::uint8_t measur) {
   views::potok_filter(state_, measur);
-  for (int g = 3; g <= 5; ++g) grid(g)->grid_model()->refresh();
+  for (const Page& p : pages)
+    if (p.measur >= 0) grid(p.grid)->grid_model()->refresh();
 }
 
 }  // namespace kalora::app

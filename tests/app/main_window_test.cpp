@@ -204,6 +204,18 @@ TEST_F(Pages, ShortcutsOfTheMainMenu) {
     EXPECT_EQ(action(w, QString::fromUtf8(text))->shortcut(), QKeySequence(QString::fromLatin1(keys))) << text;
   EXPECT_EQ(button(w, "ToolButton6")->toolTip(), QString());
   EXPECT_EQ(button(w, "ToolButton5")->toolTip(), QStringLiteral("Предварительный просмотр"));
+  // A button is its menu entry's action: one handler and one enabling rule for both.
+  const std::pair<const char*, const char*> buttons[] = {{"ToolButton1", "Создать"},
+                                                         {"ToolButton2", "Открыть"},
+                                                         {"ToolButton3", "Сохранить"},
+                                                         {"ToolButton4", "Печать"},
+                                                         {"ToolButton5", "Предварительный просмотр"},
+                                                         {"ToolButton7", "Убрать сортировку"},
+                                                         {"ToolButton6", "Помощь"}};
+  for (const auto& [name, text] : buttons) {
+    ASSERT_NE(button(w, name), nullptr) << name;
+    EXPECT_EQ(button(w, name)->defaultAction(), action(w, QString::fromUtf8(text))) << name;
+  }
   QStringList popup;
   for (auto* a : w.PopupMenu1->actions()) popup << (a->isSeparator() ? QStringLiteral("—") : a->text());
   EXPECT_EQ(popup, (QStringList{"Печать", "—", "Задать цвет", "Убрать цвет", "Убрать все цвета", "Выровнять столбцы",
@@ -285,12 +297,18 @@ TEST_F(HeatFlowPages, KindsOfMeasurementChooseTheInnerPages) {
       {{}, {}, 0, 0},
   };
   auto& w = start();
+  int previews = 0;  // the preview prints the page shown, and only a page shown
+  w.report_commands->run_dialog = [&](QDialog&) { return ++previews, QDialog::Rejected; };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.inner_tabs.join(",").toStdString());
     make_flow_table(w.state(), dir.file("wall.db3"), c.kinds);
     w.state().potok_present = 1;
     w.state().channel_mask = 7;
+    w.state().db_open = true;
     w.set_visible();
+    previews = 0;
+    w.ToolButton5Click();
+    EXPECT_EQ(previews, c.active_grid > 0 ? 1 : 0);
     EXPECT_EQ(visible_tabs(w.PageControl1), QStringList{"Поток"});
     EXPECT_EQ(visible_tabs(w.PageControl2), c.inner_tabs);
     EXPECT_EQ(w.active_grid(), c.active_grid);
