@@ -16,8 +16,9 @@ QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static
 int message_box(QWidget* owner, QMessageBox::Icon icon, std::string_view caption, std::string_view text, bool yes_no) {
   QMessageBox box(icon, qs(caption), qs(text), QMessageBox::NoButton, owner);
   if (yes_no) {
-    box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    box.setDefaultButton(box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole));
+    // Enter keeps what the user did.
+    box.setDefaultButton(box.addButton(QStringLiteral("Да"), QMessageBox::YesRole));
+    box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
   } else {
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
   }

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -42,6 +43,7 @@ TEST(QtDialogs, MessageBoxesCarryTheirCaptionIconAndButtons) {
   const auto record_and = [&](const char* press) {
     answer_next<QMessageBox>(owner, [&seen, press](QMessageBox& box) {
       seen = {box.windowTitle(), box.text(), box.icon(), button_texts(box)};
+      if (std::string_view(press) == "Enter") return QTest::keyClick(&box, Qt::Key_Return);
       for (auto* b : box.buttons())
         if (b->text() == QString::fromUtf8(press)) b->click();
     });
@@ -59,9 +61,10 @@ TEST(QtDialogs, MessageBoxesCarryTheirCaptionIconAndButtons) {
   EXPECT_EQ(seen.caption, QStringLiteral("Дополнение"));
   EXPECT_EQ(seen.icon, QMessageBox::Information);
 
-  for (const bool yes : {true, false}) {
-    record_and(yes ? "Да" : "Нет");
-    EXPECT_EQ(dialogs.ask_yes_no("Сохранить изменения в таблицах ?"), yes);
+  // Enter keeps the changes: "Да" is the default.
+  for (const auto& [press, yes] : {std::pair{"Да", true}, {"Нет", false}, {"Enter", true}}) {
+    record_and(press);
+    EXPECT_EQ(dialogs.ask_yes_no("Сохранить изменения в таблицах ?"), yes) << press;
     EXPECT_EQ(seen.caption, QStringLiteral("КАЛОРА-5"));
     EXPECT_EQ(seen.icon, QMessageBox::Question);
     EXPECT_EQ(seen.buttons.size(), 2);
