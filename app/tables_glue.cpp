@@ -26,7 +26,8 @@ void TForm1::bind_grids() {
   for (int g = 1; g <= views::grid_count; ++g) {
     grid(g)->grid_model()->bind(state_);
     connect(grid(g), &views::DBGridPro::title_state_changed, this,
-            handlers[static_cast<std::size_t>(page_of_grid(g).table - 1)]);
+            [this, h = handlers[static_cast<std::size_t>(page_of_grid(g).table - 1)]](
+                views::DBGridPro* shown, int column) { guarded([&] { (this->*h)(shown, column); }); });
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QTabWidget>
 
+#include "faults/fault_plan.h"
 #include "views/db_grid.h"
 #include "views/grid_layout.h"
 #include "window_fixture.h"
@@ -209,6 +210,26 @@ TEST_F(GridWindow, DeletingThreeSelectedRecordsOfTheRkPage) {
   for (const int record : {4, 2, 0}) expected.erase(expected.begin() + record);
   EXPECT_EQ(listed(4, "N"), expected);
   EXPECT_TRUE(w.state().tables_modified);
+}
+
+// A file operation failing under a title click is told; nothing is thrown out of the slot.
+TEST_F(GridWindow, FailingFileUnderATitleClickIsToldAndTheProgramGoesOn) {
+  struct Case {
+    const char* sample;
+    int grid;
+    const char* field;
+  };
+  for (const Case& c : {Case{"both", 1, "N"}, Case{"both", 2, "N"}, Case{"flow", 3, "N"}}) {
+    SCOPED_TRACE(c.sample + std::string(" grid ") + std::to_string(c.grid));
+    window.reset();
+    dialogs.messages.clear();
+    open_sample(c.sample);
+    const FaultPlan every_write_fails(1);
+    EXPECT_NO_THROW(click(c.grid, c.field));
+    ASSERT_TRUE(every_write_fails.failed().has_value());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].kind, Message::error);
+  }
 }
 
 }  // namespace
