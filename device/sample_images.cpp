@@ -136,24 +136,36 @@ std::vector<std::uint8_t> conductivity_image(std::uint8_t methods, std::uint8_t 
   return image.take();
 }
 
+// The k-th record of a heat-flow image in the given slot: its index entry set, the
+// slot cleared. Returns the slot's offset.
+std::size_t flow_slot(Image& image, int k, int slot) {
+  image.u8(layout::potok_index + static_cast<std::size_t>(k), slot);
+  const std::size_t r = layout::potok_slots + layout::potok_slot_size * static_cast<std::size_t>(slot - 1);
+  image.zero(r, layout::potok_slot_size);
+  return r;
+}
+
+// A heat-flow image with its sensors and record count, its records still to write.
+Image flow_header(const std::array<std::uint8_t, 3>& channel_types, int count) {
+  Image image(2, flow_image_size);
+  image.zero(image_header_size, layout::potok_slots - image_header_size);
+  for (std::size_t c = 0; c < 3; ++c) image.u8(layout::channel_type[c], channel_types[c]);
+  image.u16(layout::potok_count, count);
+  return image;
+}
+
 // Heat-flow meter with the sensors 12X80 on channel 1 and 110X110 on channel 3.
 std::vector<std::uint8_t> flow_image() {
   constexpr std::array<std::uint8_t, 3> channel_types{2, 0, 5};
   constexpr int count = 30;
   constexpr int first_slot = 186;  // the slots are used as a ring: 186..200, then 1..15
 
-  Image image(2, flow_image_size);
+  Image image = flow_header(channel_types, count);
   Dice dice(4242);
-  image.zero(image_header_size, layout::potok_slots - image_header_size);
-  for (std::size_t c = 0; c < 3; ++c) image.u8(layout::channel_type[c], channel_types[c]);
-  image.u16(layout::potok_count, count);
 
   Clock clock{28, 1, 2025, 8, 30, 0};
   for (int k = 0; k < count; ++k) {
-    const int slot = (first_slot - 1 + k) % static_cast<int>(layout::potok_slot_count) + 1;
-    image.u8(layout::potok_index + static_cast<std::size_t>(k), slot);
-    const std::size_t r = layout::potok_slots + layout::potok_slot_size * static_cast<std::size_t>(slot - 1);
-    image.zero(r, layout::potok_slot_size);
+    const std::size_t r = flow_slot(image, k, (first_slot - 1 + k) % static_cast<int>(layout::potok_slot_count) + 1);
 
     const int kind = k % 3;        // total resistance, construction resistance, flux only
     const int mode = (k / 3) % 2;  // operative, observation
@@ -179,6 +191,39 @@ std::vector<std::uint8_t> flow_image() {
   return image.take();
 }
 
+// A wall logged for three days in the mode "Наблюдения", surface to surface, every
+// 22 minutes: sensors 12X80 on channel 1 and 110X110 on channel 3, a frosty day and
+// night outside, the flux following the outer surface an hour and a half late.
+std::vector<std::uint8_t> wall_image() {
+  constexpr std::array<std::uint8_t, 3> channel_types{2, 0, 5};
+  constexpr int count = 200;
+  constexpr std::array<double, 3> resistance{2.75, 0, 2.6};  // m²·K/W where each sensor sits
+  constexpr double pi = 3.14159265358979323846;
+  Image image = flow_header(channel_types, count);
+  Dice dice(9869);
+  Clock clock{10, 2, 2025, 12, 4, 0};
+  const auto outer = [&](double hours) { return -7 + 4.5 * std::sin(2 * pi * (hours - 9) / 24); };
+  for (int k = 0; k < count; ++k) {
+    const std::size_t r = flow_slot(image, k, k + 1);
+    image.u8(r, 0x05);
+    image.u8(r + 1, 1 | (1 << 7));
+    image.time_date(r + 2, clock);
+    clock.advance_minutes(22);
+    const double hours = k * 22 / 60.0;
+    for (const std::size_t c : {std::size_t{0}, std::size_t{2}}) {
+      const std::size_t b = r + 8 * (c + 1);
+      const double inside = 18.6 + 0.3 * std::sin(2 * pi * hours / 24) + dice.between(-0.1, 0.1);
+      const double outside = outer(hours) + dice.between(-0.2, 0.2);
+      const double flux = (inside - outer(hours - 1.5)) / resistance[c] * dice.between(0.96, 1.04);
+      image.u16(b, flux * 100);
+      image.u16(b + 2, (inside - outside) / flux * 100);
+      image.temperature(b + 4, inside);
+      image.temperature(b + 6, outside);
+    }
+  }
+  return image.take();
+}
+
 }  // namespace
 
 std::optional<SampleKind> sample_kind(std::string_view name) {
@@ -186,6 +231,7 @@ std::optional<SampleKind> sample_kind(std::string_view name) {
   if (name == "zond") return SampleKind::zond;
   if (name == "both") return SampleKind::both;
   if (name == "flow") return SampleKind::flow;
+  if (name == "wall") return SampleKind::wall;
   return std::nullopt;
 }
 
@@ -199,6 +245,8 @@ std::vector<std::uint8_t> make_sample_image(SampleKind kind) {
       return conductivity_image(3, 1, 14, 20);
     case SampleKind::flow:
       return flow_image();
+    case SampleKind::wall:
+      return wall_image();
   }
   return {};
 }

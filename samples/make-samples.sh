@@ -4,6 +4,6 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 sim=${1:-build}/kalora-sim
-for kind in stat zond both flow; do
+for kind in stat zond both flow wall; do
   "$sim" --make "$kind" "$here/$kind.bin"
 done

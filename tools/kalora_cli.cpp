@@ -11,6 +11,7 @@
 #include "core/state.h"
 #include "decode/check_flash.h"
 #include "device/image_file.h"
+#include "tools/cli_analyze.h"
 #include "tools/cli_db.h"
 #include "tools/cli_download.h"
 #include "tools/cli_report.h"
@@ -62,6 +63,8 @@ const std::vector<Command>& commands() {
       {"append", "append DB.db IMAGE.bin", 2, 2, cli_append},
       {"dump", "dump DB.db 1|2|3", 2, 2, cli_dump},
       {"report", "report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls", 3, 3, cli_report},
+      {"analyze", "analyze DB.db [--max-gap S] [--rsi X] [--rse X] [--whole-days] [--json|--pdf OUT.pdf]", 1, 9,
+       cli_analyze},
   };
   return table;
 }

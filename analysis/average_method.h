@@ -1,0 +1,68 @@
+// The average method: a wall's thermal resistance from the sums of its temperature
+// differences and heat flux, the running resistance, and the convergence criteria
+// of a measurement (its length, the last day's drift, the first and last two thirds).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "analysis/observations.h"
+
+namespace kalora::analysis {
+
+struct AnalysisOptions {
+  double max_gap = 21600;   // seconds; a longer pause starts a new series
+  double rsi = 0.13;        // m²·K/W, inner surface, for surface-to-surface series
+  double rse = 0.04;        // m²·K/W, outer surface
+  bool whole_days = false;  // drop the start so the period is whole days
+};
+
+inline constexpr double min_hours = 72;     // criterion 1
+inline constexpr double max_deviation = 5;  // per cent, criteria 2 and 3
+inline constexpr std::int64_t day = 86400;  // seconds
+
+// One channel of a series. Empty values (nothing to divide by, too short) are nullopt.
+struct ChannelResult {
+  int channel = 0;  // 1, 2, 3
+  // The rows used, from the channel's first one.
+  std::vector<double> seconds;  // since the first row
+  std::vector<double> q, t_in, t_ext;
+  std::vector<std::optional<double>> running;  // running R_k
+  double hours = 0;
+  double q_mean = 0;
+  double dT_mean = 0;
+  std::optional<double> res_mean, R, U;
+  std::optional<double> R24, dev24;
+  std::optional<bool> c2;
+  std::int64_t m_days = 0;
+  std::optional<double> R_first, R_last, dev23;
+  std::optional<bool> c3;
+  bool c1 = false;
+  bool iso = false;
+
+  std::size_t records() const { return seconds.size(); }
+};
+
+struct SeriesResult {
+  int index = 0;  // from 1, in time order
+  int kind = 0;
+  std::int64_t first = 0;  // clock seconds of its first and last row
+  std::int64_t last = 0;
+  std::size_t records = 0;
+  std::vector<ChannelResult> channels;  // those with at least two rows, in order 1, 2, 3
+
+  double hours() const { return static_cast<double>(last - first) / 3600; }
+};
+
+struct Analysis {
+  std::vector<SeriesResult> series;
+  std::size_t skipped = 0;
+};
+
+// A channel's results, or nothing when fewer than two of its rows remain.
+std::optional<ChannelResult> analyse_channel(const Series& series, int channel, const AnalysisOptions& options);
+
+Analysis analyse(const Observations& observations, const AnalysisOptions& options);
+
+}  // namespace kalora::analysis

@@ -1,0 +1,168 @@
+// kalora-cli analyze: the JSON document read back by Python's json module against
+// the analysis the program makes of the same database; refusals and usage errors.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "analysis/average_method.h"
+#include "db/container.h"
+#include "support/recording_frontend.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace kalora {
+namespace {
+
+using analysis::AnalysisOptions;
+
+test::RunResult cli(const std::vector<std::string>& args) { return test::run_program(KALORA_CLI, args); }
+
+// The lines flatten_json.py prints for the analysis, built from the program's results.
+class Flat {
+ public:
+  std::string text;
+  void line(const std::string& path, const std::string& value) { text += path + ' ' + value + '\n'; }
+  void number(const std::string& path, std::optional<double> v) {
+    if (!v) return line(path, "null");
+    char b[40];
+    // Whole numbers read back as integers.
+    if (*v == std::floor(*v) && std::fabs(*v) < 1e15)
+      std::snprintf(b, sizeof b, "%.0f", *v);
+    else
+      std::snprintf(b, sizeof b, "%.17g", *v);
+    line(path, b);
+  }
+  void boolean(const std::string& path, std::optional<bool> v) { line(path, !v ? "null" : *v ? "true" : "false"); }
+};
+
+std::string expected_lines(const std::string& db, const AnalysisOptions& options) {
+  State state;
+  test::RecordingFrontend frontend;
+  EXPECT_EQ(Open_DB(state, frontend, db), DbResult::ok);
+  const auto a = analysis::analyse(analysis::read_observations(state.Dbf3), options);
+  Close_DB(state, frontend);
+  Flat f;
+  f.line("series", "[" + std::to_string(a.series.size()) + "]");
+  for (std::size_t i = 0; i < a.series.size(); ++i) {
+    const auto& s = a.series[i];
+    const std::string p = "series[" + std::to_string(i) + "].";
+    f.line(p + "index", std::to_string(s.index));
+    f.line(p + "kind", std::to_string(s.kind));
+    f.line(p + "first", analysis::clock_text(s.first));
+    f.line(p + "last", analysis::clock_text(s.last));
+    f.line(p + "records", std::to_string(s.records));
+    f.line(p + "channels", "[" + std::to_string(s.channels.size()) + "]");
+    for (std::size_t k = 0; k < s.channels.size(); ++k) {
+      const auto& c = s.channels[k];
+      const std::string q = p + "channels[" + std::to_string(k) + "].";
+      f.line(q + "channel", std::to_string(c.channel));
+      f.line(q + "records", std::to_string(c.records()));
+      const std::pair<const char*, std::optional<double>> before[] = {
+          {"hours", c.hours}, {"q_mean", c.q_mean}, {"dT_mean", c.dT_mean}, {"res_mean", c.res_mean},
+          {"R", c.R},         {"U", c.U},           {"R24", c.R24},         {"dev24", c.dev24}};
+      for (const auto& [key, v] : before) f.number(q + key, v);
+      f.line(q + "m_days", std::to_string(c.m_days));
+      const std::pair<const char*, std::optional<double>> after[] = {
+          {"R_first", c.R_first}, {"R_last", c.R_last}, {"dev23", c.dev23}};
+      for (const auto& [key, v] : after) f.number(q + key, v);
+      const std::pair<const char*, std::optional<bool>> criteria[] = {
+          {"c1", c.c1}, {"c2", c.c2}, {"c3", c.c3}, {"iso", c.iso}};
+      for (const auto& [key, v] : criteria) f.boolean(q + key, v);
+      f.line(q + "running", "[" + std::to_string(c.running.size()) + "]");
+      for (std::size_t j = 0; j < c.running.size(); ++j) {
+        const std::string r = q + "running[" + std::to_string(j) + "]";
+        f.line(r, "[2]");
+        f.number(r + "[0]", c.seconds[j]);
+        f.number(r + "[1]", c.running[j]);
+      }
+    }
+  }
+  f.line("skipped", std::to_string(a.skipped));
+  return f.text;
+}
+
+std::string flattened(const std::string& json, const test::TempDir& dir) {
+  const std::string path = dir.file("out.json");
+  test::write_bytes(path, {json.begin(), json.end()});
+  const auto r = test::run_program(
+      "sh", {"-c", std::string("\"$0\" \"$1\" < \"$2\""), KALORA_PYTHON, KALORA_FLATTEN_SCRIPT, path});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  return r.out;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(CliAnalyze, JsonReadsBackAsTheAnalysis) {
+  test::TempDir dir;
+  const std::string db = dir.file("wall.db");
+  ASSERT_EQ(cli({"bin2db", std::string(KALORA_SAMPLES) + "/wall.bin", db}).exit_code, 0);
+  const std::string flow = dir.file("flow.db");
+  ASSERT_EQ(cli({"bin2db", std::string(KALORA_SAMPLES) + "/flow.bin", flow}).exit_code, 0);
+
+  struct Run {
+    std::string db;
+    std::vector<std::string> options;
+    AnalysisOptions expected;
+  };
+  AnalysisOptions whole;
+  whole.whole_days = true;
+  whole.rsi = 0.1;
+  whole.rse = 0.05;
+  AnalysisOptions short_gap;
+  short_gap.max_gap = 1320;  // the wall's logging interval: one series still
+  AnalysisOptions shorter_gap;
+  shorter_gap.max_gap = 1319;  // every record a series of its own, none with channels
+  const std::vector<Run> runs{
+      {db, {}, {}},
+      {db, {"--whole-days", "--rsi", "0.1", "--rse", "0.05"}, whole},
+      {db, {"--max-gap", "1320"}, short_gap},
+      {db, {"--max-gap", "1319"}, shorter_gap},
+      {flow, {}, {}},
+  };
+  for (const Run& run : runs) {
+    std::vector<std::string> args{"analyze", run.db};
+    args.insert(args.end(), run.options.begin(), run.options.end());
+    args.push_back("--json");
+    const auto r = cli(args);
+    SCOPED_TRACE(args.back());
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const auto got = lines_of(flattened(r.out, dir));
+    const auto want = lines_of(expected_lines(run.db, run.expected));
+    const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
+    EXPECT_TRUE(g == got.end() && w == want.end())
+        << "read back: " << (g == got.end() ? "(end)" : *g) << "\nexpected: " << (w == want.end() ? "(end)" : *w);
+  }
+  // The sample wall is one three-day series whose two channels meet criteria 1-3.
+  const auto text = cli({"analyze", db});
+  EXPECT_EQ(text.exit_code, 0);
+  EXPECT_NE(text.out.find("Серия 1: Rк, 10.02.2025 12:04:00 – 13.02.2025 13:02:00, записей 200"), std::string::npos)
+      << text.out;
+  EXPECT_EQ(text.out.find("Серия 2"), std::string::npos);
+}
+
+TEST(CliAnalyze, RefusalsAndUsage) {
+  test::TempDir dir;
+  const std::string stat = dir.file("stat.db");
+  ASSERT_EQ(cli({"bin2db", std::string(KALORA_SAMPLES) + "/stat.bin", stat}).exit_code, 0);
+  const auto refused = cli({"analyze", stat, "--json"});
+  EXPECT_EQ(refused.exit_code, 1);
+  EXPECT_EQ(refused.err, "В базе данных нет таблицы теплового потока\n");
+  EXPECT_TRUE(refused.out.empty());
+  const std::vector<std::vector<std::string>> wrong{
+      {"analyze", stat, "--max-gap"},     {"analyze", stat, "--max-gap", "6h"},
+      {"analyze", stat, "--rsi", "-0.1"}, {"analyze", stat, "--json", "--pdf", dir.file("a.pdf")},
+      {"analyze", stat, "--colour"},      {"analyze", dir.file("missing.db")},
+  };
+  for (const auto& args : wrong) EXPECT_EQ(cli(args).exit_code, 2) << args.back();
+}
+
+}  // namespace
+}  // namespace kalora

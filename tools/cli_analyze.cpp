@@ -1,0 +1,132 @@
+// kalora-cli analyze: the observation series of a database's heat-flow table.
+#include "tools/cli_analyze.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <exception>
+#include <iostream>
+#include <optional>
+
+#include "analysis/analysis_json.h"
+#include "analysis/analysis_text.h"
+#include "db/container.h"
+#include "db/db_texts.h"
+#include "tools/console_frontend.h"
+
+#ifdef KALORA_ANALYSIS_PDF
+#include "analysis/analysis_print.h"
+#endif
+
+namespace kalora {
+
+namespace {
+
+constexpr int exit_ok = 0;
+constexpr int exit_refused = 1;
+constexpr int exit_usage = 2;
+
+constexpr std::string_view usage_text =
+    "usage: kalora-cli analyze DB.db [--max-gap SECONDS] [--rsi X] [--rse X] [--whole-days] [--json | --pdf OUT.pdf]\n";
+
+enum class Output { text, json, pdf };
+
+struct Request {
+  std::string db;
+  analysis::AnalysisOptions options;
+  Output output = Output::text;
+  std::string pdf;
+};
+
+std::optional<double> number_of(const std::string& s) {
+  double v = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc{} || end != s.data() + s.size() || !std::isfinite(v) || v < 0) return std::nullopt;
+  return v;
+}
+
+std::optional<Request> parse(std::span<const std::string> args) {
+  Request r;
+  r.db = args[0];
+  const std::pair<std::string_view, double*> numbers[] = {
+      {"--max-gap", &r.options.max_gap}, {"--rsi", &r.options.rsi}, {"--rse", &r.options.rse}};
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (a == "--whole-days") {
+      r.options.whole_days = true;
+    } else if (a == "--json" && r.output == Output::text) {
+      r.output = Output::json;
+    } else if (a == "--pdf" && r.output == Output::text && has_value) {
+      r.output = Output::pdf;
+      r.pdf = args[++i];
+    } else {
+      const auto* option =
+          std::find_if(std::begin(numbers), std::end(numbers), [&](const auto& n) { return n.first == a; });
+      if (option == std::end(numbers) || !has_value) return std::nullopt;
+      const auto v = number_of(args[++i]);
+      if (!v) return std::nullopt;
+      *option->second = *v;
+    }
+  }
+  return r;
+}
+
+// Empty on success, else the user's message.
+std::string write_pdf(const analysis::Analysis& result, const Request& request) {
+#ifdef KALORA_ANALYSIS_PDF
+  return analysis::write_analysis_pdf_offscreen(result, request.options, request.db, request.pdf);
+#else
+  (void)result;
+  (void)request;
+  return "Вывод в PDF недоступен: программа собрана без Qt";
+#endif
+}
+
+int run(State& state, const Request& request) {
+  if (!state.Dbf3.is_open()) {
+    std::cerr << "В базе данных нет таблицы " << db::texts::table_of[2] << '\n';
+    return exit_refused;
+  }
+  const auto result = analysis::analyse(analysis::read_observations(state.Dbf3), request.options);
+  switch (request.output) {
+    case Output::text:
+      std::cout << analysis::analysis_text(result);
+      break;
+    case Output::json:
+      std::cout << analysis::to_json(result);
+      break;
+    case Output::pdf:
+      if (const std::string error = write_pdf(result, request); !error.empty()) {
+        std::cerr << error << '\n';
+        return exit_usage;
+      }
+      break;
+  }
+  std::cout.flush();
+  return std::cout ? exit_ok : exit_usage;
+}
+
+}  // namespace
+
+int cli_analyze(std::span<const std::string> args) {
+  const auto request = parse(args);
+  if (!request) {
+    std::cerr << usage_text;
+    return exit_usage;
+  }
+  State state;
+  ConsoleFrontend frontend;
+  const DbResult opened = Open_DB(state, frontend, request->db);
+  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage;
+  int code = exit_usage;
+  try {
+    code = run(state, *request);
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
+  }
+  Close_DB(state, frontend);
+  return code;
+}
+
+}  // namespace kalora
