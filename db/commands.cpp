@@ -143,7 +143,7 @@ void command_load_bin(State& state, Frontend& frontend) {
   const std::string image =
       ask_for_file(state, frontend, FileDialogRequest::Kind::open, db::texts::images_filter, "bin");
   if (image.empty()) return;
-  if (!load_bin_file(state, image, frontend)) return;
+  if (load_bin_file(state, image, frontend) != BinLoad::loaded) return;
   check_flash(state, frontend);
   if (state.data_present == 0) return;
   const std::string name = ask_for_new_database(state, frontend);

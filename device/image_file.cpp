@@ -4,21 +4,26 @@
 #include <array>
 
 #include "core/file_io.h"
+#include "device/transfer.h"
 
 namespace kalora {
 
-bool load_bin_file(State& state, const std::string& path, Frontend& frontend) {
+BinLoad load_bin_file(State& state, const std::string& path, Frontend& frontend) {
   // Read beside flash first, so a failure halfway leaves the image as it was.
   std::array<std::uint8_t, flash_size> bytes{};
   const ReadResult read = read_file_into(path, bytes);
+  const auto not_an_image = [&](const char* why) {
+    frontend.show_error("Файл \"" + path + "\" не является образом памяти прибора: " + why);
+    return BinLoad::not_an_image;
+  };
+  if (read.file_size > flash_size) return not_an_image("он длиннее 8192 байт");
   if (!read.ok) {
-    frontend.show_error(read.file_size > flash_size
-                            ? "Файл \"" + path + "\" не является образом памяти прибора: он длиннее 8192 байт"
-                            : read.error);
-    return false;
+    frontend.show_error(read.error);
+    return BinLoad::unreadable;
   }
-  std::copy_n(bytes.begin(), read.bytes_read, state.flash.begin());
-  return true;
+  if (read.bytes_read < image_header_size) return not_an_image("он короче заголовка в 9 байт");
+  state.flash = bytes;  // zeros past the file's end
+  return BinLoad::loaded;
 }
 
 }  // namespace kalora

@@ -8,9 +8,15 @@
 
 namespace kalora {
 
-// Reads the whole file into flash from offset 0; bytes past the file's end keep
-// their values. A file that cannot be read, or is longer than flash (no image of
-// the instrument is), gets a message and leaves flash untouched. True on success.
-bool load_bin_file(State& state, const std::string& path, Frontend& frontend);
+enum class BinLoad {
+  loaded,
+  unreadable,    // the file could not be read
+  not_an_image,  // shorter than an image's header, or longer than flash
+};
+
+// Reads the whole file into flash from offset 0 and sets the bytes past the
+// image's end to 0, so nothing of an earlier image can pass for a record of this
+// one. A file that is refused gets a message and leaves flash untouched.
+BinLoad load_bin_file(State& state, const std::string& path, Frontend& frontend);
 
 }  // namespace kalora

@@ -41,6 +41,8 @@ AssembledImage assemble_image(State& state) {
 
   AssembledImage result;
   result.length = image_header_size + pairs;
+  // Nothing of an earlier image may pass for a record of this one.
+  std::fill(state.flash.begin() + static_cast<std::ptrdiff_t>(result.length), state.flash.end(), 0);
   result.intact = s < p && p < rx_buf_size && characters % 2 == 0 && characters / 2 <= max_payload;
   return result;
 }

@@ -37,7 +37,7 @@ struct AssembledImage {
 // Builds the device image in flash from the characters between the first 'S' and
 // the first 'P' of rx_buf, with dev_type and dev_subtype in the header. Reads only
 // inside rx_buf and writes at most max_payload bytes after the header; an odd last
-// character (half a byte) is dropped.
+// character (half a byte) is dropped. Flash past the image's end is set to 0.
 AssembledImage assemble_image(State& state);
 
 }  // namespace kalora

@@ -60,7 +60,8 @@ void write_csv(db::DbfTable& table, std::ostream& out) {
 int cli_bin2db(std::span<const std::string> args) {
   State state;
   ConsoleFrontend frontend;
-  if (!load_bin_file(state, args[0], frontend)) return exit_io;
+  if (const BinLoad loaded = load_bin_file(state, args[0], frontend); loaded != BinLoad::loaded)
+    return loaded == BinLoad::not_an_image ? exit_refused : exit_io;
   check_flash(state, frontend);
   if (state.data_present == 0) {
     if (!frontend.refused()) std::cerr << "В образе нет измерений\n";
@@ -76,13 +77,13 @@ int cli_append(std::span<const std::string> args) {
   ConsoleFrontend frontend;
   const DbResult opened = Open_DB(state, frontend, args[0]);
   if (opened != DbResult::ok) return exit_code(opened, frontend);
-  bool image_read = false;
+  BinLoad image = BinLoad::unreadable;
   command_append(state, frontend, [&] {
-    image_read = load_bin_file(state, args[1], frontend);
-    return image_read ? ModalResult::ok : ModalResult::cancel;
+    image = load_bin_file(state, args[1], frontend);
+    return image == BinLoad::loaded ? ModalResult::ok : ModalResult::cancel;
   });
   Close_DB(state, frontend);
-  if (!image_read) return exit_io;
+  if (image == BinLoad::unreadable) return exit_io;
   return frontend.refused() ? exit_refused : exit_ok;
 }
 

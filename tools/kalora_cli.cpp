@@ -30,7 +30,8 @@ using Args = std::span<const std::string>;
 int check(Args args) {
   State state;
   ConsoleFrontend frontend;
-  if (!load_bin_file(state, args[0], frontend)) return exit_usage;
+  if (const BinLoad loaded = load_bin_file(state, args[0], frontend); loaded != BinLoad::loaded)
+    return loaded == BinLoad::not_an_image ? exit_refused : exit_usage;
   check_flash(state, frontend);
   std::cout << "dev_type=" << int{state.dev_type} << '\n'
             << "dev_subtype=" << int{state.dev_subtype} << '\n'

@@ -21,7 +21,7 @@ struct Tables {
   bool loaded = false;
 
   explicit Tables(const std::string& image) {
-    loaded = load_bin_file(*state, std::string(KALORA_SAMPLES) + "/" + image, frontend);
+    loaded = load_bin_file(*state, std::string(KALORA_SAMPLES) + "/" + image, frontend) == BinLoad::loaded;
     check_flash(*state, frontend);
     bind_calc_fields(*state);
     const std::array<std::uint8_t, 3> present{state->stat_present, state->zond_present, state->potok_present};

@@ -102,6 +102,8 @@ TEST(CliDb, RefusalsAndErrorsHaveTheirExitCodes) {
   Tool t;
   const std::string db = t.dir.file("meas.db");
   test::write_bytes(t.dir.file("junk.db"), std::vector<unsigned char>(40, 'j'));
+  test::write_bytes(t.dir.file("0.bin"), {});
+  test::write_bytes(t.dir.file("5.bin"), {'k', 'L', 'r', '!', 'b'});
   struct Case {
     std::vector<std::string> args;
     int exit_code;
@@ -109,6 +111,8 @@ TEST(CliDb, RefusalsAndErrorsHaveTheirExitCodes) {
   };
   const std::vector<Case> cases{
       {{"bin2db", t.dir.file("missing.bin"), db}, 2, ""},
+      {{"bin2db", t.dir.file("0.bin"), db}, 1, ""},
+      {{"bin2db", t.dir.file("5.bin"), db}, 1, ""},
       {{"bin2db", t.image("type4.bin", ImageBuilder(1, 4).methods(1)), db},
        1,
        "Ошибочные данные или неверный тип прибора\n"},
