@@ -6,7 +6,9 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -74,10 +76,58 @@ bool close_file(FilePtr& file) {
 
 bool rename_file(const std::string& from, const std::string& to) {
   if (fails(FileOp::rename)) return false;
-  std::error_code ec;
-  std::filesystem::rename(std::filesystem::u8path(from), std::filesystem::u8path(to), ec);
-  if (ec) errno = ec.value();
-  return !ec;
+#ifdef _WIN32
+  const std::filesystem::path source = std::filesystem::u8path(from);
+  const std::filesystem::path target = std::filesystem::u8path(to);
+  if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    errno = EIO;
+    return false;
+  }
+#else
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  // The new name reaches the disk with its folder. A file system that cannot flush
+  // a folder has nothing more to do; the rename has happened either way.
+  std::string folder = std::filesystem::path(to).parent_path().string();
+  if (folder.empty()) folder = ".";
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+#endif
+  return true;
+}
+
+std::string replace_file(const std::string& target, const FileWriter& write) {
+  const std::string temp = target + ".new";
+  FilePtr file = open_file(temp, "wb");
+  if (!file) return io_error_text(target, "не удалось создать файл");
+  const auto discard = [&] {
+    close_file(file);
+    std::error_code ec;
+    std::filesystem::remove(std::filesystem::u8path(temp), ec);
+  };
+  bool written = false;
+  try {
+    written = write(file.get()) && flush_to_disk(file.get());
+  } catch (...) {
+    discard();
+    throw;
+  }
+  written = close_file(file) && written;
+  if (!written) {
+    discard();
+    return io_error_text(target, "не удалось записать файл");
+  }
+  if (!rename_file(temp, target)) {
+    discard();
+    return io_error_text(target, "не удалось заменить файл");
+  }
+  return {};
+}
+
+std::string replace_file(const std::string& target, std::span<const std::uint8_t> bytes) {
+  return replace_file(target, [bytes](std::FILE* file) { return write_bytes(file, bytes); });
 }
 
 std::string io_error_text(const std::string& path, std::string_view what) {

@@ -28,11 +28,25 @@ bool write_bytes(std::FILE* file, std::span<const std::uint8_t> bytes);
 bool flush_to_disk(std::FILE* file);
 // Closes the file; false when its last buffered bytes did not reach it.
 bool close_file(FilePtr& file);
-// Gives `from` the name `to`, replacing a file of that name.
+// Gives `from` the name `to`, replacing a file of that name, and forces the folder
+// to the disk so the new name survives a power cut.
 bool rename_file(const std::string& from, const std::string& to);
 
+// The one way the program replaces a file. `write` fills a new file beside the
+// target (the target's name + ".new"); it is then forced to the disk, renamed over
+// the target and the folder forced to the disk (Windows: FlushFileBuffers, then
+// MoveFileEx with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). At every
+// moment, a crash included, the target is the old file or the new one, whole.
+// Returns an empty string on success, else the user's message. On failure, or when
+// `write` returns false or throws (the exception goes on), the new file is removed
+// and the target is left as it was.
+using FileWriter = std::function<bool(std::FILE* file)>;
+std::string replace_file(const std::string& target, const FileWriter& write);
+std::string replace_file(const std::string& target, std::span<const std::uint8_t> bytes);
+
 // Test seam: every create, write, flush, close and rename of the program's files
-// (these routines and the table files) asks the hook first. It answers 0 to go
+// (these routines and the table files) asks the hook first; the flush of a folder
+// after a rename does not. It answers 0 to go
 // ahead or an errno value to fail with; a write failing with ENOSPC stores part of
 // its bytes first, as a disk that runs full does. No hook is set in the program.
 enum class FileOp { create, write, flush, close, rename };
@@ -45,7 +59,7 @@ struct ReadResult {
   bool ok = false;
   std::uintmax_t file_size = 0;  // the file's length, also when it is larger than the buffer
   std::size_t bytes_read = 0;
-  std::string error;             // the user's message when !ok
+  std::string error;  // the user's message when !ok
 };
 
 // Reads the file into the front of `into`. A file longer than `into` is refused

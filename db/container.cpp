@@ -80,7 +80,7 @@ class TablesClosed {
   std::array<bool, 3> was_open_{};
 };
 
-void write_container(State& state, const std::string& path, const std::array<bool, 3>& stored) {
+void write_container(State& state, const std::array<bool, 3>& stored) {
   std::uint16_t count = 0;
   for (int n = 1; n <= 3; ++n) {
     state.table_size[n - 1] = stored[n - 1] ? static_cast<std::uint32_t>(file_length(working_copy(state, n))) : 0;
@@ -93,14 +93,14 @@ void write_container(State& state, const std::string& path, const std::array<boo
   put_u16(header, 8, state.channel_mask);
   for (int n = 1; n <= 3; ++n) put_u32(header, 6 + 4 * n, state.table_size[n - 1]);
 
-  FilePtr file = open_file(path, "wb");
-  if (!file) throw db::DbfError(io_error_text(path, "не удалось создать файл"));
-  if (!write_bytes(file.get(), header)) throw db::DbfError(io_error_text(path, "не удалось записать файл"));
-  for (int n = 1; n <= 3; ++n) {
-    if (stored[n - 1]) file2db(state, file.get(), working_copy(state, n), state.table_size[n - 1]);
-  }
-  const bool flushed = flush_to_disk(file.get());
-  if (!close_file(file) || !flushed) throw db::DbfError(io_error_text(path, "не удалось записать файл"));
+  const std::string error = replace_file(state.db_name, [&](std::FILE* file) {
+    if (!write_bytes(file, header)) return false;
+    for (int n = 1; n <= 3; ++n) {
+      if (stored[n - 1]) file2db(state, file, working_copy(state, n), state.table_size[n - 1]);
+    }
+    return true;
+  });
+  if (!error.empty()) throw db::DbfError(error);
 }
 
 // What check_flash found in the image, as Create_DB needs it.
@@ -109,8 +109,8 @@ struct ImageCheck {
   std::uint16_t stat_count, zond_count, potok_count;
 
   static ImageCheck of(const State& s) {
-    return {s.dev_type,      s.dev_subtype,  s.stat_present, s.zond_present, s.potok_present,
-            s.data_present,  s.stat_count,   s.zond_count,   s.potok_count};
+    return {s.dev_type,     s.dev_subtype, s.stat_present, s.zond_present, s.potok_present,
+            s.data_present, s.stat_count,  s.zond_count,   s.potok_count};
   }
   void restore(State& s) const {
     s.dev_type = dev_type;
@@ -253,17 +253,12 @@ DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
 
 DbResult Save_DB(State& state, Frontend& frontend) {
   if (!state.db_open) return DbResult::ok;
-  const std::string temp = state.db_name + ".new";
   try {
     TablesClosed closed(state);
     std::array<bool, 3> stored{};
     for (int n = 1; n <= 3; ++n) stored[n - 1] = closed.was_open(n) || state.table_kept[n - 1];
-    write_container(state, temp, stored);
-    if (!rename_file(temp, state.db_name)) {
-      throw db::DbfError(io_error_text(state.db_name, "не удалось заменить файл"));
-    }
+    write_container(state, stored);
   } catch (const std::exception& e) {
-    remove_quietly(temp);
     const auto* io = dynamic_cast<const db::DbfError*>(&e);
     frontend.show_error(std::string(io ? io->what() : io_error_text(state.db_name, "не удалось записать файл")) +
                         ". Прежний файл базы данных не изменён.");

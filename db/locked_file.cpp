@@ -24,8 +24,6 @@ namespace {
   throw DbfError("Ошибка ввода-вывода: " + std::string(what) + " \"" + path + "\"");
 }
 
-std::string replacement_name(const std::string& path) { return path + ".new"; }
-
 // The test seam of the file layer; a failing write may store part of its bytes first.
 template <typename WritePart>
 void fail_if_injected(FileOp op, const std::string& path, std::span<const std::uint8_t> bytes, WritePart write_part) {
@@ -130,24 +128,13 @@ void LockedFile::close() {
 }
 
 void LockedFile::replace_contents(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const std::string temp = replacement_name(path);
-  const std::filesystem::path from = std::filesystem::u8path(temp);
-  const std::filesystem::path to = std::filesystem::u8path(path);
-  try {
-    LockedFile fresh = open(temp, true);
-    fresh.write_at(0, bytes);
-    fresh.sync();
-  } catch (...) {
-    DeleteFileW(from.c_str());  // no half-written file stays beside the table
-    throw;
-  }
-  // Windows cannot rename over a file that is open, so the lock lapses for a moment.
-  close();
-  const bool moved = injected_file_fault(FileOp::rename) == 0 &&
-                     MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!moved) DeleteFileW(from.c_str());
-  *this = open(path, false);
-  if (!moved) fail(path, "не удалось заменить файл");
+  const std::string error = replace_file(path, [&](std::FILE* file) {
+    if (!write_bytes(file, bytes)) return false;
+    close();  // Windows cannot rename over a file that is open, so the lock lapses for a moment
+    return true;
+  });
+  if (!is_open()) *this = open(path, false);
+  if (!error.empty()) throw DbfError(error);
 }
 
 #else
@@ -220,22 +207,20 @@ void LockedFile::close() {
 }
 
 void LockedFile::replace_contents(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const std::string temp = replacement_name(path);
-  LockedFile fresh;
-  try {
-    // Inside: a replacement created but not emptied is removed as well.
-    fresh = open(temp, true);
-    fresh.write_at(0, bytes);
-    fresh.sync();
-    if (!rename_file(temp, path)) fail(path, "не удалось заменить файл");
-  } catch (...) {
-    fresh.close();
-    ::unlink(temp.c_str());
-    throw;
+  int fresh = -1;
+  const std::string error = replace_file(path, [&](std::FILE* file) {
+    // The new file is locked before it takes the name, so nobody slips in between;
+    // the duplicate keeps the lock once the file layer has closed its own handle.
+    fresh = ::fcntl(::fileno(file), F_DUPFD_CLOEXEC, 0);
+    return fresh >= 0 && ::flock(fresh, LOCK_EX | LOCK_NB) == 0 && write_bytes(file, bytes);
+  });
+  if (!error.empty()) {
+    if (fresh >= 0) ::close(fresh);
+    throw DbfError(error);
   }
-  // The new file is locked before it takes the name, so nobody slips in between.
-  fresh.path_ = path;
-  *this = std::move(fresh);
+  close();
+  fd_ = fresh;
+  path_ = path;
 }
 
 #endif

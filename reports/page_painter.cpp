@@ -1,11 +1,11 @@
 #include "reports/page_painter.h"
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <algorithm>
 #include <vector>
 
@@ -115,26 +115,23 @@ void paint_pages(QPainter& painter, QPagedPaintDevice& device, const BuiltReport
 
 QString write_pdf(const BuiltReport& report, const QString& path) {
   const std::string name = path.toStdString();
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    return QString::fromStdString(io_error_text(name, "не удалось создать файл"));
-  }
+  QBuffer pdf;
+  pdf.open(QIODevice::WriteOnly);
   {
-    QPdfWriter writer(&file);
+    QPdfWriter writer(&pdf);
     writer.setResolution(pdf_resolution);
     writer.setPageLayout(a4_landscape());
     writer.setTitle("КАЛОРА-5");
     writer.setCreator("КАЛОРА-5");
     QPainter painter;
-    if (!painter.begin(&writer)) {
-      file.cancelWriting();
-      return QString::fromStdString(io_error_text(name, "не удалось записать файл"));
-    }
+    if (!painter.begin(&writer)) return QString::fromStdString(io_error_text(name, "не удалось записать файл"));
     paint_pages(painter, writer, report, 1, static_cast<int>(report.pages.size()));
     painter.end();
   }
-  if (!file.commit()) return QString::fromStdString(io_error_text(name, "не удалось записать файл"));
-  return {};
+  const QByteArray& bytes = pdf.data();
+  const std::string error = replace_file(
+      name, {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+  return QString::fromStdString(error);
 }
 
 bool print_report(QPrinter& printer, const BuiltReport& report) {

@@ -13,6 +13,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-dbfread python3-xlrd poppler-utils
   xvfb xdotool imagemagick
+  # the order of flushes and renames of a saved file
+  strace
   # fonts used by the grids and reports, and the tools that make the grid font
   fonts-dejavu-core fonts-liberation python3-fonttools
   # fuzzing and sanitizers

@@ -238,16 +238,6 @@ void write_cell_table(ByteWriter& w, const Sheet& sheet, const std::vector<Place
   }
 }
 
-// A name next to `path` that no file has, so that no other file is overwritten.
-std::string unused_name_beside(const std::string& path) {
-  std::string name = path + ".tmp";
-  std::error_code ec;
-  for (int n = 1; std::filesystem::exists(std::filesystem::u8path(name), ec) && n < 1000; ++n) {
-    name = path + ".tmp" + std::to_string(n);
-  }
-  return name;
-}
-
 }  // namespace
 
 BuiltWorkbook build_workbook(const Sheet& sheet) {
@@ -321,25 +311,7 @@ std::string save_workbook(const Sheet& sheet, const std::string& path) {
   const BuiltWorkbook built = build_workbook(sheet);
   if (!built.error.empty()) return built.error;
 
-  // The new file is written beside the old one and takes its name only when complete.
-  const std::string temporary = unused_name_beside(path);
-  {
-    FilePtr out = open_file(temporary, "wb");
-    if (!out) return io_error_text(path, "не удалось создать файл");
-    bool written = write_bytes(out.get(), built.bytes) && flush_to_disk(out.get());
-    written = close_file(out) && written;
-    if (!written) {
-      std::error_code ignored;
-      std::filesystem::remove(std::filesystem::u8path(temporary), ignored);
-      return io_error_text(path, "не удалось записать файл");
-    }
-  }
-  if (!rename_file(temporary, path)) {
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::u8path(temporary), ignored);
-    return io_error_text(path, "не удалось заменить файл");
-  }
-  return {};
+  return replace_file(path, built.bytes);
 }
 
 }  // namespace kalora::xls

@@ -15,11 +15,11 @@
 #include "db/container.h"
 #include "decode/check_flash.h"
 #include "device/image_save.h"
+#include "faults/fault_plan.h"
 #include "reports/exp2excel.h"
 #include "support/image_builder.h"
 #include "support/recording_frontend.h"
 #include "support/temp_dir.h"
-#include "faults/fault_plan.h"
 
 namespace kalora {
 namespace {
@@ -204,9 +204,9 @@ TEST(SavingFaults, DeviceImageFileKeepsItsOldContents) {
       const test::FaultPlan plan(n);
       EXPECT_FALSE(save_bin_file(path, image, error));
     }
-    EXPECT_NE(error.find("не удалось записать файл"), std::string::npos) << error;
+    EXPECT_NE(error.find("Ошибка ввода-вывода"), std::string::npos) << error;
     EXPECT_EQ(test::read_bytes(path), (std::vector<unsigned char>{'o', 'l', 'd'}));
-    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
   }
 }
 
