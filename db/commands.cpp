@@ -63,6 +63,19 @@ class FlagsOfOpenTables {
   State& state_;
 };
 
+// Once the command is over, the pages show the open tables and channels again:
+// the download shows the pages of the methods it finds, whatever the database holds.
+class PagesOfOpenTables {
+ public:
+  explicit PagesOfOpenTables(Frontend& frontend) : frontend_(frontend) {}
+  ~PagesOfOpenTables() { frontend_.set_visible(); }
+  PagesOfOpenTables(const PagesOfOpenTables&) = delete;
+  PagesOfOpenTables& operator=(const PagesOfOpenTables&) = delete;
+
+ private:
+  Frontend& frontend_;
+};
+
 }  // namespace
 
 void reset_sort(Frontend& frontend, int grid, db::DbfTable& table, std::string_view index_name) {
@@ -98,16 +111,20 @@ void command_append(State& state, Frontend& frontend, const DownloadStep& downlo
     if (!name.empty()) Open_DB(state, frontend, name);
   }
   if (!state.db_open) return;
+  const PagesOfOpenTables pages(frontend);
+  // Whatever happens next, the flags describe the open database again afterwards,
+  // not the image: the next type check and the window rely on them.
+  const FlagsOfOpenTables restore(state);
   if (download() == ModalResult::cancel) return;
   reset_all_sorts(state, frontend);
   if (!image_fits_database(state)) {
     frontend.show_error(db::texts::type_mismatch);
     return;
   }
+  // The database keeps its channels and gains the image's.
+  const std::uint16_t database_channels = state.channel_mask;
   check_flash(state, frontend);
-  // Whatever happens next, the flags describe the open database again afterwards,
-  // not the image: the next type check and the window rely on them.
-  const FlagsOfOpenTables restore(state);
+  state.channel_mask |= database_channels;
   if (state.data_present == 0) return;
 
   using Decoder = void (*)(State&, Frontend&, std::uint8_t);

@@ -169,5 +169,22 @@ TEST_F(FileCommands, DatabaseCommandsDoNothingWithoutADatabase) {
   expect_empty(w);
 }
 
+// The download shows the pages of the methods it finds; refused, the pages are the open tables' again.
+TEST_F(FileCommands, RefusedAppendLeavesThePagesOfTheOpenTables) {
+  SimProcess sim({sample("both"), "--full-speed"});
+  ASSERT_FALSE(sim.path().empty());
+  {
+    QSettings stored(settings_file(), QSettings::IniFormat);
+    stored.setValue("Port_1", QString::fromStdString(sim.path()));
+    stored.setValue("Port_2", QString::fromStdString(dir.file("no-second-port")));
+  }
+  auto& w = start();
+  dialogs.files = {sample("flow"), dir.file("wall.db")};
+  w.bin1Click();
+  menu_action(w, "N4")->trigger();  // Дополнить
+  EXPECT_EQ(dialogs.messages, (std::vector<Message>{{Message::error, "Тип прибора и открытая база не совпадают!"}}));
+  expect_database_shown(w, {{"Поток"}, {"Тепловой поток", "Rк", "Ro"}, 5});
+}
+
 }  // namespace
 }  // namespace kalora::test

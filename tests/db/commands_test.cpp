@@ -161,6 +161,39 @@ TEST(Commands, AppendChecksTheInstrumentAgainstTheOpenDatabase) {
   }
 }
 
+// The database keeps its channels and gains the image's, in memory and in the saved
+// header; whatever the outcome, the window shows the open tables again.
+TEST(Commands, AppendJoinsTheChannelsAndShowsTheOpenTablesAfterwards) {
+  struct Case {
+    const char* name;
+    std::optional<test::ImageBuilder> image;
+    std::uint16_t mask;
+  };
+  const Case cases[] = {
+      {"channels 1 and 2 added to 1 and 3", test::flow_image(5).channel_types(3, 4, 0), 7},
+      {"same channels", test::flow_image(5), 5},
+      {"another instrument", test::meter_image(2, 0), 5},
+      {"download cancelled", std::nullopt, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DbFixture f;
+    f.create(test::flow_image(3), f.db);  // channels 1 and 3
+    ASSERT_EQ(f.state.channel_mask, 5);
+    f.frontend.effects.clear();
+    FakeDownload download{f.state, c.image};
+    command_append(f.state, f.frontend, step(download));
+    EXPECT_EQ(f.state.channel_mask, c.mask);
+    const Bytes_ stored = test::read_bytes(f.db);
+    ASSERT_GE(stored.size(), 10u);
+    EXPECT_EQ(stored[8] | stored[9] << 8, c.mask);
+    ASSERT_FALSE(f.frontend.effects.empty());
+    EXPECT_EQ(f.frontend.effects.back(), "set_visible");
+    EXPECT_EQ(f.state.potok_present, 1);
+    EXPECT_EQ(f.state.stat_present, 0);
+  }
+}
+
 TEST(Commands, AppendDropsEverySortFirst) {
   DbFixture f;
   f.create(test::flow_image(3), f.db);
@@ -170,7 +203,7 @@ TEST(Commands, AppendDropsEverySortFirst) {
   f.frontend.effects.clear();
   FakeDownload download{f.state, test::flow_image(5)};
   command_append(f.state, f.frontend, step(download));
-  EXPECT_EQ(f.frontend.effects, (std::vector<std::string>{"clear_sort_marks 3", "clear_sort_marks 5"}));
+  EXPECT_EQ(f.frontend.effects, (std::vector<std::string>{"clear_sort_marks 3", "clear_sort_marks 5", "set_visible"}));
   EXPECT_EQ(f.state.Dbf3.active_index(), "");
   EXPECT_EQ(test::column(f.state.Dbf3, "N"), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
   EXPECT_EQ(f.state.potok_present, 1);
