@@ -1,5 +1,6 @@
 #include "reports/report_layout.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <string_view>
@@ -241,6 +242,8 @@ void before_print(ReportLayout& layout, std::uint16_t channel_mask) {
       if (c.channel == n) c.visible = present;
     }
   }
+  // Without any channel a record still prints its number, date, time and mode, one row high.
+  height = std::max(height, channel_row_height);
   layout.data.height = height;
   for (LayoutCell& c : layout.data.cells) {
     if (c.spans_block) c.height = height;

@@ -12,8 +12,8 @@
 #include "reports/view_report.h"
 #include "support/recording_frontend.h"
 #include "support/run_program.h"
-#include "support/workbook_texts.h"
 #include "support/temp_dir.h"
+#include "support/workbook_texts.h"
 #include "views/potok_filter.h"
 
 namespace kalora::reports {
@@ -175,6 +175,43 @@ TEST_F(CliReport, AnEmptyTableStillGivesTitleHeadingsAndFooter) {
   const auto texts = test::workbook_texts(KALORA_PYTHON, xls);
   for (const char* text : {"КАЛОРА-5", "Стационарный метод", "Дата", "Примечание", "Стр. 1 из 1"}) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
+  }
+}
+
+// Channel types all 0: no channel rows, but every record still prints its block.
+TEST_F(CliReport, HeatFlowRecordsPrintWithoutAnyChannel) {
+  const std::string db = make_db("flow");
+  auto bytes = test::read_bytes(db);
+  bytes[8] = bytes[9] = 0;  // the container's channel mask
+  test::write_bytes(db, bytes);
+  const std::regex date(R"(\d\d\.\d\d\.\d{4})");
+  const auto dates = [&](const std::string& text) {
+    return std::distance(std::sregex_iterator(text.begin(), text.end(), date), std::sregex_iterator());
+  };
+  for (const View& view : views) {
+    if (view.table != 3) continue;
+    SCOPED_TRACE(view.name);
+    std::ptrdiff_t records = 0;
+    {
+      State state;
+      test::RecordingFrontend frontend;
+      ASSERT_EQ(Open_DB(state, frontend, db), DbResult::ok);
+      ASSERT_EQ(state.channel_mask, 0);
+      views::potok_filter(state, static_cast<std::uint8_t>(view.measur));
+      for (state.Dbf3.first(); !state.Dbf3.eof(); state.Dbf3.next()) ++records;
+      Close_DB(state, frontend);
+    }
+    ASSERT_GT(records, 0);
+    const std::string pdf = dir.file(std::string(view.name) + ".pdf");
+    const std::string xls = dir.file(std::string(view.name) + ".xls");
+    ASSERT_EQ(cli({"report", db, view.name, pdf}).exit_code, 0);
+    ASSERT_EQ(cli({"report", db, view.name, xls}).exit_code, 0);
+    std::string printed;
+    for (const std::string& page : pdf_pages(pdf)) printed += page;
+    EXPECT_EQ(dates(printed), records);
+    std::string exported;
+    for (const std::string& text : test::workbook_texts(KALORA_PYTHON, xls)) exported += text + "\n";
+    EXPECT_EQ(dates(exported), records);
   }
 }
 

@@ -188,7 +188,7 @@ TEST(ReportBuilder, ChannelRowsFollowTheChannelMask) {
   };
   const std::vector<Case> cases{
       {7, 60, {0, 20, 40}}, {1, 20, {0}}, {3, 40, {0, 20}}, {5, 60, {0, 40}},  // channel 3 keeps its place
-      {4, 60, {40}},        {0, 0, {}},
+      {4, 60, {40}},        {0, 20, {}},  // no channel: the record's own cells, one row high
   };
   for (const ReportId id : {ReportId::flow, ReportId::rk, ReportId::ro}) {
     for (const Case& c : cases) {
