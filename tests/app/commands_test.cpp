@@ -50,7 +50,17 @@ void expect_empty(app::TForm1& w) {
   for (int g = 1; g <= 5; ++g) EXPECT_EQ(w.grid(g)->grid_model()->rowCount(), 0) << g;
 }
 
-using FileCommands = WindowTest;
+class FileCommands : public WindowTest {
+ protected:
+  // The simulated instrument as the program's first port; no second port.
+  bool use_as_first_port(const SimProcess& sim) {
+    if (sim.path().empty()) return false;
+    QSettings stored(settings_file(), QSettings::IniFormat);
+    stored.setValue("Port_1", QString::fromStdString(sim.path()));
+    stored.setValue("Port_2", QString::fromStdString(dir.file("no-second-port")));
+    return true;
+  }
+};
 
 TEST_F(FileCommands, ImageFileBecomesADatabaseThatClosesAndReopens) {
   struct Case {
@@ -140,12 +150,7 @@ TEST_F(FileCommands, DeletionAsksAtExitAndEveryShutdownStoresTheSettings) {
 
 TEST_F(FileCommands, CreateDownloadsFromTheFirstPort) {
   SimProcess sim({sample("flow"), "--full-speed"});
-  ASSERT_FALSE(sim.path().empty());
-  {
-    QSettings stored(settings_file(), QSettings::IniFormat);
-    stored.setValue("Port_1", QString::fromStdString(sim.path()));
-    stored.setValue("Port_2", QString::fromStdString(dir.file("no-second-port")));
-  }
+  ASSERT_TRUE(use_as_first_port(sim));
   auto& w = start();
   dialogs.files = {dir.file("wall.db")};
   menu_action(w, "N8")->trigger();  // Создать
@@ -172,12 +177,7 @@ TEST_F(FileCommands, DatabaseCommandsDoNothingWithoutADatabase) {
 // The download shows the pages of the methods it finds; refused, the pages are the open tables' again.
 TEST_F(FileCommands, RefusedAppendLeavesThePagesOfTheOpenTables) {
   SimProcess sim({sample("both"), "--full-speed"});
-  ASSERT_FALSE(sim.path().empty());
-  {
-    QSettings stored(settings_file(), QSettings::IniFormat);
-    stored.setValue("Port_1", QString::fromStdString(sim.path()));
-    stored.setValue("Port_2", QString::fromStdString(dir.file("no-second-port")));
-  }
+  ASSERT_TRUE(use_as_first_port(sim));
   auto& w = start();
   dialogs.files = {sample("flow"), dir.file("wall.db")};
   w.bin1Click();
