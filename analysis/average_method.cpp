@@ -43,9 +43,12 @@ std::optional<ChannelResult> analyse_channel(const Series& series, int channel, 
   for (const Observation& row : series.rows)
     if (row.q[c] && row.t_in[c] && row.t_ext[c]) rows.push_back(&row);
   if (rows.size() >= 2 && options.whole_days) {
+    // Less than a day has no whole day to keep: the rows stay as they are.
     const std::int64_t span = rows.back()->time - rows.front()->time;
-    const std::int64_t start = rows.back()->time - span / day * day;
-    std::erase_if(rows, [&](const Observation* row) { return row->time < start; });
+    if (span >= day) {
+      const std::int64_t start = rows.back()->time - span / day * day;
+      std::erase_if(rows, [&](const Observation* row) { return row->time < start; });
+    }
   }
   if (rows.size() < 2) return std::nullopt;
 
