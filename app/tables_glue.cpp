@@ -25,6 +25,7 @@ void TForm1::bind_grids() {
                                   &TForm1::DBGridPro3TitleStateChange};
   for (int g = 1; g <= views::grid_count; ++g) {
     grid(g)->grid_model()->bind(state_);
+    grid(g)->grid_model()->write_failed = [this](const std::string& message) { frontend().show_error(message); };
     connect(grid(g), &views::DBGridPro::title_state_changed, this,
             [this, h = handlers[static_cast<std::size_t>(page_of_grid(g).table - 1)]](
                 views::DBGridPro* shown, int column) { guarded([&] { (this->*h)(shown, column); }); });

@@ -231,9 +231,10 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
     try {
       table_->set_text(column.field, *typed);
       table_->post();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
       table_->cancel();
       if (current != 0) table_->go_to(current);
+      if (write_failed) write_failed(e.what());
       return false;
     }
     if (state_) state_->tables_modified = true;

@@ -6,6 +6,8 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "core/state.h"
@@ -55,6 +57,8 @@ class GridModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  // Told when a typed comment could not be stored (the edit is undone); the editor is no place to throw from.
+  std::function<void(const std::string& message)> write_failed;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 

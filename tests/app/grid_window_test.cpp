@@ -212,20 +212,27 @@ TEST_F(GridWindow, DeletingThreeSelectedRecordsOfTheRkPage) {
   EXPECT_TRUE(w.state().tables_modified);
 }
 
-// A file operation failing under a title click is told; nothing is thrown out of the slot.
-TEST_F(GridWindow, FailingFileUnderATitleClickIsToldAndTheProgramGoesOn) {
+// A file operation failing under a title click or a typed comment is told; nothing is thrown out of the slot.
+TEST_F(GridWindow, FailingFileUnderAGridHandlerIsToldAndTheProgramGoesOn) {
   struct Case {
     const char* sample;
     int grid;
-    const char* field;
+    bool comment;  // a comment typed instead of a title click
   };
-  for (const Case& c : {Case{"both", 1, "N"}, Case{"both", 2, "N"}, Case{"flow", 3, "N"}}) {
-    SCOPED_TRACE(c.sample + std::string(" grid ") + std::to_string(c.grid));
+  for (const Case& c :
+       {Case{"both", 1, false}, Case{"both", 2, false}, Case{"flow", 3, false}, Case{"both", 1, true}}) {
+    SCOPED_TRACE(c.sample + std::string(" grid ") + std::to_string(c.grid) + (c.comment ? " comment" : ""));
     window.reset();
     dialogs.messages.clear();
     open_sample(c.sample);
+    views::GridModel& model = *window->grid(c.grid)->grid_model();
     const FaultPlan every_write_fails(1);
-    EXPECT_NO_THROW(click(c.grid, c.field));
+    if (c.comment) {
+      EXPECT_FALSE(model.setData(cell(*window->grid(c.grid), 0, "COMMENT"), QStringLiteral("угол"), Qt::EditRole));
+      EXPECT_FALSE(window->state().tables_modified);
+    } else {
+      EXPECT_NO_THROW(click(c.grid, "N"));
+    }
     ASSERT_TRUE(every_write_fails.failed().has_value());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].kind, Message::error);
