@@ -3,6 +3,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
+#include <QToolTip>
+#include <algorithm>
+#include <limits>
 
 #include "views/db_grid.h"
 
@@ -10,10 +14,14 @@ namespace kalora::views {
 
 namespace {
 
-QString title(const GridColumn& c) {
-  const QString first = QString::fromUtf8(c.title_1.data(), static_cast<qsizetype>(c.title_1.size()));
-  if (c.title_2.empty()) return first;
-  return first + '\n' + QString::fromUtf8(c.title_2.data(), static_cast<qsizetype>(c.title_2.size()));
+constexpr int text_margin = 3;  // pixels kept free at either side of a title
+constexpr int mark_width = 12;  // room the sort mark takes at the right
+
+QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QStringList title_lines(const GridColumn& c) {
+  if (c.title_2.empty()) return {qs(c.title_1)};
+  return {qs(c.title_1), qs(c.title_2)};
 }
 
 // A small triangle at the right of the title: up for tsSortedUp, down for tsSortedDown.
@@ -35,7 +43,41 @@ void draw_mark(QPainter& painter, const QRect& rect, TitleState state) {
   painter.fillPath(path, Qt::darkGray);
 }
 
+// A line too wide loses the end of its text, not the channel number that closes it.
+QString fit_line(const QFontMetrics& metrics, const QString& line, int width) {
+  if (metrics.horizontalAdvance(line) <= width) return line;
+  static const QRegularExpression channel(QStringLiteral(" №\\d+$"));
+  const QRegularExpressionMatch found = channel.match(line);
+  const QString tail = found.hasMatch() ? found.captured() : QString();
+  const QString head = line.left(line.size() - tail.size());
+  return metrics.elidedText(head, Qt::ElideRight, std::max(0, width - metrics.horizontalAdvance(tail))) + tail;
+}
+
+// A one-line title split at the space that gives the narrowest two lines.
+QStringList wrapped(const QFontMetrics& metrics, const QString& line) {
+  int best = -1;
+  int best_width = std::numeric_limits<int>::max();
+  for (qsizetype i = line.indexOf(' '); i >= 0; i = line.indexOf(' ', i + 1)) {
+    const int w = std::max(metrics.horizontalAdvance(line.left(i)), metrics.horizontalAdvance(line.mid(i + 1)));
+    if (w < best_width) {
+      best = static_cast<int>(i);
+      best_width = w;
+    }
+  }
+  if (best < 0) return {line};
+  return {line.left(best), line.mid(best + 1)};
+}
+
 }  // namespace
+
+QStringList fit_title(const QFontMetrics& metrics, const QStringList& title, int width, int lines) {
+  QStringList parts = title;
+  if (parts.size() == 1 && lines >= 2 && metrics.horizontalAdvance(parts.front()) > width)
+    parts = wrapped(metrics, parts.front());
+  QStringList shown;
+  for (const QString& part : parts.mid(0, std::max(1, lines))) shown << fit_line(metrics, part, width);
+  return shown;
+}
 
 GridHeader::GridHeader(GridModel& model, QWidget* parent) : QHeaderView(Qt::Horizontal, parent), model_(model) {
   setSectionsClickable(true);
@@ -65,6 +107,39 @@ int GridHeader::column_at(QPoint at) const {
   return g.at[static_cast<std::size_t>(levels[static_cast<std::size_t>(line)])];
 }
 
+int GridHeader::text_width(int column, int section_width) const {
+  const bool marked = model_.marks()[static_cast<std::size_t>(column)].state != TitleState::tsSortedNone;
+  return section_width - 2 * text_margin - (marked ? mark_width : 0);
+}
+
+QStringList GridHeader::shown_title(int column) const {
+  const auto& groups = model_.groups();
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    if (std::find(groups[g].at.begin(), groups[g].at.end(), column) == groups[g].at.end()) continue;
+    const int height = groups[g].spans() ? sizeHint().height() : title_height();
+    return fit_title(fontMetrics(), title_lines(model_.columns()[static_cast<std::size_t>(column)]),
+                     text_width(column, sectionSize(static_cast<int>(g))), (height - 4) / fontMetrics().height());
+  }
+  return {};
+}
+
+QString GridHeader::tool_tip_at(QPoint at) const {
+  const int c = column_at(at);
+  if (c < 0 || model_.hidden(c)) return {};
+  const QStringList whole = title_lines(model_.columns()[static_cast<std::size_t>(c)]);
+  return shown_title(c).join(' ') == whole.join(' ') ? QString() : whole.join('\n');
+}
+
+bool GridHeader::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QHeaderView::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  if (const QString tip = tool_tip_at(help->pos()); !tip.isEmpty())
+    QToolTip::showText(help->globalPos(), tip, viewport());
+  else
+    QToolTip::hideText();
+  return true;
+}
+
 void GridHeader::mousePressEvent(QMouseEvent* event) {
   pressed_at_ = event->position().toPoint();
   ctrl_ = event->modifiers().testFlag(Qt::ControlModifier);
@@ -75,7 +150,6 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logical)
   if (logical < 0 || logical >= static_cast<int>(model_.groups().size())) return;
   const ColumnGroup& g = model_.groups()[static_cast<std::size_t>(logical)];
   const auto& levels = model_.shown_levels();
-  const auto columns = model_.columns();
   const int lines = g.spans() ? 1 : static_cast<int>(levels.size());
   const int height = g.spans() ? rect.height() : title_height();
   for (int line = 0; line < lines; ++line) {
@@ -87,10 +161,16 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logical)
     initStyleOption(&option);
     option.rect = cell;
     option.section = logical;
-    option.textAlignment = Qt::AlignCenter;
-    option.text = c >= 0 && !model_.hidden(c) ? title(columns[static_cast<std::size_t>(c)]) : QString();
     style()->drawControl(QStyle::CE_Header, &option, painter, this);
-    if (c >= 0) draw_mark(*painter, cell, model_.marks()[static_cast<std::size_t>(c)].state);
+    // The style hands the painter back clipped to the region it found, which may be nothing at all.
+    painter->setClipRect(cell);
+    if (c >= 0 && !model_.hidden(c)) {
+      const int free = text_width(c, cell.width());
+      const QRect text(cell.left() + text_margin, cell.top(), free, cell.height());
+      painter->setPen(option.palette.color(QPalette::ButtonText));
+      painter->drawText(text, Qt::AlignCenter, shown_title(c).join('\n'));
+      draw_mark(*painter, cell, model_.marks()[static_cast<std::size_t>(c)].state);
+    }
     painter->restore();
   }
 }

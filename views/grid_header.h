@@ -3,10 +3,18 @@
 #pragma once
 
 #include <QHeaderView>
+#include <QStringList>
+
+class QFontMetrics;
 
 namespace kalora::views {
 
 class GridModel;
+
+// The lines a title is drawn in, at most `lines` of them, each no wider than `width`:
+// a line that fits stays whole, a one-line title wraps at a space, a line that still
+// does not fit is elided at its end, keeping a channel number "№n" that ends it.
+QStringList fit_title(const QFontMetrics& metrics, const QStringList& title, int width, int lines);
 
 class GridHeader : public QHeaderView {
   Q_OBJECT
@@ -15,6 +23,10 @@ class GridHeader : public QHeaderView {
 
   // Grid column whose title is at this point of the header, -1 when none.
   int column_at(QPoint at) const;
+  // The title lines of a grid column as they are drawn now.
+  QStringList shown_title(int column) const;
+  // The whole title at this point when it is drawn shortened, else empty.
+  QString tool_tip_at(QPoint at) const;
   QSize sizeHint() const override;
 
  signals:
@@ -23,9 +35,11 @@ class GridHeader : public QHeaderView {
  protected:
   void paintSection(QPainter* painter, const QRect& rect, int logical) const override;
   void mousePressEvent(QMouseEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   int title_height() const;  // one column's two lines
+  int text_width(int column, int section_width) const;
 
   GridModel& model_;
   QPoint pressed_at_;

@@ -2,6 +2,7 @@
 // comment editing, sort marks, column fitting, colours and stored layouts.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -60,6 +61,13 @@ class GridOverTables : public ::testing::Test {
     for (std::size_t r = 0; r < grid.grid_model()->record_count(); ++r)
       ns.push_back(cell(grid, static_cast<int>(r), "N").toInt());
     return ns;
+  }
+
+  static QString qs_title(const GridColumn& c) {
+    const QString first = QString::fromUtf8(c.title_1.data(), static_cast<qsizetype>(c.title_1.size()));
+    return c.title_2.empty()
+               ? first
+               : first + ' ' + QString::fromUtf8(c.title_2.data(), static_cast<qsizetype>(c.title_2.size()));
   }
 
   test::TempDir dir;
@@ -218,6 +226,65 @@ TEST_F(GridOverTables, TitleClicksCycleTheMarkAndSortTheSharedTable) {
   EXPECT_EQ(header.column_at(third), rk.column_of("POTOK_3"));
   QTest::mouseClick(header.viewport(), Qt::LeftButton, Qt::ControlModifier, third);
   EXPECT_EQ(raised.back(), rk.column_of("POTOK_3"));
+}
+
+// The mark's pixels in the title of the marked column, every grid, stacked titles included.
+TEST_F(GridOverTables, SortMarkIsDrawnInTheMarkedTitle) {
+  const std::pair<int, std::string_view> marked[] = {{1, "HEAT"}, {2, "SHEAT"}, {3, "POTOK_3"}, {4, "RES_2"}, {5, "N"}};
+  for (const auto& [g, field] : marked) {
+    DBGridPro grid(g);
+    grid.grid_model()->bind(state);
+    grid.resize(1200, 300);
+    grid.show();
+    const int column = grid.column_of(field);
+    const auto mark_pixels = [&] {
+      const QImage shown = grid.header()->grab().toImage();
+      int count = 0;
+      for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+          if (grid.header()->column_at({x, y}) == column && shown.pixelColor(x, y) == QColor(Qt::darkGray)) ++count;
+      return count;
+    };
+    const int unmarked = mark_pixels();
+    grid.click_title(column, false);
+    EXPECT_GE(mark_pixels(), unmarked + 12) << g << ' ' << field;
+  }
+}
+
+// At the window's designed width no title loses its start or its channel number, and a
+// title drawn shortened gives its whole text as a tool tip.
+TEST_F(GridOverTables, TitlesThatDoNotFitWrapOrLoseTheirEnd) {
+  for (int g = 1; g <= grid_count; ++g) {
+    DBGridPro grid(g);
+    grid.grid_model()->bind(state);
+    grid.resize(784, 300);
+    grid.show();
+    const GridHeader& header = *grid.header();
+    const auto& columns = grid.grid_model()->columns();
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+      const QStringList shown = header.shown_title(c);
+      const QString whole = qs_title(columns[static_cast<std::size_t>(c)]);
+      const QString drawn = shown.join(' ');
+      const auto group =
+          std::find_if(grid.grid_model()->groups().begin(), grid.grid_model()->groups().end(),
+                       [&](const ColumnGroup& gr) { return gr.at[0] == c || gr.at[1] == c || gr.at[2] == c; });
+      const int width = header.sectionSize(static_cast<int>(group - grid.grid_model()->groups().begin()));
+      for (const QString& line : shown) EXPECT_LE(header.fontMetrics().horizontalAdvance(line), width) << g << ' ' << c;
+      EXPECT_LE(shown.size(), 2);
+      // What is drawn is the title, or its beginning before an ellipsis.
+      EXPECT_TRUE(drawn == whole || whole.startsWith(drawn.left(drawn.indexOf(QChar(0x2026))))) << drawn.toStdString();
+      if (const auto n = whole.indexOf(QStringLiteral("№")); n >= 0) {
+        EXPECT_TRUE(drawn.contains(whole.mid(n, 2))) << drawn.toStdString();
+      }
+      const int x = header.sectionViewportPosition(static_cast<int>(group - grid.grid_model()->groups().begin())) + 2;
+      int y = 0;
+      while (y < header.height() && header.column_at({x, y}) != c) ++y;
+      EXPECT_EQ(header.tool_tip_at({x, y}).replace('\n', ' '), drawn == whole ? QString() : whole);
+    }
+  }
+  const QFontMetrics metrics(QApplication::font());
+  EXPECT_EQ(fit_title(metrics, {QStringLiteral("R, кв.м·К/Вт")}, metrics.horizontalAdvance("кв.м·К/Вт"), 2),
+            (QStringList{"R,", QStringLiteral("кв.м·К/Вт")}));
 }
 
 TEST_F(GridOverTables, FittingGivesEqualWidthsThenStretches) {
