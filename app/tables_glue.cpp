@@ -29,6 +29,12 @@ void TForm1::bind_grids() {
     connect(grid(g), &views::DBGridPro::title_state_changed, this,
             [this, h = handlers[static_cast<std::size_t>(page_of_grid(g).table - 1)]](
                 views::DBGridPro* shown, int column) { guarded([&] { (this->*h)(shown, column); }); });
+    // A grid fitted before its page was shown and laid out stores the widths it got then.
+    connect(grid(g), &views::DBGridPro::columns_fitted, this, [this, g](views::DBGridPro* fitted) {
+      guarded([&] {
+        if (layout_applies(g)) save_layout(table_layout_value(g), *fitted);
+      });
+    });
   }
 }
 

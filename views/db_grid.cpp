@@ -3,10 +3,12 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QValidator>
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "views/comment_text.h"
 #include "views/grid_header.h"
@@ -98,6 +100,9 @@ void GridModel::set_table(db::DbfTable* table) {
 void GridModel::refresh() {
   beginResetModel();
   rows_.clear();
+  const std::uint32_t physical = table_ && table_->is_open() ? table_->physical_count() : 0;
+  renumbered_ = physical < physical_count_;
+  physical_count_ = physical;
   if (table_ && table_->is_open()) {
     const std::uint32_t current = table_->recno();
     for (table_->first(); !table_->eof(); table_->next()) rows_.push_back(table_->recno());
@@ -143,6 +148,11 @@ void GridModel::look_changed() {
 std::uint32_t GridModel::recno(int row) const {
   const auto record = static_cast<std::size_t>(row) / levels_.size();
   return row >= 0 && record < rows_.size() ? rows_[record] : 0;
+}
+
+int GridModel::place_of(std::uint32_t recno) const {
+  const auto found = std::find(rows_.begin(), rows_.end(), recno);
+  return found == rows_.end() ? -1 : static_cast<int>(found - rows_.begin());
 }
 
 int GridModel::column_at(int row, int group) const {
@@ -297,7 +307,9 @@ DBGridPro::DBGridPro(int grid, QWidget* parent)
 
   connect(header_, &GridHeader::title_clicked, this, &DBGridPro::click_title);
   connect(header_, &QHeaderView::sectionResized, this, &DBGridPro::section_resized);
+  connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, &DBGridPro::remember_focus);
   connect(model_, &GridModel::rows_reset, this, &DBGridPro::lay_spans);
+  connect(model_, &GridModel::rows_reset, this, &DBGridPro::restore_focus);
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &DBGridPro::select_whole_records);
   lay_spans();
 }
@@ -336,11 +348,53 @@ void DBGridPro::apply_widths() {
   laying_widths_ = false;
 }
 
-// The user dragged a column edge: the whole group takes the new width.
-void DBGridPro::section_resized(int group, int, int new_size) {
-  if (laying_widths_ || group < 0 || group >= static_cast<int>(model_->groups().size())) return;
-  for (const int c : model_->groups()[static_cast<std::size_t>(group)].at)
-    if (c >= 0) set_column_width(c, new_size);
+void DBGridPro::fit_columns() {
+  fit_now();
+  fit_pending_ = true;
+  if (isVisible()) fit_once_laid_out();
+}
+
+// Layout requests posted before this call are handled first: the grid has its width then.
+void DBGridPro::fit_once_laid_out() {
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (!fit_pending_ || !isVisible()) return;
+        fit_pending_ = false;
+        fit_now();
+        emit columns_fitted(this);
+      },
+      Qt::QueuedConnection);
+}
+
+void DBGridPro::fit_now() {
+  auto_fit_ = false;
+  const int columns = static_cast<int>(model_->columns().size());
+  const int width = fitted_width(this->width(), columns);
+  for (int c = 0; c < columns; ++c) set_column_width(c, width);
+  set_auto_column_fit(true);
+  viewport()->update();
+}
+
+// The user dragged a column edge to `shown` pixels. The widths kept are design widths,
+// stretched to the grid: the dragged group's one is chosen so that, stretched with the
+// others, it comes out at the width dragged to, and the others share the rest.
+void DBGridPro::section_resized(int group, int, int shown) {
+  const auto& groups = model_->groups();
+  if (laying_widths_ || group < 0 || group >= static_cast<int>(groups.size())) return;
+  fit_pending_ = false;
+  int width = shown;
+  const int available = viewport()->width();
+  if (auto_fit_ && available > 0) {
+    long long others = 0;
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g)
+      if (g != group && !model_->group_hidden(g)) others += column_width(groups[static_cast<std::size_t>(g)].at[0]);
+    const int kept = std::min(shown, available - 1);
+    if (others > 0) width = static_cast<int>((kept * others + (available - kept) / 2) / (available - kept));
+  }
+  for (const int c : groups[static_cast<std::size_t>(group)].at)
+    if (c >= 0) set_column_width(c, width);
+  if (auto_fit_) apply_widths();
 }
 
 void DBGridPro::lay_spans() {
@@ -369,6 +423,40 @@ void DBGridPro::select_whole_records() {
   }
   selectionModel()->select(whole, QItemSelectionModel::Select | QItemSelectionModel::Rows);
   selecting_ = false;
+}
+
+void DBGridPro::remember_focus() {
+  const QModelIndex i = currentIndex();
+  focus_ = {};
+  if (!i.isValid()) return;
+  const auto lines = static_cast<int>(model_->shown_levels().size());
+  focus_.column = model_->column_at(i.row(), i.column());
+  focus_.group = i.column();
+  focus_.line = i.row() % lines;
+  focus_.record = model_->recno(i.row());
+  focus_.place = i.row() / lines;
+  focus_.top = rowViewportPosition(i.row());
+}
+
+// The focused cell comes back in its column, on its record while the grid still lists
+// it (else on the record now at its place), and at the same height on the screen.
+void DBGridPro::restore_focus() {
+  const Focus focus = std::exchange(focus_, {});
+  const auto records = static_cast<int>(model_->record_count());
+  if (focus.place < 0 || records == 0) return;
+  const auto lines = static_cast<int>(model_->shown_levels().size());
+  int place = model_->renumbered() ? -1 : model_->place_of(focus.record);
+  if (place < 0) place = std::min(focus.place, records - 1);
+  QModelIndex target = model_->index(place * lines + std::min(focus.line, lines - 1), focus.group);
+  for (int line = 0; line < lines; ++line)
+    for (int g = 0; g < model_->columnCount(); ++g)
+      if (focus.column >= 0 && model_->column_at(place * lines + line, g) == focus.column)
+        target = model_->index(place * lines + line, g);
+  selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+  updateGeometries();
+  const int line_height = std::max(1, verticalHeader()->defaultSectionSize());
+  const int top_line = target.row() - focus.top / line_height;
+  verticalScrollBar()->setValue(verticalScrollMode() == ScrollPerItem ? top_line : top_line * line_height);
 }
 
 int DBGridPro::current_column() const {
@@ -405,6 +493,7 @@ void DBGridPro::resizeEvent(QResizeEvent* event) {
 
 void DBGridPro::showEvent(QShowEvent* event) {
   QTableView::showEvent(event);
+  if (fit_pending_) fit_once_laid_out();
   apply_widths();
 }
 

@@ -39,6 +39,10 @@ class GridModel : public QAbstractTableModel {
   std::size_t record_count() const { return rows_.size(); }
   // Physical record number of a model row, 0 when there is none.
   std::uint32_t recno(int row) const;
+  // Place of a record in the grid's order, -1 when the grid does not list it.
+  int place_of(std::uint32_t recno) const;
+  // The last re-read found records packed away: record numbers name other records now.
+  bool renumbered() const { return renumbered_; }
   // Grid column (index into columns()) of a cell, -1 when the cell shows none.
   int column_at(int row, int group) const;
   int column_of(std::string_view field) const;
@@ -80,6 +84,8 @@ class GridModel : public QAbstractTableModel {
   State* state_ = nullptr;
   db::DbfTable* table_ = nullptr;
   std::vector<std::uint32_t> rows_;
+  std::uint32_t physical_count_ = 0;
+  bool renumbered_ = false;
 };
 
 class GridHeader;
@@ -103,6 +109,12 @@ class DBGridPro : public QTableView {
   void set_auto_column_fit(bool on);
   // Lays the widths onto the shown columns, stretched when AutoColumnFit is on.
   void apply_widths();
+  // fit_columns: equal widths of the grid's width. Until a grid is shown and its window
+  // laid out its width is not yet its own: it is fitted again then, and says so by
+  // columns_fitted.
+  void fit_columns();
+  // Widths came from elsewhere (a stored layout): no fitting is due any more.
+  void drop_pending_fit() { fit_pending_ = false; }
 
   // The column of the focused cell, -1 when no cell is focused.
   int current_column() const;
@@ -118,6 +130,8 @@ class DBGridPro : public QTableView {
  signals:
   // OnTitleStateChange: raised after a click changed the column's sort mark.
   void title_state_changed(kalora::views::DBGridPro* grid, int column);
+  // The columns were fitted at the width the grid was first shown with.
+  void columns_fitted(kalora::views::DBGridPro* grid);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -128,6 +142,10 @@ class DBGridPro : public QTableView {
   void lay_spans();
   void section_resized(int group, int old_size, int new_size);
   void select_whole_records();
+  void fit_now();
+  void fit_once_laid_out();
+  void remember_focus();
+  void restore_focus();
 
   int grid_;
   GridModel* model_;
@@ -135,6 +153,17 @@ class DBGridPro : public QTableView {
   bool auto_fit_ = true;
   bool laying_widths_ = false;
   bool selecting_ = false;
+  bool fit_pending_ = false;
+  // The focused cell before the rows are read again: its column, its record, the record's
+  // place in the grid's order, and where on the screen its line was.
+  struct Focus {
+    int column = -1;
+    int group = 0;
+    int line = 0;
+    std::uint32_t record = 0;
+    int place = -1;
+    int top = 0;
+  } focus_;
 };
 
 }  // namespace kalora::views

@@ -71,6 +71,7 @@ bool apply_layout(DBGridPro& grid, const QString& text) {
     column.level = level;
     model.marks().set(static_cast<std::size_t>(c), s.sort);
   }
+  grid.drop_pending_fit();
   model.look_changed();
   restore_column_places(grid);
   grid.header()->viewport()->update();
@@ -78,14 +79,7 @@ bool apply_layout(DBGridPro& grid, const QString& text) {
   return true;
 }
 
-void fit_columns(DBGridPro& grid) {
-  grid.set_auto_column_fit(false);
-  const int columns = static_cast<int>(grid.grid_model()->columns().size());
-  const int width = fitted_width(grid.width(), columns);
-  for (int c = 0; c < columns; ++c) grid.set_column_width(c, width);
-  grid.set_auto_column_fit(true);
-  grid.viewport()->update();
-}
+void fit_columns(DBGridPro& grid) { grid.fit_columns(); }
 
 bool set_current_color(DBGridPro& grid, std::uint32_t color) {
   const int c = grid.current_column();

@@ -124,6 +124,88 @@ TEST_F(GridWindow, FittingAHeatFlowGridOf780Pixels) {
   EXPECT_TRUE(grid.auto_column_fit());
 }
 
+// With no stored layouts, a heat-flow page first shown later is fitted at the width it
+// has then, and that is what its layout stores.
+TEST_F(GridWindow, APageShownLaterIsFittedAtItsShownWidth) {
+  auto& w = start();
+  w.resize(800, 592);
+  w.show();
+  open_sample("flow");
+  for (const int page : {0, 1, 2}) {
+    w.PageControl2->setCurrentIndex(page);
+    QCoreApplication::processEvents();
+    views::DBGridPro& grid = *w.grid(page + 3);
+    const int columns = static_cast<int>(grid.grid_model()->columns().size());
+    const int fitted = views::fitted_width(grid.width(), columns);
+    EXPECT_EQ(grid.width(), w.PageControl2->currentWidget()->width() - 4) << page;
+    for (int c = 0; c < columns; ++c) EXPECT_EQ(grid.column_width(c), fitted) << page << ' ' << c;
+    QSettings stored(settings_file(), QSettings::IniFormat);
+    EXPECT_TRUE(stored.value(QStringLiteral("Table_%1").arg(page + 3))
+                    .toString()
+                    .contains(QStringLiteral("FieldName=N;Width=%1").arg(fitted)))
+        << page;
+  }
+}
+
+// The focused cell stays in its column and on its record through every re-read of the
+// rows, so "Задать цвет" after a sort colours the column the user was in; a deletion
+// leaves the focus on the record now at the deleted one's place, at the same height.
+TEST_F(GridWindow, FocusedCellOutlivesSortsPageSwitchesEditsAndDeletions) {
+  auto& w = start();
+  w.resize(800, 592);
+  w.show();
+  open_sample("both");
+  views::DBGridPro& stat = *w.grid(1);
+  QCoreApplication::processEvents();
+  const auto focus = [&](views::DBGridPro& grid, int record, std::string_view field) {
+    grid.setCurrentIndex(cell(grid, record, field));
+    return grid.grid_model()->recno(grid.currentIndex().row());
+  };
+  const auto focused_record = [](views::DBGridPro& grid) {
+    return grid.grid_model()->recno(grid.currentIndex().row());
+  };
+
+  std::uint32_t record = focus(stat, 3, "HEAT");
+  click(1, "N");
+  EXPECT_EQ(stat.current_column(), stat.column_of("HEAT"));
+  EXPECT_EQ(focused_record(stat), record);
+  w.ColorDialog1 = [](const QColor&) -> std::optional<QColor> { return QColor(Qt::green); };
+  w.Pflfnmwdtn1Click();  // Задать цвет
+  EXPECT_EQ(stat.grid_model()->layout()[static_cast<std::size_t>(stat.column_of("HEAT"))].color,
+            views::layout_color(Qt::green));
+
+  click(1, "COMMENT");
+  record = focus(stat, 1, "COMMENT");
+  ASSERT_TRUE(stat.grid_model()->setData(stat.currentIndex(), QStringLiteral("яя в конец"), Qt::EditRole));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(stat.current_column(), stat.column_of("COMMENT"));
+  EXPECT_EQ(focused_record(stat), record);
+
+  const int place = 2;
+  focus(stat, place, "DATE");
+  const int height = stat.rowViewportPosition(place);
+  const QVariant next_n = stat.grid_model()->data(cell(stat, place + 1, "N"), Qt::DisplayRole);
+  stat.selectionModel()->select(stat.grid_model()->index(place, 0),
+                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  w.N9Click();  // Удалить строки
+  EXPECT_EQ(stat.currentIndex().row(), place);
+  EXPECT_EQ(stat.rowViewportPosition(place), height);
+  EXPECT_EQ(stat.current_column(), stat.column_of("DATE"));
+  EXPECT_EQ(stat.grid_model()->data(cell(stat, place, "N"), Qt::DisplayRole), next_n);
+
+  dialogs.answers = {false};
+  w.N5Click();
+  dialogs.messages.clear();
+  open_sample("flow", "flow.db");
+  views::DBGridPro& flow = *w.grid(3);
+  w.PageControl2->setCurrentIndex(0);
+  record = focus(flow, 2, "POTOK_1");
+  w.PageControl2->setCurrentIndex(1);
+  w.PageControl2->setCurrentIndex(0);
+  EXPECT_EQ(flow.current_column(), flow.column_of("POTOK_1"));
+  EXPECT_EQ(focused_record(flow), record);
+}
+
 TEST_F(GridWindow, ColourOfTheProbeGridOutlivesItsDatabase) {
   auto& w = open_sample("both", "first.db");
   w.PageControl1->setCurrentIndex(1);

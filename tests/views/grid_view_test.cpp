@@ -287,6 +287,39 @@ TEST_F(GridOverTables, TitlesThatDoNotFitWrapOrLoseTheirEnd) {
             (QStringList{"R,", QStringLiteral("кв.м·К/Вт")}));
 }
 
+// A drag of a column edge by 40 pixels makes that column 40 pixels wider on the screen,
+// the grid still fills its width, and the design widths of the others stay as they were.
+TEST_F(GridOverTables, DraggingAnEdgeWidensTheColumnByTheDrag) {
+  DBGridPro grid(1);
+  grid.grid_model()->bind(state);
+  grid.resize(784, 300);
+  grid.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+  GridHeader& header = *grid.header();
+  const int n = grid.column_of("N");
+  const int before = header.sectionSize(n);
+  const QPoint edge(header.sectionViewportPosition(n) + before - 1, header.height() / 2);
+  QTest::mousePress(header.viewport(), Qt::LeftButton, {}, edge);
+  for (int step = 10; step <= 40; step += 10) {
+    QMouseEvent move(QEvent::MouseMove, edge + QPoint(step, 0), header.viewport()->mapToGlobal(edge + QPoint(step, 0)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(header.viewport(), &move);
+  }
+  QTest::mouseRelease(header.viewport(), Qt::LeftButton, {}, edge + QPoint(40, 0));
+  const auto shown_total = [&] {
+    int total = 0;
+    for (int g = 0; g < header.count(); ++g) total += header.sectionSize(g);
+    return total;
+  };
+  EXPECT_NEAR(header.sectionSize(n), before + 40, 1);
+  EXPECT_EQ(shown_total(), grid.viewport()->width());
+  grid.resize(1000, 300);
+  grid.resize(784, 300);
+  EXPECT_NEAR(header.sectionSize(n), before + 40, 1);
+  EXPECT_EQ(grid.column_width(grid.column_of("DATE")), 77);
+  EXPECT_TRUE(layout_text(grid).contains("FieldName=DATE;Width=77"));
+}
+
 TEST_F(GridOverTables, FittingGivesEqualWidthsThenStretches) {
   DBGridPro grid(3);
   grid.grid_model()->bind(state);
