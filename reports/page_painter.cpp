@@ -65,11 +65,11 @@ void paint_sequence(QPainter& painter, QPagedPaintDevice& device, const BuiltRep
   }
 }
 
-QPageLayout a4_landscape() {
+}  // namespace
+
+QPageLayout report_page_layout() {
   return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0));
 }
-
-}  // namespace
 
 QFont cell_font(const CellFont& font, int device_dpi) {
   QFont f;
@@ -120,7 +120,7 @@ QString write_pdf(const BuiltReport& report, const QString& path) {
   {
     QPdfWriter writer(&pdf);
     writer.setResolution(pdf_resolution);
-    writer.setPageLayout(a4_landscape());
+    writer.setPageLayout(report_page_layout());
     writer.setTitle("КАЛОРА-5");
     writer.setCreator("КАЛОРА-5");
     QPainter painter;
@@ -136,7 +136,7 @@ QString write_pdf(const BuiltReport& report, const QString& path) {
 
 bool print_report(QPrinter& printer, const BuiltReport& report) {
   printer.setFullPage(true);
-  printer.setPageLayout(a4_landscape());
+  printer.setPageLayout(report_page_layout());
   const int count = static_cast<int>(report.pages.size());
   int from = 1;
   int to = count;

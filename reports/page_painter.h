@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPageLayout>
 #include <QString>
 
 #include "reports/report_builder.h"
@@ -12,6 +13,9 @@ class QPagedPaintDevice;
 class QPrinter;
 
 namespace kalora::reports {
+
+// The paper every report is laid out for and printed on: A4 landscape, no margins.
+QPageLayout report_page_layout();
 
 // The font a cell is drawn with, sized for a painter in layout units on `device_dpi`.
 // Arial and Symbol fall back to fonts that hold Cyrillic and Greek (λ, γ, τ), so a

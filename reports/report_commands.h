@@ -1,5 +1,5 @@
 // Print, preview and export of the view being shown, in the desktop program:
-// the report is chosen and built (with a progress window), then printed through
+// the report is chosen and built, then printed through
 // the print dialog, shown in the preview window or exported to a workbook.
 #pragma once
 
@@ -14,6 +14,7 @@
 #include "reports/report_choice.h"
 
 class QCheckBox;
+class QPrinter;
 class QWidget;
 
 namespace kalora::reports {
@@ -40,13 +41,15 @@ class ExcelOptionsDialog : public QDialog {
   QCheckBox* open_after_ = nullptr;
 };
 
-// The report built with a progress window over `parent`; nothing (the user told)
-// when the table cannot be read.
-std::optional<BuiltReport> build_with_progress(State& state, Frontend& frontend, ReportId report, QWidget* parent);
+// The report of the shown view; nothing (the user told) when the table cannot be read.
+std::optional<BuiltReport> build_shown_report(State& state, Frontend& frontend, ReportId report);
 
-// The print dialog (copies 1, collation on, all pages or a range), then printing.
-// Nothing when no printer is installed or the dialog is cancelled.
+// The print dialog (copies 1, collation on, all pages or a range; the paper is the
+// reports' A4 landscape), then printing. Nothing when no printer is installed or the
+// dialog is cancelled.
 bool print_with_dialog(const BuiltReport& report, QWidget* parent, const DialogRunner& run = exec_dialog);
+// The same on a printer of the caller's.
+bool print_with_dialog(const BuiltReport& report, QPrinter& printer, QWidget* parent, const DialogRunner& run);
 
 class ReportCommands {
  public:

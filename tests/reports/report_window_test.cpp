@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -221,6 +222,29 @@ TEST(ReportPainter, PrintsTheRangeAndCopiesAsChosen) {
       EXPECT_NE(pages[i].find("Страница " + std::to_string(c.printed[i])), std::string::npos) << i;
     }
   }
+}
+
+// The reports print on A4 landscape only: the print dialog shows that paper and offers
+// no choice of another, and what it prints is that paper.
+TEST(ReportPainter, PrintDialogOffersOnlyThePaperPrinted) {
+  qt_app();
+  test::TempDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir.file("print.pdf")));
+  printer.setPageSize(QPageSize(QPageSize::Letter));
+  bool shown = false;
+  const bool printed = print_with_dialog(numbered_pages(2), printer, nullptr, [&](QDialog& dialog) {
+    shown = true;
+    auto& print_dialog = dynamic_cast<QPrintDialog&>(dialog);
+    EXPECT_FALSE(print_dialog.testOption(QAbstractPrintDialog::PrintShowPageSize));
+    EXPECT_TRUE(print_dialog.testOption(QAbstractPrintDialog::PrintPageRange));
+    EXPECT_TRUE(print_dialog.printer()->pageLayout().isEquivalentTo(report_page_layout()));
+    return QDialog::Accepted;
+  });
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(printed);
+  EXPECT_TRUE(printer.pageLayout().isEquivalentTo(report_page_layout()));
 }
 
 TEST(ReportPreview, OpensAtTheZoomOfItsReportAndFindsText) {
