@@ -63,9 +63,11 @@ open_db() {
   done
   sleep 1
 }
-# The tabs sit at fixed places in the 1024 × 700 window.
+# The tabs and titles sit at fixed places in the 1024 × 700 window. The pointer then
+# leaves the grid, so no tool tip covers it.
 click() {
   xdotool mousemove "$1" "$2" click 1
+  xdotool mousemove 1000 690
 }
 shot() {
   sleep 0.7
@@ -76,6 +78,7 @@ shot() {
 mkdir -p "$here/docs"
 start_app
 open_db both    # "Стационарный" is shown first
+click 55 92     # the title "N": records by descending N, the mark in the title
 shot grid-1
 click 137 62    # the tab "Зонд"
 shot grid-2
@@ -84,6 +87,7 @@ start_app
 open_db flow    # "Ro" is the active inner page
 shot grid-5
 click 139 88    # the inner tab "Rк", whose titles show τ from the grid font
+click 562 118   # the stacked title "Тепловой поток №1": sorted by channel 1's heat flow
 shot grid-4
 cp "$here/docs/grid-4.png" "$here/docs/main-window.png"
 click 62 88     # the inner tab "Тепловой поток"
