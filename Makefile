@@ -1,9 +1,10 @@
-# make run | make test | make test-asan | make fuzz | make demo | make bench
+# make run | make test | make test-asan | make test-windows | make fuzz | make demo | make bench | make package
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WINDOWS_BUILD ?= build-windows
 # make fuzz: seconds per target; make test runs each target for FUZZ_SMOKE_SECONDS.
 FUZZ_SECONDS ?= 240
 FUZZ_SMOKE_SECONDS ?= 20
@@ -14,7 +15,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_check
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test test-asan fuzz fuzz-build fuzz-smoke run demo bench install clean
+.PHONY: all deps configure build test test-asan test-windows fuzz fuzz-build fuzz-smoke run demo bench install clean
 
 all: build
 
@@ -40,6 +41,10 @@ $(ASAN_BUILD)/build.ninja:
 test-asan: deps $(ASAN_BUILD)/build.ninja
 	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) --timeout 900
+
+# The core, kalora-cli and their tests cross-built with MinGW-w64 and run under Wine.
+test-windows:
+	bash scripts/test-windows.sh $(WINDOWS_BUILD) $(JOBS) $(CMAKE_FLAGS)
 
 # The fuzz targets: clang, libFuzzer, sanitizers; no desktop program.
 $(FUZZ_BUILD)/build.ninja:
@@ -69,4 +74,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

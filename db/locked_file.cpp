@@ -54,9 +54,10 @@ LockedFile LockedFile::open(const std::string& path, bool create) {
   LockedFile file;
   if (create) fail_if_injected(FileOp::create, path, {}, [](auto) {});
   const std::filesystem::path native = std::filesystem::u8path(path);
-  // No sharing: the open itself is the lock.
-  HANDLE h = CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Others may read, as on Linux, where the lock binds only writers; a second open
+  // for writing, from this process or another, is refused by the sharing mode.
+  HANDLE h = CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     fail(path, GetLastError() == ERROR_SHARING_VIOLATION ? "файл занят другой программой" : "не удалось открыть файл");
   }

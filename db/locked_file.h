@@ -1,5 +1,5 @@
 // A table file held for exclusive use while its table is open: a second open, from
-// this process or another, fails. The only platform calls of the table engine.
+// this process or another, fails; others may still read it. The only platform calls of the table engine.
 #pragma once
 
 #include <cstdint>

@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the tools need.
 # Idempotent: packages already present are left alone, apt runs only when something is missing.
+#   scripts/install-deps.sh            the native build, its tests and the tools
+#   scripts/install-deps.sh windows    the cross build for Windows and Wine to run its tests
 set -euo pipefail
 
-packages=(
+windows_packages=(
+  cmake ninja-build make
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine64 wine
+  googletest zip
+)
+
+native_packages=(
   # build
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6 qt6-tools-dev-tools
@@ -19,7 +28,15 @@ packages=(
   fonts-dejavu-core fonts-liberation python3-fonttools
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
+  # packages
+  dpkg-dev file zip
 )
+
+case "${1:-native}" in
+  native) packages=("${native_packages[@]}") ;;
+  windows) packages=("${windows_packages[@]}") ;;
+  *) echo "usage: $0 [native|windows]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

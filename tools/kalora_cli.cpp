@@ -15,6 +15,7 @@
 #include "tools/cli_db.h"
 #include "tools/cli_download.h"
 #include "tools/cli_report.h"
+#include "tools/command_line.h"
 #include "tools/console_frontend.h"
 
 namespace {
@@ -79,9 +80,11 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return usage();
-  const std::string_view name = argv[1];
-  const std::vector<std::string> args(argv + 2, argv + argc);
+  use_utf8_binary_console();
+  const std::vector<std::string> all = utf8_arguments(argc, argv);
+  if (all.empty()) return usage();
+  const std::string_view name = all.front();
+  const Args args = Args(all).subspan(1);
   for (const Command& c : commands()) {
     if (c.name != name) continue;
     if (args.size() < c.min_args || args.size() > c.max_args) return usage();

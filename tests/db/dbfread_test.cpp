@@ -81,6 +81,7 @@ void expect_same_values(db::DbfTable& table, const std::string& expected_first_l
 }
 
 TEST(Dbfread, ReadsEveryValueOfTheThreeTables) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with dbfread");
   test::DecoderFixture f;
   ImageBuilder meter(1);
   meter.methods(3).stat_count(3).zond_count(2);

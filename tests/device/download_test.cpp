@@ -15,8 +15,14 @@ using test::encode;
 using test::Message;
 using test::reply;
 
+// The platform's serial ports: \\.\COM1 and \\.\COM2 on Windows.
+#ifdef _WIN32
+constexpr const char* first_port = "\\\\.\\COM1";
+constexpr const char* second_port = "\\\\.\\COM2";
+#else
 constexpr const char* first_port = "/dev/ttyS0";
 constexpr const char* second_port = "/dev/ttyS1";
+#endif
 
 std::vector<std::uint8_t> payload_of(std::size_t size, std::uint8_t methods = 3, std::uint8_t model = 1) {
   std::vector<std::uint8_t> p(size);

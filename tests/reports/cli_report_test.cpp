@@ -103,6 +103,7 @@ class CliReport : public testing::Test {
 };
 
 TEST_F(CliReport, EveryViewOfTheSamplesPrintsAndExportsItsReport) {
+  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
   int written = 0;
   for (const char* image : {"stat", "zond", "both", "flow"}) {
     const std::string db = make_db(image);
@@ -153,6 +154,7 @@ TEST_F(CliReport, EveryViewOfTheSamplesPrintsAndExportsItsReport) {
 }
 
 TEST_F(CliReport, AnEmptyTableStillGivesTitleHeadingsAndFooter) {
+  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
   const std::string db = make_db("stat");
   {
     State state;
@@ -216,6 +218,7 @@ TEST_F(CliReport, HeatFlowRecordsPrintWithoutAnyChannel) {
 }
 
 TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
+  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
   const std::string db = make_db("zond");
   for (const char* name : {"old.pdf", "old.XLS"}) {
     const std::string out = dir.file(name);
@@ -250,6 +253,7 @@ TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
 }
 
 TEST_F(CliReport, NeedsNoScreenWhateverTheEnvironmentSays) {
+  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
   const std::string db = make_db("zond");
   for (const char* name : {"a.pdf", "a.xls"}) {
     const auto r = test::run_program("env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=xcb",

@@ -105,6 +105,7 @@ MemoryRecordSource resistance_records(int count) {
 }
 
 TEST(ExcelExport, EmptyTablesGiveTitleHeadingsAndFooter) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   TempDir dir;
   for (const ReportId id : {ReportId::stat, ReportId::zond, ReportId::flow, ReportId::rk, ReportId::ro}) {
     const Dump d = export_and_read(build_report(id, 7, MemoryRecordSource{}), dir.file("empty.xls"));
@@ -120,6 +121,7 @@ TEST(ExcelExport, EmptyTablesGiveTitleHeadingsAndFooter) {
 }
 
 TEST(ExcelExport, RecordsPrintAsTheReportDoesWithSharedFramesForGreekHeadings) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   MemoryRecordSource stat;
   stat.add({{"N", 1.0},
             {"DATE", std::string("05.03.2024")},
@@ -148,6 +150,7 @@ TEST(ExcelExport, RecordsPrintAsTheReportDoesWithSharedFramesForGreekHeadings) {
 }
 
 TEST(ExcelExport, ResistanceViewExportsTheChannelRowsOfTheMask) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   TempDir dir;
   // Channels 1 and 3: channel 3 keeps its row, channel 2's row stays empty.
   const Dump d = export_and_read(build_report(ReportId::rk, 5, resistance_records(2)), dir.file("rk.xls"));
@@ -173,6 +176,7 @@ TEST(ExcelExport, ResistanceViewExportsTheChannelRowsOfTheMask) {
 }
 
 TEST(ExcelExport, LongReportsKeepEveryRecordAndBreakBetweenPages) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   MemoryRecordSource source;
   for (int i = 1; i <= 120; ++i) source.add({{"N", double(i)}, {"COMMENT", "запись " + std::to_string(i)}});
   const BuiltReport report = build_report(ReportId::zond, 0, source);
@@ -206,6 +210,7 @@ TEST(ExcelExport, LongReportsKeepEveryRecordAndBreakBetweenPages) {
 }
 
 TEST(ExcelExport, ReplacesAnExistingFileAndReportsFailures) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   TempDir dir;
   const std::string path = dir.file("отчёт.xls");
   test::write_bytes(path, std::vector<unsigned char>(100000, 'z'));

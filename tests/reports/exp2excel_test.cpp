@@ -33,6 +33,7 @@ print('|'.join(str(v) for r in range(sheet.nrows) for v in sheet.row_values(r) i
 }
 
 TEST(Exp2Excel, WritesOnlyWhenEveryStepGoesThrough) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   struct Case {
     const char* name;
     bool db_open;
@@ -104,6 +105,7 @@ TEST(Exp2Excel, WritesOnlyWhenEveryStepGoesThrough) {
 }
 
 TEST(Exp2Excel, TheRkPageExportsReportFourWithItsChannels) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   test::Tables t("flow.bin");
   t.state->db_open = true;
   t.state->Dbf3.set_filter("MEASUR=1");  // as the "Rк" page shows the table

@@ -105,6 +105,7 @@ Sheet sample_sheet() {
 }
 
 TEST(XlsWorkbook, XlrdReadsValuesLooksMergesAndSizes) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   TempDir dir;
   const std::string path = dir.file("отчёт.xls");
   ASSERT_EQ(save_workbook(sample_sheet(), path), "");
@@ -126,6 +127,7 @@ TEST(XlsWorkbook, XlrdReadsValuesLooksMergesAndSizes) {
 }
 
 TEST(XlsWorkbook, ManyLongStringsAndCellsSurviveRecordSplitting) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   Sheet s;
   for (std::uint16_t r = 0; r < 2000; ++r) {
     s.cells.push_back({r, 0, "Примечание " + std::to_string(r) + std::string(40, 'x'), {}});
@@ -179,6 +181,7 @@ TEST(XlsWorkbook, RefusesWhatASheetCannotHold) {
 }
 
 TEST(XlsWorkbook, SavingReplacesOnlyWithACompleteFile) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   TempDir dir;
   const std::string target = dir.file("report.xls");
   test::write_bytes(target, {'o', 'l', 'd'});
@@ -212,6 +215,7 @@ TEST(XlsWorkbook, SavingReplacesOnlyWithACompleteFile) {
 }
 
 TEST(XlsWorkbook, LibreOfficeConvertsItToCsv) {
+  KALORA_NEEDS_LINUX_TOOL("shell and LibreOffice");
   const auto probe = test::run_program("/bin/sh", {"-c", "command -v soffice"});
   if (probe.exit_code != 0) GTEST_SKIP() << "LibreOffice (soffice) is not installed: the .xls file is not opened in it";
   TempDir dir;
