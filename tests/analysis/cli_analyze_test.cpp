@@ -101,6 +101,7 @@ std::vector<std::string> lines_of(const std::string& text) {
 }
 
 TEST(CliAnalyze, JsonReadsBackAsTheAnalysis) {
+  KALORA_NEEDS_LINUX_TOOL("sh and python3");
   test::TempDir dir;
   const std::string db = dir.file("wall.db");
   ASSERT_EQ(cli({"bin2db", std::string(KALORA_SAMPLES) + "/wall.bin", db}).exit_code, 0);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
+#include "device/image_save.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "tests/db/db_fixture.h"
@@ -135,6 +137,8 @@ TEST(CliDb, RefusalsAndErrorsHaveTheirExitCodes) {
   }
 }
 
+// The lock rule, the same on Linux and Windows: a database in use may be read by
+// others (the copies are read below while held), but a second writer is refused.
 TEST(CliDb, ADatabaseOpenInAnotherProgramIsLeftAlone) {
   test::DbFixture f;
   f.create(test::meter_image(2, 1), f.db);
@@ -151,6 +155,43 @@ TEST(CliDb, ADatabaseOpenInAnotherProgramIsLeftAlone) {
     EXPECT_EQ(test::read_bytes(f.db + "1"), copy);
   }
   EXPECT_EQ(f.state.Dbf1.record_count(), 2u);
+}
+
+// Windows reads narrow paths in its ANSI code page; every file the program makes
+// or replaces must keep Cyrillic folder and file names, and the output has no CR.
+TEST(CliDb, CyrillicFolderAndFileNamesThroughEveryCommand) {
+  Tool t;
+  const std::string folder = t.dir.file("Замеры Ивана");
+  std::filesystem::create_directory(test::utf8_path(folder));
+  const std::string db = folder + "/база.db";
+  const std::string xls = folder + "/отчёт.xls";
+  const std::string copy = folder + "/образ копия.bin";
+  const std::string first = t.image("Замеры Ивана/образ.bin", test::meter_image(2, 1));
+  const std::string second = t.image("Замеры Ивана/второй.bin", test::meter_image(3, 2, 5));
+
+  const std::vector<std::vector<std::string>> commands{
+      {"bin2db", first, db},       {"bin2db", first, db},       {"append", db, second},
+      {"report", db, "stat", xls}, {"report", db, "stat", xls}, {"dump", db, "1"},
+  };
+  test::RunResult r;
+  for (const auto& args : commands) {
+    r = t.run(args);
+    EXPECT_EQ(r.exit_code, 0) << args[0] << ": " << r.err;
+  }
+  EXPECT_EQ(split_lines(r.out).size(), 1u + 2 + 3);  // the heading, the first image and the second
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);
+
+  std::string error;
+  const auto image = test::read_bytes(first);
+  EXPECT_TRUE(save_bin_file(copy, std::span(image.data(), image.size()), error)) << error;
+  EXPECT_TRUE(save_bin_file(copy, std::span(image.data(), image.size()), error)) << error;
+  EXPECT_EQ(test::read_bytes(copy), image);
+
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(test::utf8_path(folder))) {
+    names.insert(test::utf8_string(entry.path().filename()));
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"база.db", "отчёт.xls", "образ.bin", "второй.bin", "образ копия.bin"}));
 }
 
 }  // namespace
