@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "db/container.h"
 #include "db/db_texts.h"
+#include "db/leftovers.h"
 #include "db/tables.h"
 #include "decode/check_flash.h"
 #include "decode/flash2table.h"
@@ -129,7 +131,10 @@ void command_append(State& state, Frontend& frontend, const DownloadStep& downlo
 
   using Decoder = void (*)(State&, Frontend&, std::uint8_t);
   constexpr std::array<Decoder, 3> decoders{flash2table_stat, flash2table_zond, flash2table_potok};
+  // The decoders append, thin out and pack the working copies; the save ends the step.
+  std::optional<BusyMarker> appending;
   try {
+    appending.emplace(state, "append");
     for (int n = 1; n <= 3; ++n) {
       if (present_flag(state, n) == 0) continue;
       if (!table(state, n).is_open()) {
@@ -172,6 +177,7 @@ void delete_rows(State& state, Frontend& frontend, db::DbfTable& table, std::spa
   if (!table.is_open()) return;
   state.tables_modified = true;
   try {
+    const BusyMarker deleting(state, "delete");
     table.post();
     std::vector<std::uint32_t> records(selected.begin(), selected.end());
     std::sort(records.begin(), records.end());

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "core/file_io.h"
 #include "core/texts.h"
 #include "db/db_texts.h"
+#include "db/leftovers.h"
 #include "db/locked_file.h"
 #include "db/tables.h"
 #include "decode/fields.h"
@@ -160,6 +162,76 @@ std::optional<ContainerHeader> read_header(State& state, Frontend& frontend, std
   return h;
 }
 
+// A shell that tells nobody: for a container read only for what it stores.
+class SilentFrontend : public Frontend {
+ public:
+  void show_error(std::string_view) override {}
+  void show_information(std::string_view) override {}
+  bool ask_yes_no(std::string_view) override { return false; }
+};
+
+// Opens the database `name`: each table on its working copy where `on_copies` says
+// so, the others extracted from the container. Recovered copies are unsaved changes.
+DbResult open_tables(State& state, Frontend& frontend, const std::string& name, const ContainerHeader& header,
+                     std::FILE* file, const std::array<bool, 3>& on_copies, bool recovered) {
+  state.channel_mask = header.channel_mask;
+  state.table_size = header.sizes;
+  state.db_name = name;
+  for (int n = 1; n <= 3; ++n) release(table(state, n));
+  bind_calc_fields(state);
+  std::optional<BusyMarker> extracting;
+  std::uint64_t offset = container_header_size;
+  for (int n = 1; n <= 3; ++n) {
+    const std::uint32_t size = state.table_size[n - 1];
+    const std::uint64_t at = offset;
+    offset += size;
+    if (size == 0 && !on_copies[n - 1]) continue;
+    db::DbfTable& t = table(state, n);
+    try {
+      if (!on_copies[n - 1]) {
+        if (!extracting) extracting.emplace(state, "open");
+        if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0) {
+          throw db::DbfError(io_error_text(name, "не удалось прочитать файл"));
+        }
+        db2file(state, file, working_copy(state, n), size);
+      }
+    } catch (const db::DbfError& e) {
+      // The copies extracted before go too; the one that failed is not ours to remove
+      // when another program holds it, nor are copies a run left here.
+      for (int k = 1; k < n; ++k) {
+        table(state, k).close();
+        if (state.table_size[k - 1] != 0 && !on_copies[k - 1]) remove_quietly(working_copy(state, k));
+      }
+      state.table_kept = {};
+      frontend.show_error(e.what());
+      return DbResult::io_error;
+    }
+    t.set_file_name(working_copy(state, n));
+    if (n == 3) {
+      // The page filter goes: the whole table is opened, saved and closed.
+      t.set_filtered(false);
+      t.set_filter("");
+    }
+    try {
+      t.open();
+      present_flag(state, n) = 1;
+    } catch (const db::DbfError&) {
+      state.table_kept[n - 1] = true;
+      frontend.show_error("Не удалось открыть таблицу " + std::string(db::texts::table_of[n - 1]) +
+                          ": она останется в базе данных без изменений");
+    }
+  }
+  extracting.reset();
+  state.db_open = true;
+  state.calc_enabled = 1;
+  if (recovered) state.tables_modified = true;
+  frontend.set_visible();
+  frontend.load_layout_all();
+  frontend.en_but();
+  show_title(state, frontend);
+  return DbResult::ok;
+}
+
 }  // namespace
 
 std::string working_copy(const State& state, int n) { return state.db_name + std::to_string(n); }
@@ -217,11 +289,21 @@ DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
     Close_DB(state, frontend);
     checked.restore(state);
   }
+  // Working copies a run left under this name are not created over unasked.
+  Leftovers found = find_leftovers(state, name);
+  try {
+    if (settle_leftovers(frontend, name, found)) return open_leftovers(state, frontend, name, found.copy);
+  } catch (const db::DbfError& e) {
+    frontend.show_error(e.what());
+    return DbResult::io_error;
+  }
   state.db_name = name;
   bind_calc_fields(state);
   using Decoder = void (*)(State&, Frontend&, std::uint8_t);
   constexpr std::array<Decoder, 3> decoders{flash2table_stat, flash2table_zond, flash2table_potok};
+  std::optional<BusyMarker> creating;
   try {
+    creating.emplace(state, "create");
     for (int n = 1; n <= 3; ++n) {
       if (present_flag(state, n) == 0) continue;
       db::DbfTable& t = table(state, n);
@@ -246,6 +328,7 @@ DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
   frontend.set_visible();
   frontend.load_layout_all();
   const DbResult saved = Save_DB(state, frontend);
+  creating.reset();
   frontend.en_but();
   show_title(state, frontend);
   return saved;
@@ -286,50 +369,36 @@ DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
   }
   if (!header) return result;
 
-  state.channel_mask = header->channel_mask;
-  state.table_size = header->sizes;
-  state.db_name = name;
-  for (int n = 1; n <= 3; ++n) release(table(state, n));
-  bind_calc_fields(state);
-  for (int n = 1; n <= 3; ++n) {
-    const std::uint32_t size = state.table_size[n - 1];
-    if (size == 0) continue;
-    db::DbfTable& t = table(state, n);
+  // Working copies a run left here are never extracted over.
+  Leftovers found = find_leftovers(state, name);
+  if (!found.held.empty()) {
+    frontend.show_error(io_error_text(found.held, "файл занят другой программой"));
+    return DbResult::io_error;
+  }
+  bool recovered = false;
+  try {
+    recovered = settle_leftovers(frontend, name, found);
+  } catch (const db::DbfError& e) {
+    frontend.show_error(e.what());
+    return DbResult::io_error;
+  }
+  return open_tables(state, frontend, name, *header, file.get(), found.copy, recovered);
+}
+
+DbResult open_leftovers(State& state, Frontend& frontend, const std::string& name, const std::array<bool, 3>& copies) {
+  ContainerHeader header{state.channel_mask, {}};
+  const FilePtr file = open_file(name, "rb");
+  if (file) {
+    // A container that is missing or damaged stores nothing; the copies are all there is.
+    SilentFrontend silent;
+    DbResult result = DbResult::ok;
     try {
-      db2file(state, file.get(), working_copy(state, n), size);
-    } catch (const db::DbfError& e) {
-      // The copies made before go too; the one that failed is not ours to remove
-      // when another program holds it.
-      for (int k = 1; k < n; ++k) {
-        table(state, k).close();
-        if (state.table_size[k - 1] != 0) remove_quietly(working_copy(state, k));
-      }
-      state.table_kept = {};
-      frontend.show_error(e.what());
-      return DbResult::io_error;
-    }
-    t.set_file_name(working_copy(state, n));
-    if (n == 3) {
-      // The page filter goes: the whole table is opened, saved and closed.
-      t.set_filtered(false);
-      t.set_filter("");
-    }
-    try {
-      t.open();
-      present_flag(state, n) = 1;
+      if (const auto stored = read_header(state, silent, file.get(), name, result)) header = *stored;
     } catch (const db::DbfError&) {
-      state.table_kept[n - 1] = true;
-      frontend.show_error("Не удалось открыть таблицу " + std::string(db::texts::table_of[n - 1]) +
-                          ": она останется в базе данных без изменений");
     }
   }
-  state.db_open = true;
-  state.calc_enabled = 1;
-  frontend.set_visible();
-  frontend.load_layout_all();
-  frontend.en_but();
-  show_title(state, frontend);
-  return DbResult::ok;
+  state.stat_present = state.zond_present = state.potok_present = 0;
+  return open_tables(state, frontend, name, header, file.get(), copies, true);
 }
 
 void Close_DB(State& state, Frontend& frontend) {

@@ -3,6 +3,7 @@
 // tables live as working copies db_name + "1", "2", "3" beside the container.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -33,6 +34,11 @@ DbResult Save_DB(State& state, Frontend& frontend);
 // is too short for its header or its sizes, or is not a container is refused with a
 // message, and nothing is extracted.
 DbResult Open_DB(State& state, Frontend& frontend, const std::string& name);
+
+// Opens the database on the working copies a run left beside it (the tables it has
+// no copy of come from the container, when that is readable), with the tables marked
+// modified, so that closing asks to save them.
+DbResult open_leftovers(State& state, Frontend& frontend, const std::string& name, const std::array<bool, 3>& copies);
 
 // Ends the open database (asking to save unsaved deletions), removes the working
 // copies and returns the window to its empty state. Harmless with none open.

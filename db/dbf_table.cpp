@@ -1,5 +1,7 @@
 #include "db/dbf_table.h"
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -133,7 +135,15 @@ void DbfTable::create() {
   active_index_.clear();
   std::vector<std::uint8_t> bytes = header_bytes();
   bytes.push_back(end_of_file);
-  file.write_at(0, bytes);
+  try {
+    file.write_at(0, bytes);
+  } catch (const DbfError&) {
+    // Ours, since the lock was ours: no half-made table stays behind.
+    file.close();
+    std::error_code ec;
+    std::filesystem::remove(std::filesystem::u8path(path_), ec);
+    throw;
+  }
 }
 
 void DbfTable::open() {

@@ -35,6 +35,18 @@ void fail_if_injected(FileOp op, const std::string& path, std::span<const std::u
 
 }  // namespace
 
+void LockedFile::empty_or_remove() {
+  try {
+    truncate(0);
+  } catch (const DbfError&) {
+    // The lock is ours, so is the file: it goes rather than stay half emptied.
+    close();
+    std::error_code ec;
+    std::filesystem::remove(std::filesystem::u8path(path_), ec);
+    throw;
+  }
+}
+
 LockedFile::LockedFile(LockedFile&& other) noexcept { *this = std::move(other); }
 
 LockedFile::~LockedFile() { close(); }
@@ -63,7 +75,7 @@ LockedFile LockedFile::open(const std::string& path, bool create) {
   }
   file.handle_ = h;
   file.path_ = path;
-  if (create) file.truncate(0);
+  if (create) file.empty_or_remove();
   return file;
 }
 
@@ -159,7 +171,7 @@ LockedFile LockedFile::open(const std::string& path, bool create) {
   file.path_ = path;
   // flock, unlike fcntl locks, also refuses a second open from this very process.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) fail(path, "файл занят другой программой");
-  if (create) file.truncate(0);
+  if (create) file.empty_or_remove();
   return file;
 }
 

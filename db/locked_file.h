@@ -43,6 +43,8 @@ class LockedFile {
   void replace_contents(const std::string& path, std::span<const std::uint8_t> bytes);
 
  private:
+  void empty_or_remove();
+
 #ifdef _WIN32
   void* handle_ = nullptr;
 #else

@@ -12,6 +12,7 @@
 #include "analysis/analysis_text.h"
 #include "db/container.h"
 #include "db/db_texts.h"
+#include "tools/cli_recover.h"
 #include "tools/console_frontend.h"
 
 #ifdef KALORA_ANALYSIS_PDF
@@ -117,7 +118,8 @@ int cli_analyze(std::span<const std::string> args) {
   }
   State state;
   ConsoleFrontend frontend;
-  const DbResult opened = Open_DB(state, frontend, request->db);
+  const SavedDatabase saved(request->db);
+  const DbResult opened = Open_DB(state, frontend, saved.name());
   if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage;
   int code = exit_usage;
   try {

@@ -9,6 +9,7 @@
 #include "db/tables.h"
 #include "decode/check_flash.h"
 #include "device/image_file.h"
+#include "tools/cli_recover.h"
 #include "tools/console_frontend.h"
 
 namespace kalora {
@@ -60,6 +61,7 @@ void write_csv(db::DbfTable& table, std::ostream& out) {
 int cli_bin2db(std::span<const std::string> args) {
   State state;
   ConsoleFrontend frontend;
+  if (!no_unsaved_leftovers(args[1])) return exit_refused;
   if (const BinLoad loaded = load_bin_file(state, args[0], frontend); loaded != BinLoad::loaded)
     return loaded == BinLoad::not_an_image ? exit_refused : exit_io;
   check_flash(state, frontend);
@@ -75,6 +77,7 @@ int cli_bin2db(std::span<const std::string> args) {
 int cli_append(std::span<const std::string> args) {
   State state;
   ConsoleFrontend frontend;
+  if (!no_unsaved_leftovers(args[0])) return exit_refused;
   const DbResult opened = Open_DB(state, frontend, args[0]);
   if (opened != DbResult::ok) return exit_code(opened, frontend);
   BinLoad image = BinLoad::unreadable;
@@ -95,7 +98,8 @@ int cli_dump(std::span<const std::string> args) {
   }
   State state;
   ConsoleFrontend frontend;
-  const DbResult opened = Open_DB(state, frontend, args[0]);
+  const SavedDatabase saved(args[0]);
+  const DbResult opened = Open_DB(state, frontend, saved.name());
   if (opened != DbResult::ok) return exit_code(opened, frontend);
   const int n = which[0] - '0';
   db::DbfTable& t = table(state, n);

@@ -13,6 +13,7 @@
 #include "reports/excel_export.h"
 #include "reports/report_choice.h"
 #include "reports/view_report.h"
+#include "tools/cli_recover.h"
 #include "tools/console_frontend.h"
 #include "views/potok_filter.h"
 
@@ -112,7 +113,8 @@ int cli_report(std::span<const std::string> args) {
   }
   State state;
   ConsoleFrontend frontend;
-  const DbResult opened = Open_DB(state, frontend, args[0]);
+  const SavedDatabase saved(args[0]);
+  const DbResult opened = Open_DB(state, frontend, saved.name());
   if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_io;
   const int code = write_report(state, *view, *output, args[2]);
   // Closing clears the filter's expression, which a table refuses while filtering.

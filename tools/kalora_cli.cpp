@@ -14,6 +14,7 @@
 #include "tools/cli_analyze.h"
 #include "tools/cli_db.h"
 #include "tools/cli_download.h"
+#include "tools/cli_recover.h"
 #include "tools/cli_report.h"
 #include "tools/command_line.h"
 #include "tools/console_frontend.h"
@@ -67,6 +68,7 @@ const std::vector<Command>& commands() {
       {"report", "report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls", 3, 3, cli_report},
       {"analyze", "analyze DB.db [--max-gap S] [--rsi X] [--rse X] [--whole-days] [--json|--pdf OUT.pdf]", 1, 9,
        cli_analyze},
+      {"recover", "recover [--discard] DB.db", 1, 2, cli_recover},
   };
   return table;
 }

@@ -1,0 +1,217 @@
+#include "db/leftovers.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+
+#include "core/file_io.h"
+#include "db/locked_file.h"
+#include "decode/fields.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace kalora {
+
+namespace {
+
+constexpr std::array<char, 4> magic{'k', 'L', 'r', '!'};
+constexpr std::size_t header_size = 22;
+constexpr std::size_t half_buffer = rx_buf_size / 2;
+
+std::filesystem::path native(const std::string& utf8) { return std::filesystem::u8path(utf8); }
+
+bool is_file(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(native(path), ec);
+}
+
+std::string working_copy_of(const std::string& db_name, int n) { return db_name + std::to_string(n); }
+
+// The stored tables' sizes; all 0 when the container is missing or not one.
+std::array<std::uint32_t, 3> stored_sizes(std::FILE* container) {
+  std::array<std::uint8_t, header_size> header{};
+  if (container == nullptr || std::fread(header.data(), 1, header.size(), container) != header.size() ||
+      !std::equal(magic.begin(), magic.end(), header.begin())) {
+    return {};
+  }
+  std::array<std::uint32_t, 3> sizes{};
+  for (int n = 1; n <= 3; ++n) sizes[n - 1] = get_u32(header, 6 + 4 * n);
+  return sizes;
+}
+
+// Whether the copy holds exactly the stored table's bytes; both move through rx_buf.
+bool same_as_stored(State& state, std::FILE* container, std::uint64_t offset, std::uint32_t size,
+                    const std::string& copy) {
+  std::error_code ec;
+  if (size == 0 || container == nullptr || std::filesystem::file_size(native(copy), ec) != size || ec) return false;
+  const FilePtr file = open_file(copy, "rb");
+  if (!file || std::fseek(container, static_cast<long>(offset), SEEK_SET) != 0) return false;
+  std::uint8_t* const stored = state.rx_buf.data();
+  std::uint8_t* const copied = stored + half_buffer;
+  while (size > 0) {
+    const std::size_t block = std::min<std::size_t>(size, half_buffer);
+    if (std::fread(stored, 1, block, container) != block || std::fread(copied, 1, block, file.get()) != block ||
+        !std::equal(stored, stored + block, copied)) {
+      return false;
+    }
+    size -= static_cast<std::uint32_t>(block);
+  }
+  return true;
+}
+
+std::string marker_operation(const std::string& path) {
+  if (!is_file(path)) return {};
+  std::array<std::uint8_t, 64> text{};
+  const ReadResult read = read_file_into(path, text, true);
+  std::string operation(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(read.bytes_read));
+  operation.erase(std::find_if(operation.begin(), operation.end(), [](char c) { return c == '\n' || c == '\r'; }),
+                  operation.end());
+  return operation.empty() ? std::string("?") : operation;
+}
+
+void remove_quietly(const std::string& path) {
+  std::error_code ec;
+  if (is_file(path)) std::filesystem::remove(native(path), ec);
+}
+
+}  // namespace
+
+std::string busy_marker(const std::string& db_name) { return db_name + ".busy"; }
+
+BusyMarker::BusyMarker(State& state, std::string_view operation) : state_(state), path_(busy_marker(state.db_name)) {
+  const std::string text = std::string(operation) + "\n";
+  const std::string error = replace_file(path_, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  if (!error.empty()) throw db::DbfError(error);
+}
+
+BusyMarker::~BusyMarker() {
+#ifndef _WIN32
+  // What the operation wrote reaches the disk before the marker stops guarding it.
+  for (const db::DbfTable* t : {&state_.Dbf1, &state_.Dbf2, &state_.Dbf3}) {
+    if (!t->is_open()) continue;
+    const int fd = ::open(t->file_name().c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    ::fsync(fd);
+    ::close(fd);
+  }
+#endif
+  remove_quietly(path_);
+}
+
+std::vector<std::string> Leftovers::files(const std::string& db_name) const {
+  std::vector<std::string> names;
+  for (int n = 1; n <= 3; ++n) {
+    if (copy[n - 1]) names.push_back(working_copy_of(db_name, n));
+  }
+  return names;
+}
+
+Leftovers find_leftovers(State& state, const std::string& db_name) {
+  Leftovers found;
+  const FilePtr container = open_file(db_name, "rb");
+  const std::array<std::uint32_t, 3> sizes = stored_sizes(container.get());
+  std::uint64_t offset = header_size;
+  for (int n = 1; n <= 3; ++n) {
+    const std::string copy = working_copy_of(db_name, n);
+    const std::uint32_t size = sizes[n - 1];
+    if (is_file(copy)) {
+      try {
+        db::LockedFile::open(copy, false);
+        found.copy[n - 1] = true;
+        std::error_code ec;
+        found.newest = std::max(found.newest, std::filesystem::last_write_time(native(copy), ec));
+        if (!same_as_stored(state, container.get(), offset, size, copy)) found.unsaved = true;
+      } catch (const db::DbfError&) {
+        found.held = copy;
+      }
+    }
+    offset += size;
+  }
+  found.operation = marker_operation(busy_marker(db_name));
+  return found;
+}
+
+std::vector<std::string> keep_as_bak(const std::string& db_name, Leftovers& found) {
+  std::vector<std::string> kept;
+  for (int n = 1; n <= 3; ++n) {
+    if (!found.copy[n - 1]) continue;
+    const std::string copy = working_copy_of(db_name, n);
+    if (!rename_file(copy, copy + ".bak")) throw db::DbfError(io_error_text(copy, "не удалось переименовать файл"));
+    found.copy[n - 1] = false;
+    kept.push_back(copy + ".bak");
+  }
+  drop_busy_marker(db_name);
+  found.operation.clear();
+  found.unsaved = false;
+  return kept;
+}
+
+void drop_busy_marker(const std::string& db_name) { remove_quietly(busy_marker(db_name)); }
+
+bool settle_leftovers(Frontend& frontend, const std::string& db_name, Leftovers& found) {
+  // Copies a running program holds are its own, and so is its marker.
+  if (!found.held.empty()) return false;
+  if (!found.unsaved) {
+    drop_busy_marker(db_name);
+    found.operation.clear();
+    return false;
+  }
+  const std::string name = file_name_of(db_name);
+  if (!found.operation.empty()) {
+    const std::string operation = operation_text(found.operation);
+    const std::vector<std::string> kept = keep_as_bak(db_name, found);
+    frontend.show_error("Работа с базой данных " + name + " была прервана (" + operation +
+                        "). Рабочие копии могут быть неполными, они сохранены в файлах " + joined_names(kept) + ".");
+    return false;
+  }
+  if (frontend.ask_yes_no("Найдены несохранённые изменения базы данных " + name + " от " + leftover_time_text(found) +
+                          ". Восстановить их?")) {
+    return true;
+  }
+  keep_as_bak(db_name, found);
+  return false;
+}
+
+std::string file_name_of(const std::string& path) {
+  const std::u8string name = native(path).filename().u8string();
+  return {name.begin(), name.end()};
+}
+
+std::string leftover_time_text(const Leftovers& found) {
+  const auto system = std::chrono::file_clock::to_sys(found.newest);
+  const std::time_t seconds =
+      std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(system));
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &seconds);
+#else
+  localtime_r(&seconds, &local);
+#endif
+  std::array<char, 32> text{};
+  std::strftime(text.data(), text.size(), "%d.%m.%Y %H:%M:%S", &local);
+  return text.data();
+}
+
+std::string operation_text(std::string_view operation) {
+  static constexpr std::array<std::pair<std::string_view, std::string_view>, 4> names{{
+      {"create", "создание базы данных"},
+      {"open", "открытие базы данных"},
+      {"append", "дополнение"},
+      {"delete", "удаление строк"},
+  }};
+  for (const auto& [key, text] : names) {
+    if (key == operation) return std::string(text);
+  }
+  return "операция " + std::string(operation);
+}
+
+std::string joined_names(const std::vector<std::string>& paths) {
+  std::string text;
+  for (const std::string& p : paths) text += (text.empty() ? "" : ", ") + file_name_of(p);
+  return text;
+}
+
+}  // namespace kalora
