@@ -59,14 +59,15 @@ SavedDatabase::SavedDatabase(const std::string& db_name) : name_(db_name) {
     std::filesystem::remove_all(folder, ec);
     return;
   }
-  folder_ = folder.string();
-  name_ = copy.string();
+  const std::u8string folder_text = folder.u8string(), copy_text = copy.u8string();
+  folder_.assign(folder_text.begin(), folder_text.end());
+  name_.assign(copy_text.begin(), copy_text.end());
 }
 
 SavedDatabase::~SavedDatabase() {
   if (folder_.empty()) return;
   std::error_code ec;
-  std::filesystem::remove_all(folder_, ec);
+  std::filesystem::remove_all(std::filesystem::u8path(folder_), ec);
 }
 
 int cli_recover(std::span<const std::string> args) {
