@@ -54,6 +54,7 @@ std::optional<ChannelResult> analyse_channel(const Series& series, int channel, 
 
   ChannelResult r;
   r.channel = channel;
+  r.start = rows.front()->time;
   std::vector<std::int64_t> times;
   double sum_q = 0;
   double sum_dt = 0;

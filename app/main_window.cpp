@@ -40,7 +40,7 @@ struct MenuEntry {
   const char* text;
   const char* shortcut;
   Handler handler;
-  bool needs_database;
+  Needs needs;
   int picture;
 };
 
@@ -49,50 +49,53 @@ struct Menu {
   std::initializer_list<MenuEntry> entries;
 };
 
-const MenuEntry separator{nullptr, nullptr, nullptr, nullptr, false, -1};
+const MenuEntry separator{nullptr, nullptr, nullptr, nullptr, Needs::nothing, -1};
 
 const Menu main_menu[] = {
     {"Файл",
-     {{"N8", "Создать", "Ctrl+N", &TForm1::N8Click, false, 0},
-      {"N3", "Открыть", "Ctrl+O", &TForm1::N3Click, false, 1},
-      {"N4", "Дополнить", nullptr, &TForm1::N4Click, false, -1},
-      {"N12", "Сохранить", "Ctrl+S", &TForm1::N12Click, true, 2},
-      {"N5", "Закрыть", nullptr, &TForm1::N5Click, true, -1},
+     {{"N8", "Создать", "Ctrl+N", &TForm1::N8Click, Needs::nothing, 0},
+      {"N3", "Открыть", "Ctrl+O", &TForm1::N3Click, Needs::nothing, 1},
+      {"N4", "Дополнить", nullptr, &TForm1::N4Click, Needs::nothing, -1},
+      {"N12", "Сохранить", "Ctrl+S", &TForm1::N12Click, Needs::database, 2},
+      {"N5", "Закрыть", nullptr, &TForm1::N5Click, Needs::database, -1},
       separator,
-      {"N10", "Предварительный просмотр", nullptr, &TForm1::ToolButton5Click, true, 6},
-      {"N11", "Печать", "Ctrl+P", &TForm1::ToolButton4Click, true, 5},
+      {"N10", "Предварительный просмотр", nullptr, &TForm1::ToolButton5Click, Needs::database, 6},
+      {"N11", "Печать", "Ctrl+P", &TForm1::ToolButton4Click, Needs::database, 5},
       separator,
-      {"Excel1", "Экспорт в Excel", nullptr, &TForm1::Excel1Click, true, -1},
-      {"bin1", "Загрузить bin файл", nullptr, &TForm1::bin1Click, false, -1},
+      {"Excel1", "Экспорт в Excel", nullptr, &TForm1::Excel1Click, Needs::database, -1},
+      {"bin1", "Загрузить bin файл", nullptr, &TForm1::bin1Click, Needs::nothing, -1},
       separator,
-      {"N6", "Выход", nullptr, &TForm1::N6Click, false, -1}}},
-    {"Правка", {{"N9", "Удалить строки", nullptr, &TForm1::N9Click, true, -1}}},
+      {"N6", "Выход", nullptr, &TForm1::N6Click, Needs::nothing, -1}}},
+    {"Правка", {{"N9", "Удалить строки", nullptr, &TForm1::N9Click, Needs::database, -1}}},
     {"Вид",
-     {{"N33", "Выровнять столбцы", nullptr, &TForm1::N33Click, true, -1},
+     {{"N33", "Выровнять столбцы", nullptr, &TForm1::N33Click, Needs::database, -1},
       separator,
-      {"Pflfnmwdtn1", "Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, true, -1},
-      {"N19", "Убрать цвет", nullptr, &TForm1::N19Click, true, -1},
-      {"N22", "Убрать все цвета", nullptr, &TForm1::N22Click, true, -1},
+      {"Pflfnmwdtn1", "Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, Needs::database, -1},
+      {"N19", "Убрать цвет", nullptr, &TForm1::N19Click, Needs::database, -1},
+      {"N22", "Убрать все цвета", nullptr, &TForm1::N22Click, Needs::database, -1},
       separator,
-      {"N23", "Убрать сортировку", nullptr, &TForm1::ToolButton7Click, true, 3}}},
+      {"N23", "Убрать сортировку", nullptr, &TForm1::ToolButton7Click, Needs::database, 3},
+      separator,
+      {"Analysis1", "Анализ наблюдений", nullptr, &TForm1::Analysis1Click, Needs::heat_flow_table, 8}}},
     {"Справка",
-     {{"N17", "Помощь", "F1", &TForm1::N17Click, false, 4},
+     {{"N17", "Помощь", "F1", &TForm1::N17Click, Needs::nothing, 4},
       separator,
-      {"N18", "О программе", nullptr, &TForm1::N18Click, false, -1}}},
+      {"N18", "О программе", nullptr, &TForm1::N18Click, Needs::nothing, -1}}},
 };
 
 // The context menu of the grids: never disabled, reachable only through a grid.
 const MenuEntry popup_menu[] = {
-    {"N13", "Печать", nullptr, &TForm1::ToolButton5Click, false, -1},  // the preview, from which the user prints
+    {"N13", "Печать", nullptr, &TForm1::ToolButton5Click, Needs::nothing,
+     -1},  // the preview, from which the user prints
     separator,
-    {"N14", "Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, false, -1},
-    {"N15", "Убрать цвет", nullptr, &TForm1::N19Click, false, -1},
-    {"N16", "Убрать все цвета", nullptr, &TForm1::N22Click, false, -1},
-    {"N20", "Выровнять столбцы", nullptr, &TForm1::N33Click, false, -1},
+    {"N14", "Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, Needs::nothing, -1},
+    {"N15", "Убрать цвет", nullptr, &TForm1::N19Click, Needs::nothing, -1},
+    {"N16", "Убрать все цвета", nullptr, &TForm1::N22Click, Needs::nothing, -1},
+    {"N20", "Выровнять столбцы", nullptr, &TForm1::N33Click, Needs::nothing, -1},
     separator,
-    {"N21", "Экспорт", nullptr, &TForm1::Excel1Click, false, -1},
+    {"N21", "Экспорт", nullptr, &TForm1::Excel1Click, Needs::nothing, -1},
     separator,
-    {"N24", "Удалить", nullptr, &TForm1::N9Click, false, -1},
+    {"N24", "Удалить", nullptr, &TForm1::N9Click, Needs::nothing, -1},
 };
 
 // The toolbar: each button is the action of the menu entry it names.
@@ -103,9 +106,9 @@ struct ToolEntry {
 };
 
 const ToolEntry toolbar[] = {
-    {"ToolButton1", "N8", true},   {"ToolButton2", "N3", true},  {"ToolButton3", "N12", true},
-    {"ToolButton4", "N11", true},  {"ToolButton5", "N10", true}, {"ToolButton7", "N23", true},
-    {"ToolButton6", "N17", false},
+    {"ToolButton1", "N8", true},        {"ToolButton2", "N3", true},   {"ToolButton3", "N12", true},
+    {"ToolButton4", "N11", true},       {"ToolButton5", "N10", true},  {"ToolButton7", "N23", true},
+    {"ToolButton8", "Analysis1", true}, {"ToolButton6", "N17", false},
 };
 
 }  // namespace
@@ -211,7 +214,7 @@ void TForm1::build_menus() {
       QAction* action = make_action(e, menu);
       menu->addAction(action);
       commands_[e.name] = action;
-      if (e.needs_database) database_actions_.push_back(action);
+      if (e.needs != Needs::nothing) database_actions_.push_back({action, e.needs});
     }
   }
   PopupMenu1 = new QMenu(this);
@@ -352,12 +355,14 @@ void TForm1::show_empty_state() {
   for (const Page& p : pages) set_page_visible(p, false);
   PageControl1->hide();
   set_background(false);
-  for (auto* action : database_actions_) action->setEnabled(false);
+  for (const auto& [action, needs] : database_actions_) action->setEnabled(false);
+  close_analysis();
   for (auto* grid : grids_) grid->grid_model()->refresh();
 }
 
 void TForm1::en_but() {
-  for (auto* action : database_actions_) action->setEnabled(true);
+  for (const auto& [action, needs] : database_actions_)
+    action->setEnabled(needs == Needs::database || state_.Dbf3.is_open());
 }
 
 void TForm1::set_title(const QString& title) {

@@ -31,10 +31,17 @@ namespace kalora::views {
 class DBGridPro;
 }
 
+namespace kalora::analysis {
+class AnalysisWindow;
+}
+
 namespace kalora::app {
 
 class HelpWindow;
 class TForm3;
+
+// When a command of the menus and the toolbar is enabled.
+enum class Needs { nothing, database, heat_flow_table };
 
 struct StartOptions {
   Frontend* dialogs = nullptr;  // message boxes and file dialogs; the real ones when null
@@ -87,6 +94,7 @@ class TForm1 : public QMainWindow {
   void ToolButton7Click();  // Убрать сортировку
   void N17Click();          // Помощь
   void N18Click();          // О программе
+  void Analysis1Click();    // Анализ наблюдений
 
   // A column title's sort mark changed: the grid's table takes the new order.
   void DBGridPro1TitleStateChange(views::DBGridPro* grid, int column);
@@ -110,6 +118,7 @@ class TForm1 : public QMainWindow {
   TForm2* Form2 = nullptr;
   TForm3* Form3 = nullptr;
   HelpWindow* help_window = nullptr;
+  analysis::AnalysisWindow* analysis_window = nullptr;       // made on first use
   std::unique_ptr<reports::ReportCommands> report_commands;  // print, preview, export
 
  protected:
@@ -128,6 +137,7 @@ class TForm1 : public QMainWindow {
   void build_pages();
   void inner_page_shown();
   void close_database();
+  void close_analysis();   // the database has gone: its analysis window too
   ModalResult download();  // the download window, shown modally
   bool table_open(int table) const;
   void sort_by_title(views::DBGridPro* grid, int column);
@@ -157,7 +167,7 @@ class TForm1 : public QMainWindow {
   bool closed_ = false;
 
   std::array<views::DBGridPro*, 5> grids_{};
-  std::vector<QAction*> database_actions_;    // enabled only while a database is open
+  std::vector<std::pair<QAction*, Needs>> database_actions_;  // enabled only while a database is open
   std::map<std::string, QAction*> commands_;  // the main menu's actions by name; the toolbar's buttons use them
   QColor last_color_ = Qt::white;
 };

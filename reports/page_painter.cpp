@@ -1,6 +1,7 @@
 #include "reports/page_painter.h"
 
 #include <QBuffer>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -102,6 +103,11 @@ void paint_page(QPainter& painter, const Page& page, int device_dpi) {
     const double padding = ruled ? text_padding : 0;
     const QRectF inner(c.x + padding, c.y, c.width - 2 * padding, c.height);
     painter.drawText(inner, flags_of(c) | (ruled ? 0 : Qt::TextDontClip), QString::fromStdString(c.text));
+  }
+  for (const PagePicture& p : page.pictures) {
+    QImage image;
+    if (p.png && image.loadFromData(p.png->data(), static_cast<int>(p.png->size()), "PNG"))
+      painter.drawImage(QRectF(p.x, p.y, p.width, p.height), image);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,18 @@ struct PageCell {
   Frame frame;
 };
 
+// A picture drawn into its rectangle, scaled: PNG bytes, shared between copies of a page.
+struct PagePicture {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  std::shared_ptr<const std::vector<std::uint8_t>> png;
+};
+
 struct Page {
   std::vector<PageCell> cells;
+  std::vector<PagePicture> pictures{};  // drawn by printers, previews and PDF; not exported
 };
 
 struct BuiltReport {

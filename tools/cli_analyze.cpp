@@ -15,7 +15,7 @@
 #include "tools/cli_recover.h"
 #include "tools/console_frontend.h"
 
-#ifdef KALORA_ANALYSIS_PDF
+#ifdef KALORA_CLI_PDF
 #include "analysis/analysis_print.h"
 #endif
 
@@ -75,7 +75,7 @@ std::optional<Request> parse(std::span<const std::string> args) {
 
 // Empty on success, else the user's message.
 std::string write_pdf(const analysis::Analysis& result, const Request& request) {
-#ifdef KALORA_ANALYSIS_PDF
+#ifdef KALORA_CLI_PDF
   return analysis::write_analysis_pdf_offscreen(result, request.options, request.db, request.pdf);
 #else
   (void)result;

@@ -1,0 +1,97 @@
+#include "analysis/analysis_pages.h"
+
+#include <filesystem>
+
+#include "analysis/analysis_text.h"
+#include "reports/number_format.h"
+
+namespace kalora::analysis {
+
+namespace {
+
+using reports::PageCell;
+
+constexpr int left = reports::page_margin;
+constexpr int usable = reports::page_width - 2 * reports::page_margin;
+constexpr int line_height = 18;
+constexpr int row_height = 30;  // two lines of a wrapped criterion
+constexpr int label_width = 250;
+
+PageCell text_cell(int x, int y, int width, int height, std::string text, int size, bool bold = false,
+                   bool framed = false) {
+  PageCell c;
+  c.x = x;
+  c.y = y;
+  c.width = width;
+  c.height = height;
+  c.text = std::move(text);
+  c.font.size_pt = size;
+  c.font.bold = bold;
+  c.align = reports::Align::left;
+  c.wrap = framed;
+  if (framed) c.frame = {true, true, true, true};
+  return c;
+}
+
+std::string settings_line(const SeriesResult& s, const AnalysisOptions& o) {
+  std::string line = "Наибольший перерыв " + reports::format_number(o.max_gap, "0") + " с";
+  if (s.kind == 1)
+    line += ", Rsi = " + reports::format_number(o.rsi, "0.000") + ", Rse = " + reports::format_number(o.rse, "0.000") +
+            " м²·К/Вт";
+  if (o.whole_days) line += ", целые сутки";
+  return line;
+}
+
+}  // namespace
+
+AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::size_t>& series,
+                             const AnalysisOptions& options, const std::string& db_name) {
+  AnalysisPages out;
+  const std::string base = std::filesystem::path(db_name).filename().string();
+  for (const std::size_t index : series) {
+    const SeriesResult& s = analysis.series.at(index);
+    reports::Page page;
+    int y = reports::page_margin;
+    page.cells.push_back(text_cell(left, y, usable, 24, "Анализ наблюдений", 14, true));
+    y += 28;
+    page.cells.push_back(text_cell(left, y, usable, line_height, "База данных: " + base, 10));
+    y += line_height;
+    page.cells.push_back(text_cell(left, y, usable, line_height, series_title(s), 10, true));
+    y += line_height;
+    page.cells.push_back(text_cell(left, y, usable, line_height, settings_line(s, options), 10));
+    y += line_height + 8;
+    if (s.channels.empty())
+      page.cells.push_back(text_cell(left, y, usable, line_height, "Нет каналов с двумя и более записями", 10));
+    const int columns = static_cast<int>(s.channels.size());
+    const int column_width = columns > 0 ? (usable - label_width) / columns : 0;
+    for (int k = 0; k < columns; ++k) {
+      const ChannelResult& c = s.channels[static_cast<std::size_t>(k)];
+      const int x = left + label_width + k * column_width;
+      int row_y = y;
+      if (k == 0) page.cells.push_back(text_cell(left, row_y, label_width, line_height, "", 9, true, true));
+      page.cells.push_back(
+          text_cell(x, row_y, column_width, line_height, "Канал " + std::to_string(c.channel), 9, true, true));
+      row_y += line_height;
+      for (const ResultLine& line : channel_lines(c)) {
+        if (k == 0) page.cells.push_back(text_cell(left, row_y, label_width, row_height, line.label, 9, false, true));
+        page.cells.push_back(text_cell(x, row_y, column_width, row_height, line.value, 9, false, true));
+        row_y += row_height;
+      }
+    }
+    out.report.pages.push_back(std::move(page));
+
+    if (s.channels.empty()) continue;
+    reports::Page plots_page;
+    plots_page.cells.push_back(
+        text_cell(left, reports::page_margin, usable, line_height, series_title(s) + " — графики", 10, true));
+    out.report.pages.push_back(std::move(plots_page));
+    const int top = reports::page_margin + 28;
+    const int plot_height = (reports::page_height - reports::page_margin - top - 2 * 8) / 3;
+    for (int p = 0; p < 3; ++p)
+      out.plots.push_back(
+          {out.report.pages.size() - 1, index, p, left, top + p * (plot_height + 8), usable, plot_height});
+  }
+  return out;
+}
+
+}  // namespace kalora::analysis

@@ -1,0 +1,69 @@
+// "Анализ наблюдений": the observation series of the open heat-flow table, the
+// chosen series' results per channel with the criteria, its plots, and the
+// settings (Rsi, Rse, the longest pause, whole days) the analysis runs with.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+#include "analysis/average_method.h"
+#include "core/frontend.h"
+#include "core/state.h"
+
+class QChartView;
+class QCheckBox;
+class QDoubleSpinBox;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace kalora::analysis {
+
+class AnalysisWindow : public QDialog {
+  Q_OBJECT
+ public:
+  // Runs a handler so that a failure is shown, never thrown out of a slot.
+  using Guard = std::function<void(const std::function<void()>&)>;
+
+  AnalysisWindow(State& state, Frontend& frontend, Guard guard, QWidget* parent = nullptr);
+
+  // Sets the settings shown and analyses the table again with them.
+  void set_options(const AnalysisOptions& options);
+  const AnalysisOptions& options() const { return options_; }
+  // Reads the heat-flow table again (it may have changed since).
+  void reanalyse();
+  const Analysis& analysis() const { return analysis_; }
+  // The series whose results and plots are shown; -1 when none.
+  int current_series() const;
+  void choose_series(int index);
+
+  // Told when the user changes a setting; the main window keeps it in the settings store.
+  std::function<void(const AnalysisOptions&)> options_changed;
+
+  QTableWidget* series_list = nullptr;
+  QTableWidget* results = nullptr;
+  std::array<QChartView*, 3> charts{};  // flux, temperatures, running R
+  QPushButton* print_button = nullptr;
+  QPushButton* pdf_button = nullptr;
+
+ private:
+  void build();
+  void settings_edited();
+  void fill_series_list();
+  void show_series(int index);
+  void print();
+  void save_pdf();
+
+  State& state_;
+  Frontend& frontend_;
+  Guard guard_;
+  AnalysisOptions options_;
+  Analysis analysis_;
+  QDoubleSpinBox* rsi_ = nullptr;
+  QDoubleSpinBox* rse_ = nullptr;
+  QSpinBox* max_gap_ = nullptr;
+  QCheckBox* whole_days_ = nullptr;
+};
+
+}  // namespace kalora::analysis

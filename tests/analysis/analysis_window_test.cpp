@@ -1,0 +1,123 @@
+// "Анализ наблюдений" in the desktop program: enabled only with a heat-flow table,
+// the sample wall's series and verdicts, the plots' points, the settings kept
+// between runs, and the printed analysis as a PDF read back with pdftotext,
+// the same pages kalora-cli analyze --pdf writes.
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "analysis/analysis_window.h"
+#include "app/window_fixture.h"
+#include "support/run_program.h"
+
+namespace kalora::test {
+namespace {
+
+std::string sample(const char* kind) { return std::string(KALORA_SAMPLES) + "/" + kind + ".bin"; }
+
+std::string pdf_text(const std::string& path) {
+  const auto r = run_program("pdftotext", {"-layout", path, "-"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  return r.out;
+}
+
+QStringList column(const QTableWidget* t, int c) {
+  QStringList texts;
+  for (int r = 0; r < t->rowCount(); ++r) texts << (t->item(r, c) ? t->item(r, c)->text() : QString());
+  return texts;
+}
+
+using AnalysisCommand = WindowTest;
+
+TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
+  auto& w = start();
+  QAction* command = w.findChild<QAction*>(QStringLiteral("Analysis1"));
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(command->text(), QStringLiteral("Анализ наблюдений"));
+  auto* button = w.ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton8"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->defaultAction(), command);
+  // Enabled only while a heat-flow table is open.
+  const std::string db = dir.file("wall.db");
+  EXPECT_FALSE(command->isEnabled());
+  dialogs.files = {sample("both"), dir.file("both.db")};
+  w.bin1Click();
+  EXPECT_FALSE(command->isEnabled());
+  dialogs.files = {sample("wall"), db};
+  w.bin1Click();
+  ASSERT_TRUE(command->isEnabled());
+  EXPECT_TRUE(button->isEnabled());
+
+  command->trigger();
+  analysis::AnalysisWindow* a = w.analysis_window;
+  ASSERT_NE(a, nullptr);
+  EXPECT_TRUE(a->isVisible());
+  EXPECT_EQ(a->windowTitle(), QStringLiteral("Анализ наблюдений"));
+  ASSERT_EQ(a->series_list->rowCount(), 1);
+  EXPECT_EQ(column(a->series_list, 0), QStringList{"Rк"});
+  EXPECT_EQ(column(a->series_list, 1), QStringList{"10.02.2025 12:04:00"});
+  EXPECT_EQ(column(a->series_list, 3), QStringList{"200"});
+  EXPECT_EQ(column(a->series_list, 4), QStringList{"73,0"});
+  ASSERT_EQ(a->results->columnCount(), 3);  // labels, channel 1, channel 3
+  const QStringList labels = column(a->results, 0);
+  const auto value = [&](const char* label, int channel_column) {
+    return a->results->item(static_cast<int>(labels.indexOf(QString::fromUtf8(label))), channel_column)->text();
+  };
+  for (int c : {1, 2}) {
+    EXPECT_EQ(value("Итог", c), QStringLiteral("критерии 1–3 выполнены"));
+    EXPECT_TRUE(value("Критерий 2 (последние 24 ч)", c).startsWith(QStringLiteral("выполнен (R24 = 2,")));
+    EXPECT_EQ(value("Критерий 4 (накопленное тепло)", c), QStringLiteral("не проверялся"));
+  }
+  EXPECT_EQ(value("R", 1), QStringLiteral("2,749 м²·К/Вт"));
+  // The flux plot: one line per channel, a point per record.
+  const auto flux = a->charts[0]->chart()->series();
+  ASSERT_EQ(flux.size(), 2);
+  for (QAbstractSeries* s : flux) EXPECT_EQ(qobject_cast<QLineSeries*>(s)->count(), 200);
+  EXPECT_EQ(a->charts[1]->chart()->series().size(), 4);  // tв and tн of each channel
+
+  // The printed analysis of the window and of kalora-cli read the same.
+  dialogs.files = {dir.file("window.pdf")};
+  a->pdf_button->click();
+  EXPECT_TRUE(dialogs.messages.empty());
+  const std::string printed = pdf_text(dir.file("window.pdf"));
+  for (const char* text : {"Анализ наблюдений", "База данных: wall.db", "Серия 1: Rк, 10.02.2025 12:04:00",
+                           "критерии 1–3 выполнены", "2,749 м²·К/Вт", "не проверялся", "— графики"})
+    EXPECT_NE(printed.find(text), std::string::npos) << text;
+  // The three plots are pictures on the second page.
+  const auto images = run_program("pdfimages", {"-list", dir.file("window.pdf")});
+  EXPECT_EQ(std::count(images.out.begin(), images.out.end(), '\n'), 2 + 3) << images.out;
+  const std::string cli_db = dir.file("cli/wall.db");
+  std::filesystem::create_directory(dir.file("cli"));
+  ASSERT_EQ(run_program(KALORA_CLI, {"bin2db", sample("wall"), cli_db}).exit_code, 0);
+  ASSERT_EQ(run_program(KALORA_CLI, {"analyze", cli_db, "--pdf", dir.file("cli.pdf")}).exit_code, 0);
+  EXPECT_EQ(pdf_text(dir.file("cli.pdf")), printed);
+
+  // A shorter pause than the logging interval: every record its own series, none
+  // with two rows of a channel. The setting is kept for the next run.
+  a->findChild<QSpinBox*>(QStringLiteral("max_gap"))->setValue(1319);
+  EXPECT_EQ(a->series_list->rowCount(), 200);
+  EXPECT_EQ(a->results->columnCount(), 1);
+  EXPECT_TRUE(a->charts[0]->chart()->series().isEmpty());
+  w.N5Click();  // Закрыть
+  EXPECT_FALSE(a->isVisible());
+  EXPECT_FALSE(command->isEnabled());
+  window.reset();
+
+  auto& again = start();
+  dialogs.files = {db};
+  again.N3Click();
+  again.Analysis1Click();
+  ASSERT_NE(again.analysis_window, nullptr);
+  EXPECT_EQ(again.analysis_window->options().max_gap, 1319);
+  EXPECT_EQ(again.analysis_window->series_list->rowCount(), 200);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+}  // namespace
+}  // namespace kalora::test
