@@ -1,6 +1,12 @@
 #include "device/posix_serial.h"
 
-#ifndef _WIN32
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -12,18 +18,88 @@
 
 namespace kalora {
 
-#ifdef _WIN32
-
-bool PosixSerialLink::open(const std::string&) { return false; }
-void PosixSerialLink::close() {}
-bool PosixSerialLink::send(std::uint8_t) { return false; }
-std::vector<std::uint8_t> PosixSerialLink::read_waiting() { return {}; }
-
-#else
-
 namespace {
 constexpr int send_timeout_ms = 500;
+
+#ifdef _WIN32
+bool is_com_name(const std::string& name) {
+  return name.size() > 3 &&
+         std::equal(name.begin(), name.begin() + 3, "COM",
+                    [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; }) &&
+         std::all_of(name.begin() + 3, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
+#endif
+}  // namespace
+
+std::string system_port_name(const std::string& name) {
+#ifdef _WIN32
+  if (is_com_name(name)) return "\\\\.\\COM" + name.substr(3);
+#endif
+  return name;
+}
+
+#ifdef _WIN32
+
+bool PosixSerialLink::open(const std::string& name) {
+  close();
+  const std::string system_name = system_port_name(name);
+  const std::filesystem::path path(std::u8string(system_name.begin(), system_name.end()));
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DCB line{};
+  line.DCBlength = sizeof line;
+  COMMTIMEOUTS waits{};
+  // Reads return at once with what has arrived; a byte waits at most send_timeout_ms to go.
+  waits.ReadIntervalTimeout = MAXDWORD;
+  waits.WriteTotalTimeoutConstant = send_timeout_ms;
+  bool ok = GetCommState(h, &line);
+  if (ok) {
+    line.BaudRate = CBR_9600;
+    line.ByteSize = 8;
+    line.Parity = NOPARITY;
+    line.StopBits = TWOSTOPBITS;
+    line.fBinary = TRUE;
+    line.fParity = FALSE;
+    line.fOutxCtsFlow = line.fOutxDsrFlow = FALSE;
+    line.fDsrSensitivity = FALSE;
+    line.fOutX = line.fInX = FALSE;
+    line.fDtrControl = DTR_CONTROL_DISABLE;
+    line.fRtsControl = RTS_CONTROL_ENABLE;
+    ok = SetCommState(h, &line) && SetCommTimeouts(h, &waits);
+  }
+  if (!ok) {
+    CloseHandle(h);
+    return false;
+  }
+  PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
+  handle_ = h;
+  return true;
+}
+
+bool PosixSerialLink::is_open() const { return handle_ != nullptr; }
+
+void PosixSerialLink::close() {
+  if (handle_ == nullptr) return;
+  CloseHandle(handle_);
+  handle_ = nullptr;
+}
+
+bool PosixSerialLink::send(std::uint8_t byte) {
+  DWORD put = 0;
+  return handle_ != nullptr && WriteFile(handle_, &byte, 1, &put, nullptr) && put == 1;
+}
+
+std::vector<std::uint8_t> PosixSerialLink::read_waiting() {
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t block[4096];
+  DWORD got = 0;
+  while (handle_ != nullptr && ReadFile(handle_, block, sizeof block, &got, nullptr) && got > 0) {
+    bytes.insert(bytes.end(), block, block + got);
+  }
+  return bytes;
+}
+
+#else
 
 bool PosixSerialLink::open(const std::string& name) {
   close();
@@ -54,6 +130,8 @@ bool PosixSerialLink::open(const std::string& name) {
   fd_ = fd;
   return true;
 }
+
+bool PosixSerialLink::is_open() const { return fd_ >= 0; }
 
 void PosixSerialLink::close() {
   if (fd_ < 0) return;

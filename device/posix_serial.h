@@ -1,6 +1,6 @@
-// The serial line for kalora-cli: termios on POSIX systems, at the instrument's
-// settings (9600 baud, eight data bits, no parity, two stop bits, RTS on, DTR off,
-// no flow control).
+// The serial line for kalora-cli: termios on POSIX systems, the communications
+// API on Windows, at the instrument's settings (9600 baud, eight data bits, no
+// parity, two stop bits, RTS on, DTR off, no flow control).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,10 @@
 #include "device/download.h"
 
 namespace kalora {
+
+// The name the system opens: on Windows "COM3" (any case) becomes "\\.\COM3",
+// which is the only form from COM10 on; every other name is kept as given.
+std::string system_port_name(const std::string& name);
 
 class PosixSerialLink : public SerialLink {
  public:
@@ -22,12 +26,16 @@ class PosixSerialLink : public SerialLink {
   void close() override;
   bool send(std::uint8_t byte) override;
 
-  bool is_open() const { return fd_ >= 0; }
+  bool is_open() const;
   // Every byte waiting in the input queue, at once; empty when none or closed.
   std::vector<std::uint8_t> read_waiting();
 
  private:
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
   int fd_ = -1;
+#endif
 };
 
 }  // namespace kalora
