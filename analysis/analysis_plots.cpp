@@ -2,6 +2,8 @@
 
 #include <QAreaSeries>
 #include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPen>
 #include <QValueAxis>
@@ -54,7 +56,7 @@ class Builder {
     series->setPen(QPen(color, 1, style));
     series->append(a);
     series->append(b);
-    add(series);
+    add(series, false);
     return series;
   }
 
@@ -69,7 +71,7 @@ class Builder {
     fill.setAlpha(50);
     area->setBrush(fill);
     area->setPen(Qt::NoPen);
-    add(area);
+    add(area, false);
   }
 
   void finish(const QString& title, const QString& y_title) {
@@ -109,7 +111,12 @@ class Builder {
   }
 
  private:
-  void add(QAbstractSeries* series) { chart_->addSeries(series); }
+  // Marks and bands stay out of the legend, which names the measured lines.
+  void add(QAbstractSeries* series, bool in_legend = true) {
+    chart_->addSeries(series);
+    if (!in_legend)
+      for (QLegendMarker* marker : chart_->legend()->markers(series)) marker->setVisible(false);
+  }
 
   const SeriesResult& s_;
   QChart* chart_;

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -56,6 +57,7 @@ void AnalysisWindow::build() {
   const auto spin = [this](const QString& name, double value) {
     auto* box = new QDoubleSpinBox(this);
     box->setObjectName(name);
+    box->setLocale(QLocale(QLocale::Russian));  // the decimal comma
     box->setDecimals(3);
     box->setRange(0, 10);
     box->setSingleStep(0.01);
@@ -102,6 +104,7 @@ void AnalysisWindow::build() {
   series_list->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(series_list, &QTableWidget::currentCellChanged, this, [this](int row) { show_series(row); });
   results = read_only_table(QStringLiteral("results"), left);
+  left->setSizes({160, 540});
   auto* plots = new QWidget(split);
   auto* plots_layout = new QVBoxLayout(plots);
   plots_layout->setContentsMargins(0, 0, 0, 0);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Takes the README's pictures: docs/main-window.png and docs/grid-1.png ..
-# docs/grid-5.png, the program under Xvfb with databases made from the sample
+# Takes the README's pictures: docs/main-window.png, docs/grid-1.png ..
+# docs/grid-5.png and docs/analysis-window.png, the program under Xvfb with databases made from the sample
 # images, opened through "Открыть" as a user would.
 #
 #   scripts/screenshots.sh [BUILD]
@@ -20,6 +20,7 @@ trap cleanup EXIT
 
 "$build/kalora-cli" bin2db "$here/samples/both.bin" "$scratch/both.db" >/dev/null
 "$build/kalora-cli" bin2db "$here/samples/flow.bin" "$scratch/flow.db" >/dev/null
+"$build/kalora-cli" bin2db "$here/samples/wall.bin" "$scratch/wall.db" >/dev/null
 mkdir -p "$scratch/config/Velmora/KALORA"
 printf '[General]\nDefault_dir=%s\n' "$scratch" >"$scratch/config/Velmora/KALORA/1.0.ini"
 
@@ -28,17 +29,23 @@ xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
+# The first window whose name matches; the run ends when none appears.
+wait_window() {
+  local found=
+  for _ in $(seq 100); do
+    found=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$found" ] && break
+    sleep 0.1
+  done
+  [ -n "$found" ] || { echo "screenshots: the window $1 did not appear" >&2; return 1; }
+  echo "$found"
+}
+
 # One run of the program per database: a second file dialog in the same run loses
 # keystrokes under xdotool.
 start_app() {
   (cd "$build" && XDG_CONFIG_HOME="$scratch/config" exec ./kalora) &
   app_pid=$!
-  window=
-  for _ in $(seq 100); do
-    window=$(xdotool search --name '^КАЛОРА-5$' 2>/dev/null | head -1) && [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || { echo "screenshots: the window did not appear" >&2; exit 1; }
+  window=$(wait_window '^КАЛОРА-5$')
   xdotool windowsize "$window" 1024 700
   xdotool windowmove "$window" 0 0
   xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
@@ -92,3 +99,12 @@ shot grid-4
 cp "$here/docs/grid-4.png" "$here/docs/main-window.png"
 click 62 88     # the inner tab "Тепловой поток"
 shot grid-3
+stop_app
+start_app
+open_db wall
+click 172 33    # the toolbar button "Анализ наблюдений"
+analysis=$(wait_window '^Анализ наблюдений$')
+xdotool windowsize "$analysis" 1024 700
+xdotool windowmove "$analysis" 0 0
+sleep 1
+shot analysis-window

@@ -1,0 +1,88 @@
+// The observation analysis: 200 records of three channels (a full instrument
+// memory) read from the table and analysed; a table appended over years (10000
+// records) the same way; and the analysis window opened with its plots.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTableWidget>
+#include <cstdio>
+#include <filesystem>
+
+#include "analysis/analysis_window.h"
+#include "support/recording_frontend.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace kalora;
+
+// A heat-flow table of `count` observations of three channels every 20 minutes,
+// in series of 200 with a day's pause between them.
+struct ObservationTable {
+  test::TempDir dir;
+  State state;
+
+  explicit ObservationTable(int count) {
+    db::DbfTable& t = state.Dbf3;
+    t.set_file_name(dir.file("meas.db3"));
+    t.create();
+    t.open();
+    std::int64_t seconds = 0;
+    for (int i = 0; i < count; ++i) {
+      seconds += i % 200 == 0 && i > 0 ? 86400 : 1200;
+      const std::int64_t days = seconds / 86400;
+      char date[16];
+      char time[16];
+      std::snprintf(date, sizeof date, "%02d.%02d.%04d", static_cast<int>(days % 28 + 1),
+                    static_cast<int>(days / 28 % 12 + 1), static_cast<int>(2020 + days / 336));
+      std::snprintf(time, sizeof time, "%02d:%02d:%02d", static_cast<int>(seconds / 3600 % 24),
+                    static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+      t.append();
+      t.set_number("MODE", 1);
+      t.set_number("MEASUR", 1);
+      t.set_text("DATE", date);
+      t.set_text("TIME", time);
+      for (const char* c : {"1", "2", "3"}) {
+        t.set_number(std::string("POTOK_") + c, 9 + i % 7 * 0.3);
+        t.set_number(std::string("RES_") + c, 2.7);
+        t.set_number(std::string("T_IN_") + c, 18.5 + i % 5 * 0.1);
+        t.set_number(std::string("T_EXT_") + c, -6 - i % 11 * 0.4);
+      }
+      t.post();
+    }
+  }
+};
+
+void BM_analyse(benchmark::State& s) {
+  ObservationTable table(static_cast<int>(s.range(0)));
+  const analysis::AnalysisOptions options;
+  for (auto _ : s) {
+    const auto result = analysis::analyse(analysis::read_observations(table.state.Dbf3), options);
+    benchmark::DoNotOptimize(result.series.size());
+  }
+}
+BENCHMARK(BM_analyse)->Arg(200)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_open_window(benchmark::State& s) {
+  ObservationTable table(200);
+  test::RecordingFrontend frontend;
+  for (auto _ : s) {
+    analysis::AnalysisWindow window(table.state, frontend, [](const std::function<void()>& h) { h(); });
+    window.set_options({});
+    window.show();
+    QApplication::processEvents();
+    benchmark::DoNotOptimize(window.series_list->rowCount());
+  }
+}
+BENCHMARK(BM_open_window)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
