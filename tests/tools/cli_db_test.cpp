@@ -196,3 +196,64 @@ TEST(CliDb, CyrillicFolderAndFileNamesThroughEveryCommand) {
 
 }  // namespace
 }  // namespace kalora
+
+namespace kalora {
+namespace {
+
+// Working copies left beside a database: changing commands refuse, reading ones warn,
+// recover saves them or (after an operation cut short) only --discard sets them aside.
+TEST(CliDb, LeftoverWorkingCopies) {
+  Tool t;
+  const std::string db = t.dir.file("meas.db");
+  const std::string image = t.image("a.bin", test::meter_image(2, 1));
+  ASSERT_EQ(t.run({"bin2db", image, db}).exit_code, 0);
+  const auto saved = test::read_bytes(db);
+  // A copy with a record fewer than stored, as a run that deleted a row and died leaves it.
+  ASSERT_EQ(t.run({"bin2db", t.image("b.bin", test::meter_image(1, 1)), t.dir.file("less.db")}).exit_code, 0);
+  const auto extract = [&] {  // the smaller stationary table, as the working copy of meas.db
+    const auto bytes = test::read_bytes(t.dir.file("less.db"));
+    const std::uint32_t size = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | bytes[13] << 24;
+    test::write_bytes(db + "1", std::vector<unsigned char>(bytes.begin() + 22, bytes.begin() + 22 + size));
+  };
+  struct Case {
+    const char* marker;
+    std::vector<std::string> args;
+    int code;
+    const char* err_has;
+  };
+  const std::vector<Case> cases{
+      {nullptr, {"append", db, image}, 1, "kalora-cli recover --discard"},
+      {nullptr, {"bin2db", image, db}, 1, "несохранённые рабочие копии ("},
+      {nullptr, {"dump", db, "1"}, 0, "Внимание: рядом с базой данных"},
+      {"append", {"recover", db}, 1, "была прервана (дополнение)"},
+      {"append", {"recover", "--discard", db}, 0, ""},
+      {nullptr, {"recover", db}, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    test::write_bytes(db, saved);
+    extract();
+    if (c.marker) test::write_bytes(db + ".busy", {'a', 'p', 'p', 'e', 'n', 'd'});
+    const auto r = t.run(c.args);
+    EXPECT_EQ(r.exit_code, c.code) << r.err;
+    EXPECT_NE(r.err.find(c.err_has), std::string::npos) << r.err;
+    if (c.args[0] == "dump") {
+      EXPECT_EQ(split_lines(r.out).size(), 3u);  // the saved rows, not the copy's
+    }
+    if (c.args[0] != "recover") continue;
+    const bool discarded = c.args[1] == "--discard";
+    if (c.code == 0) {
+      EXPECT_FALSE(std::filesystem::exists(db + "1"));
+      EXPECT_FALSE(std::filesystem::exists(db + ".busy"));
+      EXPECT_EQ(std::filesystem::exists(db + "1.bak"), discarded);
+      EXPECT_EQ(t.run({"append", db, image}).exit_code, 0);
+      EXPECT_EQ(split_lines(t.run({"dump", db, "1"}).out).size(), 3u);
+    }
+    std::filesystem::remove(db + "1");
+    std::filesystem::remove(db + "1.bak");
+    std::filesystem::remove(db + ".busy");
+  }
+}
+
+}  // namespace
+}  // namespace kalora
