@@ -28,10 +28,13 @@ int message_box(QWidget* owner, QMessageBox::Icon icon, std::string_view caption
 
 }  // namespace
 
-QString qt_file_filter(std::string_view filter) {
-  const auto bar = filter.find('|');
-  if (bar == std::string_view::npos) return qs(filter);
-  return qs(filter.substr(0, bar)) + QStringLiteral(" (") + qs(filter.substr(bar + 1)) + QStringLiteral(")");
+QStringList qt_file_filters(std::string_view filter) {
+  const QStringList parts = qs(filter).split(QLatin1Char('|'));
+  if (parts.size() < 2) return {qs(filter)};
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+    filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+  return filters;
 }
 
 void QtDialogs::show_error(std::string_view text) {
@@ -54,12 +57,20 @@ std::string QtDialogs::choose_file(const FileDialogRequest& request) {
   // Opening needs an existing file; saving replaces a file without asking.
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setNameFilter(qt_file_filter(request.filter));
+  const QStringList filters = qt_file_filters(request.filter);
+  dialog.setNameFilters(filters);
   dialog.setDefaultSuffix(qs(request.default_extension));
+  // A name typed without an extension takes the chosen filter's.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+    const qsizetype dot = chosen.lastIndexOf(QStringLiteral("*."));
+    if (dot >= 0) dialog.setDefaultSuffix(chosen.mid(dot + 2).chopped(1));
+  });
   if (!request.initial_dir.empty() && QDir(qs(request.initial_dir)).exists())
     dialog.setDirectory(qs(request.initial_dir));
   dialog.selectFile(QString());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  if (request.chosen_filter)
+    *request.chosen_filter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
   return QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include "core/frontend.h"
@@ -21,7 +22,8 @@ class QtDialogs : public Frontend {
   QPointer<QWidget> owner_;
 };
 
-// "Базы данных|*.db" as a Qt file filter: "Базы данных (*.db)".
-QString qt_file_filter(std::string_view filter);
+// "Базы данных|*.db" as Qt file filters: "Базы данных (*.db)"; "A|*.a|B|*.b" as
+// "A (*.a)" and "B (*.b)".
+QStringList qt_file_filters(std::string_view filter);
 
 }  // namespace kalora::app

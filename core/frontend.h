@@ -14,9 +14,11 @@ namespace kalora {
 struct FileDialogRequest {
   enum class Kind { open, save };
   Kind kind = Kind::open;
-  std::string_view filter;             // one description and one pattern: "Базы данных|*.db"
+  // Pairs of a description and a pattern: "Базы данных|*.db" or "A|*.a|B|*.b".
+  std::string_view filter;
   std::string_view default_extension;  // without the point: "db"
   std::string initial_dir;             // default_dir
+  int* chosen_filter = nullptr;        // where a save dialog tells the filter chosen, 1 for the first
 };
 
 class Frontend {
@@ -38,12 +40,12 @@ class Frontend {
   }
 
   // Main-window effects of the core routines.
-  virtual void hide_pages() {}       // PageControl1 hidden while a decoder appends
-  virtual void show_pages() {}       // and shown again
-  virtual void set_visible() {}      // pages and channel columns for the open data
-  virtual void load_layout_all() {}  // grid layouts from the settings
-  virtual void save_layout_all() {}  // grid layouts to the settings
-  virtual void en_but() {}           // database commands enabled
+  virtual void hide_pages() {}        // PageControl1 hidden while a decoder appends
+  virtual void show_pages() {}        // and shown again
+  virtual void set_visible() {}       // pages and channel columns for the open data
+  virtual void load_layout_all() {}   // grid layouts from the settings
+  virtual void save_layout_all() {}   // grid layouts to the settings
+  virtual void en_but() {}            // database commands enabled
   virtual void show_empty_state() {}  // no pages, darker background, commands disabled
   // The application title and the main window caption.
   virtual void set_title(std::string_view title) { (void)title; }

@@ -5,6 +5,8 @@
 #include <set>
 #include <vector>
 
+#include "reports/xlsx/xlsx_workbook.h"
+
 namespace kalora::reports {
 
 namespace {
@@ -12,25 +14,42 @@ namespace {
 constexpr int twips_per_unit = 15;  // a layout unit is 1/96 inch
 constexpr int max_row_twips = 8192;
 constexpr std::size_t max_rows = 65536;
-constexpr double margin_inches = page_margin / 96.0;
+// A quarter inch all round leaves an A4 landscape sheet 1074 x 790 units to print
+// on: room for a report page's 1071 x 742.
+constexpr double margin_inches = 0.25;
+// Column edges this close are one edge: no column a unit or two wide.
+constexpr int column_snap = 2;
+// The most an empty row between report cells takes (the space before a footer).
+constexpr int spacer_units = 8;
 
-// Cell edges along one axis; a grid line sits at each.
+// Cell edges along one axis; a grid line sits at each. Edges within `snap` units
+// of the line before them sit on that line.
 class Edges {
  public:
+  explicit Edges(int snap = 0) : snap_(snap) {}
   void add(int from, int to) {
     edges_.insert(from);
     edges_.insert(to);
   }
-  void freeze() { sorted_.assign(edges_.begin(), edges_.end()); }
-  std::size_t index(int at) const {
-    return static_cast<std::size_t>(std::lower_bound(sorted_.begin(), sorted_.end(), at) - sorted_.begin());
+  void freeze() {
+    all_.assign(edges_.begin(), edges_.end());
+    for (const int e : all_) {
+      if (lines_.empty() || e - lines_.back() > snap_) lines_.push_back(e);
+      line_of_.push_back(lines_.size() - 1);
+    }
   }
-  std::size_t lines() const { return sorted_.size(); }
-  int span(std::size_t i) const { return sorted_[i + 1] - sorted_[i]; }
+  std::size_t index(int at) const {
+    return line_of_[static_cast<std::size_t>(std::lower_bound(all_.begin(), all_.end(), at) - all_.begin())];
+  }
+  std::size_t lines() const { return lines_.size(); }
+  int span(std::size_t i) const { return lines_[i + 1] - lines_[i]; }
 
  private:
+  int snap_;
   std::set<int> edges_;
-  std::vector<int> sorted_;
+  std::vector<int> all_;
+  std::vector<std::size_t> line_of_;  // the line each of all_ sits on
+  std::vector<int> lines_;
 };
 
 // Column width in 1/256 of a digit of the standard font (7 units wide, 5 units of
@@ -67,7 +86,7 @@ struct Placed {
 TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& report) const {
   std::vector<Placed> placed;
   std::vector<int> page_tops;
-  Edges columns, rows;
+  Edges columns(column_snap), rows;
   int sheet_top = 0;
   for (const Page& page : report.pages) {
     int first = page_height, last = 0;
@@ -102,20 +121,20 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
   for (std::size_t i = 0; i + 1 < columns.lines(); ++i) {
     sheet.column_widths[static_cast<std::uint16_t>(i)] = column_width(columns.span(i));
   }
-  for (std::size_t i = 0; i + 1 < rows.lines(); ++i) {
-    sheet.row_heights[static_cast<std::uint16_t>(i)] = row_height(rows.span(i));
-  }
   for (std::size_t p = 1; p < page_tops.size(); ++p) {
     sheet.page_breaks.push_back(static_cast<std::uint16_t>(rows.index(page_tops[p])));
   }
 
   const std::size_t grid_cols = columns.lines();
+  std::vector<bool> covered(rows.lines());
   std::vector<bool> taken(rows.lines() * grid_cols);
   auto is_taken = [&](std::size_t r, std::size_t k) { return taken[r * grid_cols + k]; };
   for (const Placed& p : placed) {
     const PageCell& c = *p.cell;
     const std::size_t r0 = rows.index(p.top), r1 = rows.index(p.top + c.height) - 1;
-    const std::size_t c0 = columns.index(c.x), c1 = columns.index(c.x + c.width) - 1;
+    const std::size_t c0 = columns.index(c.x), c_end = columns.index(c.x + c.width);
+    if (c_end == c0) continue;  // narrower than a snapped column: nothing to read in it
+    const std::size_t c1 = c_end - 1;
     bool free = true;
     for (std::size_t r = r0; r <= r1 && free; ++r) {
       for (std::size_t k = c0; k <= c1 && free; ++k) free = !is_taken(r, k);
@@ -124,6 +143,7 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
     // unmerged, in its first grid cell when that is still free.
     const std::size_t last_row = free ? r1 : r0, last_col = free ? c1 : c0;
     if (!free && is_taken(r0, c0)) continue;
+    for (std::size_t r = r0; r <= r1; ++r) covered[r] = true;
     const xls::CellStyle base = style_of(c);
     for (std::size_t r = r0; r <= last_row; ++r) {
       for (std::size_t k = c0; k <= last_col; ++k) {
@@ -134,8 +154,13 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
         const bool anchor = r == r0 && k == c0;
         if (!anchor && s.borders == xls::Borders{}) continue;
         xls::CellValue value;
-        if (anchor && !c.text.empty()) value = c.text;
-        if (anchor && c.text.empty() && s.borders == xls::Borders{}) continue;
+        if (anchor && c.number) {
+          value = *c.number;
+          s.number_format = c.number_pattern;
+        } else if (anchor && !c.text.empty()) {
+          value = c.text;
+        }
+        if (anchor && std::holds_alternative<std::monostate>(value) && s.borders == xls::Borders{}) continue;
         sheet.cells.push_back({static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(k), value, s});
       }
     }
@@ -144,13 +169,17 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
                               static_cast<std::uint16_t>(c0), static_cast<std::uint16_t>(last_col)});
     }
   }
+  for (std::size_t i = 0; i + 1 < rows.lines(); ++i) {
+    const int units = covered[i] ? rows.span(i) : std::min(rows.span(i), spacer_units);
+    sheet.row_heights[static_cast<std::uint16_t>(i)] = row_height(units);
+  }
   return result;
 }
 
-std::string TfrOLEExcelExport::export_report(const BuiltReport& report, const std::string& path) const {
+std::string TfrOLEExcelExport::export_report(const BuiltReport& report, const std::string& path, bool xlsx) const {
   const SheetResult sheet = to_sheet(report);
   if (!sheet.error.empty()) return sheet.error;
-  return xls::save_workbook(sheet.sheet, path);
+  return xlsx ? xlsx::save_workbook(sheet.sheet, path) : xls::save_workbook(sheet.sheet, path);
 }
 
 }  // namespace kalora::reports

@@ -1,5 +1,6 @@
-// The spreadsheet export: a built report becomes one worksheet of a classic .xls
-// workbook, its cells placed on a grid made from the report cells' edges.
+// The spreadsheet export: a built report becomes one worksheet, its cells placed
+// on a grid made from the report cells' edges, stored as a classic .xls workbook
+// or a 2007 .xlsx one. Measured values are numbers shown by the report's patterns.
 #pragma once
 
 #include <functional>
@@ -27,9 +28,10 @@ class TfrOLEExcelExport {
     std::string error;
   };
   SheetResult to_sheet(const BuiltReport& report) const;
-  // Writes the workbook, replacing a file of that name once the new one is
-  // complete. Returns the user's message on failure, empty on success.
-  std::string export_report(const BuiltReport& report, const std::string& path) const;
+  // Writes the workbook (.xls, or .xlsx when `xlsx`), replacing a file of that
+  // name once the new one is complete. Returns the user's message on failure,
+  // empty on success.
+  std::string export_report(const BuiltReport& report, const std::string& path, bool xlsx = false) const;
 };
 
 }  // namespace kalora::reports

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "reports/number_format.h"
 
@@ -107,8 +108,13 @@ BuiltReport build_report(const ReportLayout& layout, const RecordSource& records
     Page& page = report.pages.back();
     for (const LayoutCell& c : layout.data.cells) {
       if (!c.visible) continue;
-      PageCell cell = place(c, y, cell_text(records.value(i, c.field), c.pattern));
+      const FieldValue value = records.value(i, c.field);
+      PageCell cell = place(c, y, cell_text(value, c.pattern));
       if (c.spans_block) cell.height = block;
+      if (const auto* number = std::get_if<double>(&value); number && std::isfinite(*number)) {
+        cell.number = *number;
+        cell.number_pattern = c.pattern;
+      }
       page.cells.push_back(std::move(cell));
     }
     y += block;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ struct PageCell {
   int width = 0;
   int height = 0;
   std::string text;  // UTF-8, Greek letters as such (never Latin letters in a symbol font)
+  // A measured value: the number the text shows, and the pattern it is shown by
+  // (empty: its shortest stored form).
+  std::optional<double> number;
+  std::string number_pattern;
   CellFont font;
   Align align = Align::center;
   VAlign valign = VAlign::center;

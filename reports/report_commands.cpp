@@ -36,8 +36,8 @@ ExcelOptionsDialog::ExcelOptionsDialog(TfrOLEExcelExport& exporter, QWidget* par
   setWindowTitle("Экспорт в Excel");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(
-      new QLabel("Отчёт будет сохранён как книга Excel (*.xls):\n"
-                 "страницы отчёта одна под другой на одном листе.",
+      new QLabel("Книга Excel (*.xls, *.xlsx): страницы отчёта одна под другой на одном листе.\n"
+                 "Текст CSV (*.csv): записи таблицы в порядке и с отбором вида.",
                  this));
   open_after_ = new QCheckBox("Открыть книгу после экспорта", this);
   open_after_->setObjectName("OpenExcelAfterExport");

@@ -18,10 +18,10 @@ native_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6 qt6-tools-dev-tools
   qt6-charts-dev libqt6opengl6-dev  # the analysis plots; Qt Charts needs Qt OpenGL's CMake files
   qt6-translations-l10n
-  libgl-dev
+  libgl-dev libxlsxwriter-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-dbfread python3-xlrd poppler-utils
+  python3 python3-dbfread python3-xlrd python3-openpyxl poppler-utils
   xvfb xdotool imagemagick
   # the order of flushes and renames of a saved file
   strace

@@ -1,4 +1,5 @@
-// kalora-cli report: a view's report of a database as a PDF file or a workbook.
+// kalora-cli report: a view's report of a database as a PDF file or a workbook,
+// or the view's records as CSV.
 #include "tools/cli_report.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@
 
 #include "db/container.h"
 #include "db/db_texts.h"
-#include "reports/excel_export.h"
+#include "reports/exp2excel.h"
 #include "reports/report_choice.h"
 #include "reports/view_report.h"
 #include "tools/cli_recover.h"
@@ -47,14 +48,19 @@ constexpr std::array view_names{
     ViewName{"ro", reports::OuterTab::potok, reports::InnerTab::ro, 0},
 };
 
-enum class Output { pdf, xls };
+// A PDF file, or what the export command writes for the name's extension.
+struct Output {
+  bool pdf = false;
+  reports::ExportFormat format = reports::ExportFormat::xls;
+};
 
 std::optional<Output> output_of(const std::string& path) {
-  if (path.size() < 5) return std::nullopt;
-  std::string ext = path.substr(path.size() - 4);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (ext == ".pdf") return Output::pdf;
-  if (ext == ".xls") return Output::xls;
+  std::string name = path;
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (name.size() > 4 && name.ends_with(".pdf")) return Output{true};
+  for (const std::string_view ext : {".xls", ".xlsx", ".csv"}) {
+    if (name.size() > ext.size() && name.ends_with(ext)) return Output{false, reports::export_format(name, 0)};
+  }
   return std::nullopt;
 }
 
@@ -94,8 +100,13 @@ int write_report(State& state, const ViewName& view, Output output, const std::s
     std::cerr << e.what() << '\n';
     return exit_io;
   }
-  const std::string error =
-      output == Output::pdf ? write_pdf(built, path) : reports::TfrOLEExcelExport{}.export_report(built, path);
+  std::string error;
+  try {
+    error = output.pdf ? write_pdf(built, path)
+                       : reports::export_view(state, built, output.format, path, reports::TfrOLEExcelExport{});
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
   if (error.empty()) return exit_ok;
   std::cerr << error << '\n';
   return exit_io;
@@ -108,7 +119,7 @@ int cli_report(std::span<const std::string> args) {
       std::find_if(view_names.begin(), view_names.end(), [&](const ViewName& v) { return v.name == args[1]; });
   const auto output = output_of(args[2]);
   if (view == view_names.end() || !output) {
-    std::cerr << "usage: kalora-cli report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls\n";
+    std::cerr << "usage: kalora-cli report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls|OUT.xlsx|OUT.csv\n";
     return exit_io;
   }
   State state;

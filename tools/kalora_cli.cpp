@@ -65,7 +65,7 @@ const std::vector<Command>& commands() {
       {"bin2db", "bin2db IMAGE.bin OUT.db", 2, 2, cli_bin2db},
       {"append", "append DB.db IMAGE.bin", 2, 2, cli_append},
       {"dump", "dump DB.db 1|2|3", 2, 2, cli_dump},
-      {"report", "report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls", 3, 3, cli_report},
+      {"report", "report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls|OUT.xlsx|OUT.csv", 3, 3, cli_report},
       {"analyze", "analyze DB.db [--max-gap S] [--rsi X] [--rse X] [--whole-days] [--json|--pdf OUT.pdf]", 1, 9,
        cli_analyze},
       {"recover", "recover [--discard] DB.db", 1, 2, cli_recover},

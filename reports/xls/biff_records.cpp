@@ -89,7 +89,7 @@ ByteVector font(const Font& f) {
 ByteVector xf(const XfFields& f) {
   ByteWriter w;
   w.u16(f.font_index);
-  w.u16(0);                             // number format "General"
+  w.u16(f.format_index);
   w.u16(f.style_xf ? 0xFFF5 : 0x0001);  // locked; a cell format inherits from style 0
   w.u8(static_cast<std::uint8_t>(f.horizontal) | (f.wrap ? 0x08 : 0) | (static_cast<std::uint8_t>(f.vertical) << 4));
   w.u8(0);  // no rotation
@@ -105,6 +105,15 @@ ByteVector xf(const XfFields& f) {
         std::uint32_t{line_colour(b.bottom, f.border_colour)} << 7 | pattern << 26);
   w.u16(std::uint32_t{f.fill_colour.value_or(no_fill_fore)} | std::uint32_t{no_fill_back} << 7);
   return record(record_type::xf, w.take());
+}
+
+ByteVector number_format(std::uint16_t index, const std::u16string& code) {
+  ByteWriter w;
+  w.u16(index);
+  w.u16(static_cast<std::uint16_t>(code.size()));
+  w.u8(1);  // UTF-16
+  w.utf16(code);
+  return record(record_type::format, w.take());
 }
 
 ByteVector style_normal() {

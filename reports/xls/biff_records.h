@@ -19,6 +19,7 @@ inline constexpr std::uint16_t codepage = 0x0042;
 inline constexpr std::uint16_t window1 = 0x003D;
 inline constexpr std::uint16_t font = 0x0031;
 inline constexpr std::uint16_t xf = 0x00E0;
+inline constexpr std::uint16_t format = 0x041E;
 inline constexpr std::uint16_t style = 0x0293;
 inline constexpr std::uint16_t palette = 0x0092;
 inline constexpr std::uint16_t boundsheet = 0x0085;
@@ -79,6 +80,7 @@ ByteVector font(const Font& f);
 // font list and palette.
 struct XfFields {
   std::uint16_t font_index = 0;
+  std::uint16_t format_index = 0;  // 0 "General", 164 and up the workbook's own formats
   bool style_xf = false;
   HAlign horizontal = HAlign::general;
   VAlign vertical = VAlign::bottom;
@@ -91,6 +93,9 @@ struct XfFields {
   std::uint8_t attributes = 0xFC;
 };
 ByteVector xf(const XfFields& f);
+// A number format of the workbook: index 164 and up, its code as the reader parses it.
+inline constexpr std::uint16_t first_custom_format = 164;
+ByteVector number_format(std::uint16_t index, const std::u16string& code);
 ByteVector style_normal();
 // Colours of palette indexes 8 to 63, 0xRRGGBB each.
 ByteVector palette(const std::vector<std::uint32_t>& colours);

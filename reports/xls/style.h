@@ -36,6 +36,9 @@ struct CellStyle {
   bool wrap = false;
   Borders borders;
   std::optional<std::uint32_t> fill_rgb;  // 0xRRGGBB; none leaves the cell unfilled
+  // How a number cell shows its value ("000.0", "0.000"; the point stands for the
+  // reader's decimal separator); empty for the general format.
+  std::string number_format;
   auto operator<=>(const CellStyle&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -47,6 +48,7 @@ class StyleTable {
     fields.vertical = style.vertical;
     fields.wrap = style.wrap;
     fields.borders = style.borders;
+    if (!style.number_format.empty()) fields.format_index = format_for(style.number_format);
     if (style.fill_rgb) {
       const auto colour = colour_for(*style.fill_rgb);
       if (!colour) return std::nullopt;
@@ -64,6 +66,9 @@ class StyleTable {
     // sheet's own fonts are numbered from 5.
     for (int i = 0; i < 4; ++i) w.append(font(Font{}));
     for (const Font& f : fonts_) w.append(font(f));
+    for (std::size_t i = 0; i < formats_.size(); ++i) {
+      w.append(number_format(static_cast<std::uint16_t>(first_custom_format + i), utf8_to_utf16(formats_[i])));
+    }
     for (std::uint16_t i = 0; i < style_xf_count; ++i) {
       XfFields style_fields;
       style_fields.style_xf = true;
@@ -86,6 +91,13 @@ class StyleTable {
     return index;
   }
 
+  std::uint16_t format_for(const std::string& code) {
+    const auto known = std::find(formats_.begin(), formats_.end(), code);
+    const auto at = static_cast<std::size_t>(known - formats_.begin());
+    if (known == formats_.end()) formats_.push_back(code);
+    return static_cast<std::uint16_t>(first_custom_format + at);
+  }
+
   std::optional<std::uint8_t> colour_for(std::uint32_t rgb) {
     rgb &= 0xFFFFFF;
     for (std::size_t i = 0; i < used_colours_; ++i) {
@@ -98,6 +110,7 @@ class StyleTable {
 
   std::vector<Font> fonts_;
   std::map<Font, std::uint16_t> font_index_;
+  std::vector<std::string> formats_;  // few: one per number pattern of a report
   std::vector<std::uint32_t> colours_{standard_palette.begin(), standard_palette.end()};
   std::size_t used_colours_ = first_free_colour;
   std::map<CellStyle, std::uint16_t> xfs_;
@@ -168,6 +181,13 @@ std::string check_sheet(const Sheet& sheet) {
   return {};
 }
 
+// A column's width as the file stores it: in the same unit as the sheet's, with
+// the 5 pixels of padding on each column counted in (a digit is 7 pixels wide).
+std::uint16_t stored_column_width(std::uint16_t width) {
+  const double pixels = width < 256 ? width * 12.0 / 256 : width * 7.0 / 256 + 5;
+  return static_cast<std::uint16_t>(std::min(65535.0, std::round(pixels * 256 / 7)));
+}
+
 void write_sheet_settings(ByteWriter& w, const Sheet& sheet) {
   namespace rt = record_type;
   w.append(word_record(rt::calc_mode, 1));  // automatic
@@ -194,7 +214,9 @@ void write_sheet_settings(ByteWriter& w, const Sheet& sheet) {
   w.append(double_record(rt::bottom_margin, sheet.margins.bottom));
   w.append(setup(sheet.page));
   w.append(word_record(rt::default_col_width, 8));
-  for (const auto& [col, width] : sheet.column_widths) w.append(colinfo(col, col, width, default_cell_xf));
+  for (const auto& [col, width] : sheet.column_widths) {
+    w.append(colinfo(col, col, stored_column_width(width), default_cell_xf));
+  }
 }
 
 void write_cell(ByteWriter& w, const PlacedCell& p) {

@@ -34,8 +34,9 @@ struct Sheet {
   std::string name = "Лист1";
   std::vector<SheetCell> cells;
   std::vector<Range> merges;
-  std::map<std::uint16_t, std::uint16_t> column_widths;  // 1/256 of a digit's width
-  std::map<std::uint16_t, std::uint16_t> row_heights;    // twips
+  // 1/256 of a digit's width, without the padding every column has besides
+  std::map<std::uint16_t, std::uint16_t> column_widths;
+  std::map<std::uint16_t, std::uint16_t> row_heights;  // twips
   PageSetup page;
   std::vector<std::uint16_t> page_breaks;  // rows that start a new printed page, ascending
   Margins margins;

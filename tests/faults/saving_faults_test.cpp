@@ -49,6 +49,7 @@ struct Database {
   std::unique_ptr<State> state = std::make_unique<State>();
   DialogFrontend frontend;
   std::string name = dir.file("замеры.db");
+  std::string report_name;  // of an export's file
   std::size_t rows[2] = {};
 
   Database() {
@@ -72,10 +73,31 @@ struct Scenario {
   std::size_t rows_lost = 0;               // rows the scenario deletes on purpose
 };
 
-std::string report_file(const Database& db) { return db.dir.file("отчёт.xls"); }
+std::string report_file(const Database& db) { return db.dir.file(db.report_name); }
+
+// The export writes each of its kinds of file over an old one.
+std::vector<Scenario> with_exports(std::vector<Scenario> list) {
+  std::vector<const char*> names{"отчёт.xls", "записи.csv"};
+#ifdef KALORA_HAVE_XLSX
+  names.push_back("отчёт.xlsx");
+#endif
+  for (const char* name : names) {
+    list.push_back({name,
+                    [name](Database& db) {
+                      db.report_name = name;
+                      test::write_bytes(report_file(db), {'o', 'l', 'd'});
+                      db.frontend.chosen = report_file(db);
+                    },
+                    [](Database& db) {
+                      reports::TfrOLEExcelExport exporter;
+                      reports::exp2excel(*db.state, db.frontend, reports::ReportId::stat, exporter);
+                    }});
+  }
+  return list;
+}
 
 const std::vector<Scenario>& scenarios() {
-  static const std::vector<Scenario> list{
+  static const std::vector<Scenario> list = with_exports({
       {"Сохранить после правки примечания",
        [](Database& db) {
          db.state->Dbf1.first();
@@ -110,16 +132,7 @@ const std::vector<Scenario>& scenarios() {
          db.frontend.answers = {true};
        },
        [](Database& db) { Close_DB(*db.state, db.frontend); }, 1},
-      {"Экспорт в Excel",
-       [](Database& db) {
-         test::write_bytes(report_file(db), {'o', 'l', 'd'});
-         db.frontend.chosen = report_file(db);
-       },
-       [](Database& db) {
-         reports::TfrOLEExcelExport exporter;
-         reports::exp2excel(*db.state, db.frontend, reports::ReportId::stat, exporter);
-       }},
-  };
+  });
   return list;
 }
 

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <regex>
 #include <sstream>
 
 #include "db/container.h"
+#include "reports/csv_export.h"
 #include "reports/view_report.h"
 #include "support/recording_frontend.h"
 #include "support/run_program.h"
@@ -63,13 +65,14 @@ BuiltReport expected_report(const std::string& db, const View& view) {
   return report;
 }
 
-// The texts of a report in reading order.
+// The texts of a report in reading order, its measured values left out (the
+// workbook holds them as numbers).
 std::vector<std::string> report_texts(const BuiltReport& report) {
   std::vector<std::string> texts;
   for (const Page& page : report.pages) {
     std::vector<const PageCell*> cells;
     for (const PageCell& c : page.cells) {
-      if (!c.text.empty()) cells.push_back(&c);
+      if (!c.text.empty() && !c.number) cells.push_back(&c);
     }
     std::stable_sort(cells.begin(), cells.end(), [](const PageCell* a, const PageCell* b) {
       return std::pair(a->y, a->x) < std::pair(b->y, b->x);
@@ -145,12 +148,100 @@ TEST_F(CliReport, EveryViewOfTheSamplesPrintsAndExportsItsReport) {
         EXPECT_NE(pages[0].find("γ, кг/куб.м"), std::string::npos);
       }
 
-      // The workbook holds the report's texts in its order, numbers as printed.
+      // The workbook holds the report's texts in its order.
       EXPECT_EQ(test::workbook_texts(KALORA_PYTHON, xls), report_texts(expected));
       ++written;
     }
   }
   EXPECT_EQ(written, 1 + 1 + 2 + 3);
+}
+
+// The rows of a CSV file as Python's csv module reads them, a line break inside a
+// field written as "\\n".
+std::vector<std::vector<std::string>> csv_rows(const std::string& path) {
+  const auto r = test::run_program(KALORA_PYTHON, {"-c", R"(
+import csv, sys
+with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:
+    for row in csv.reader(f, delimiter=';'):
+        print('\x1f'.join(field.replace('\n', '\\n') for field in row))
+)",
+                                                   path});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  std::vector<std::vector<std::string>> rows;
+  for (const std::string& line : split(r.out, '\n')) rows.push_back(split(line + '\x1f', '\x1f'));
+  return rows;
+}
+
+// The shortest decimal form that reads back as `value`, with a comma.
+std::string shortest(double value) {
+  char buffer[32];
+  std::string text(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+  std::replace(text.begin(), text.end(), '.', ',');
+  return text;
+}
+
+TEST_F(CliReport, CsvHoldsTheViewsRecordsAsStored) {
+  KALORA_NEEDS_LINUX_TOOL("python3");
+  const char* comment = "стена; \"угол\"\nвторая строка";
+  int written = 0;
+  for (const char* image : {"both", "flow"}) {
+    const std::string db = make_db(image);
+    {  // a comment that needs quoting, on the first record of each table
+      State state;
+      test::RecordingFrontend frontend;
+      ASSERT_EQ(Open_DB(state, frontend, db), DbResult::ok);
+      for (auto [table, field] :
+           {std::pair{&state.Dbf1, "COMMENT"}, {&state.Dbf2, "COMMENT"}, {&state.Dbf3, "COMMENT_1"}}) {
+        if (!table->is_open()) continue;
+        table->first();
+        table->set_text(field, comment);
+        table->post();
+      }
+      ASSERT_EQ(Save_DB(state, frontend), DbResult::ok);
+      Close_DB(state, frontend);
+    }
+    for (const View& view : views) {
+      SCOPED_TRACE(std::string(image) + " " + view.name);
+      const std::string out = dir.file(std::string(image) + "-" + view.name + ".csv");
+      const auto r = cli({"report", db, view.name, out});
+      State state;
+      test::RecordingFrontend frontend;
+      ASSERT_EQ(Open_DB(state, frontend, db), DbResult::ok);
+      db::DbfTable& table = report_table(state, view.report);
+      if (!table.is_open()) {
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_FALSE(std::filesystem::exists(out));
+        Close_DB(state, frontend);
+        continue;
+      }
+      ASSERT_EQ(r.exit_code, 0) << r.err;
+      if (view.measur >= 0) views::potok_filter(state, static_cast<std::uint8_t>(view.measur));
+      const auto columns = csv_columns(view.report, state.channel_mask);
+      const auto rows = csv_rows(out);
+      ASSERT_EQ(rows.size(), table.record_count() + 1);
+      ASSERT_EQ(rows[0].size(), columns.size());
+      for (std::size_t k = 0; k < columns.size(); ++k) EXPECT_EQ(rows[0][k], columns[k].title);
+      std::size_t i = 1;
+      for (table.first(); !table.eof(); table.next(), ++i) {
+        ASSERT_EQ(rows[i].size(), columns.size()) << i;
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+          const std::string& field = columns[k].field;
+          const auto def = std::find_if(table.schema().fields.begin(), table.schema().fields.end(),
+                                        [&](const db::FieldDef& f) { return f.name == field; });
+          const bool stored_number = def->type == 'N' && !def->calculated;
+          const auto number = stored_number ? table.number(field) : std::nullopt;
+          std::string text = table.text(field);
+          text.erase(text.find_last_not_of(' ') + 1);
+          for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) text.replace(at, 1, "\\n");
+          EXPECT_EQ(rows[i][k], number ? shortest(*number) : text) << field << " of record " << i;
+        }
+      }
+      if (view.measur >= 0) state.Dbf3.set_filtered(false);
+      Close_DB(state, frontend);
+      ++written;
+    }
+  }
+  EXPECT_EQ(written, 2 + 3);
 }
 
 TEST_F(CliReport, AnEmptyTableStillGivesTitleHeadingsAndFooter) {
@@ -221,7 +312,7 @@ TEST_F(CliReport, HeatFlowRecordsPrintWithoutAnyChannel) {
 TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
   KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
   const std::string db = make_db("zond");
-  for (const char* name : {"old.pdf", "old.XLS"}) {
+  for (const char* name : {"old.pdf", "old.XLS", "old.xlsx", "old.csv"}) {
     const std::string out = dir.file(name);
     test::write_bytes(out, std::vector<unsigned char>(100000, 'x'));
     ASSERT_EQ(cli({"report", db, "zond", out}).exit_code, 0) << name;
@@ -238,11 +329,13 @@ TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
   const std::vector<Case> cases{
       {{"report", db, "stat", dir.file("a.pdf")}, 1},    // no such table in the database
       {{"report", db, "потоки", dir.file("a.pdf")}, 2},  // no such view
-      {{"report", db, "zond", dir.file("a.csv")}, 2},    // no such output
+      {{"report", db, "zond", dir.file("a.txt")}, 2},    // no such output
       {{"report", db, "zond"}, 2},                       // too few arguments
       {{"report", dir.file("нет.db"), "zond", dir.file("a.pdf")}, 2},
       {{"report", db, "zond", dir.file("нет/a.pdf")}, 2},
       {{"report", db, "zond", dir.file("нет/a.xls")}, 2},
+      {{"report", db, "zond", dir.file("нет/a.xlsx")}, 2},
+      {{"report", db, "zond", dir.file("нет/a.csv")}, 2},
   };
   for (const Case& c : cases) {
     const auto r = cli(c.args);

@@ -13,9 +13,10 @@ namespace {
 
 using test::TempDir;
 
-// One line per cell holding text: "row,col text | font size [bold] hN vN frame=LRTB"
-// (the frame of its merged area, drawn by the area's edge cells), then the merged
-// ranges and the rows that start a printed page.
+// One line per cell holding text or a number: "row,col text | font size [bold] hN
+// vN frame=LRTB" (the frame of its merged area, drawn by the area's edge cells),
+// a number's text being "#format#value"; then the merged ranges and the rows that
+// start a printed page.
 constexpr const char* dump_script = R"(
 import sys, struct, xlrd
 from xlrd import compdoc
@@ -28,13 +29,16 @@ def border(r, c):
 for r in range(sheet.nrows):
     for c in range(sheet.ncols):
         cell = sheet.cell(r, c)
-        if cell.ctype != xlrd.XL_CELL_TEXT:
+        if cell.ctype not in (xlrd.XL_CELL_TEXT, xlrd.XL_CELL_NUMBER):
             continue
         xf = book.xf_list[cell.xf_index]
+        text = cell.value
+        if cell.ctype == xlrd.XL_CELL_NUMBER:
+            text = '#%s#%r' % (book.format_map[xf.format_key].format_str, cell.value)
         font = book.font_list[xf.font_index]
         area = [m for m in sheet.merged_cells if m[0] == r and m[2] == c] or [(r, r + 1, c, c + 1)]
         r1, c1 = area[0][1] - 1, area[0][3] - 1
-        print('%d,%d %s | %s %d%s h%d v%d frame=%d%d%d%d' % (r, c, cell.value, font.name, font.height // 20,
+        print('%d,%d %s | %s %d%s h%d v%d frame=%d%d%d%d' % (r, c, text, font.name, font.height // 20,
               ' bold' if font.weight >= 700 else '', xf.alignment.hor_align, xf.alignment.vert_align,
               border(r, c).left_line_style, border(r, c1).right_line_style, border(r, c).top_line_style,
               border(r1, c).bottom_line_style))
@@ -135,7 +139,9 @@ TEST(ExcelExport, RecordsPrintAsTheReportDoesWithSharedFramesForGreekHeadings) {
             {"COMMENT", std::string("кирпич")}});
   TempDir dir;
   const Dump d = export_and_read(build_report(ReportId::stat, 0, stat), dir.file("stat.xls"));
-  for (const char* text : {"05.03.2024", "12:30:00", "20,0", "12,346", "35,1", "15,0", "0,500", "005,2"}) {
+  // Values as numbers shown by the report's patterns; texts as texts.
+  for (const char* text : {"05.03.2024", "12:30:00", "#0#1.0", "#0.0#20.04", "#0.000#12.3456", "#0.0#35.05",
+                           "#0.0#15.0", "#0.000#0.5", "#000.0#5.2"}) {
     EXPECT_NE(d.find(text).find("Arial 10 h2 v1 frame=1111"), std::string::npos) << text;
   }
   EXPECT_NE(d.find("кирпич").find("Arial 10 h1 v1 frame=1111"), std::string::npos);
@@ -159,8 +165,8 @@ TEST(ExcelExport, ResistanceViewExportsTheChannelRowsOfTheMask) {
   EXPECT_FALSE(d.find("датчик 1").empty());
   EXPECT_FALSE(d.find("датчик 3").empty());
   EXPECT_TRUE(d.find("датчик 2").empty());
-  EXPECT_FALSE(d.find("-13,0").empty());
-  const std::string n1 = d.find("1"), type1 = d.find("датчик 1"), type3 = d.find("датчик 3");
+  EXPECT_FALSE(d.find("#00.0#-13.0").empty());
+  const std::string n1 = d.find("#General#1.0"), type1 = d.find("датчик 1"), type3 = d.find("датчик 3");
   const int n_row = std::stoi(n1), type1_row = std::stoi(type1), type3_row = std::stoi(type3);
   EXPECT_EQ(type1_row, n_row);
   EXPECT_EQ(type3_row, n_row + 2);

@@ -14,9 +14,11 @@ namespace {
 class SaveFrontend : public test::RecordingFrontend {
  public:
   std::string answer;  // the file the user picks; empty cancels
+  int filter = 1;      // and the filter chosen
   std::vector<FileDialogRequest> requests;
   std::string choose_file(const FileDialogRequest& request) override {
     requests.push_back(request);
+    if (request.chosen_filter) *request.chosen_filter = filter;
     return answer;
   }
 };
@@ -92,7 +94,7 @@ TEST(Exp2Excel, WritesOnlyWhenEveryStepGoesThrough) {
     ASSERT_EQ(frontend.requests.size(), asked ? 1u : 0u);
     if (asked) {
       EXPECT_EQ(frontend.requests[0].kind, FileDialogRequest::Kind::save);
-      EXPECT_EQ(frontend.requests[0].filter, "Книга Excel|*.xls");
+      EXPECT_EQ(frontend.requests[0].filter, "Книга Excel|*.xls|Книга Excel 2007 и новее|*.xlsx|Текст CSV|*.csv");
       EXPECT_EQ(frontend.requests[0].default_extension, "xls");
       EXPECT_EQ(frontend.requests[0].initial_dir, t.dir.path().string());
     }
@@ -101,6 +103,32 @@ TEST(Exp2Excel, WritesOnlyWhenEveryStepGoesThrough) {
       const std::string text = workbook_text(target);
       EXPECT_NE(text.find(c.outer == OuterTab::zond ? "Зондовый метод" : "Стационарный метод"), std::string::npos);
     }
+  }
+}
+
+TEST(Exp2Excel, TheFileWrittenIsOfTheKindItsNameOrTheFilterChosenSays) {
+  struct Case {
+    const char* name;
+    int filter;
+    std::string_view starts;  // the kind's first bytes
+  };
+  const std::string_view xls{"\xD0\xCF\x11\xE0", 4}, xlsx{"PK\x03\x04", 4}, csv{"\xEF\xBB\xBFN;", 5};
+  const Case cases[] = {{"a.xls", 1, xls}, {"b", 1, xls},       {"c", 2, xlsx},    {"d", 3, csv},
+                        {"e.csv", 1, csv}, {"f.XLSX", 3, xlsx}, {"g.txt", 3, csv}, {"h", 7, xls}};
+  test::Tables t("stat.bin");
+  t.state->db_open = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+#ifndef KALORA_HAVE_XLSX
+    if (c.starts == xlsx) continue;
+#endif
+    SaveFrontend frontend;
+    frontend.answer = t.dir.file(c.name);
+    frontend.filter = c.filter;
+    TfrOLEExcelExport exporter;
+    ASSERT_TRUE(Excel1Click(*t.state, frontend, OuterTab::stat, InnerTab::flow, exporter));
+    const std::vector<unsigned char> bytes = test::read_bytes(frontend.answer);
+    EXPECT_TRUE(std::string(bytes.begin(), bytes.end()).starts_with(c.starts));
   }
 }
 

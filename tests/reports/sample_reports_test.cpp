@@ -9,8 +9,8 @@
 #include "reports/excel_export.h"
 #include "reports/table_record_source.h"
 #include "support/run_program.h"
-#include "support/workbook_texts.h"
 #include "support/temp_dir.h"
+#include "support/workbook_texts.h"
 #include "tests/reports/sample_tables.h"
 
 namespace kalora::reports {
@@ -37,13 +37,13 @@ void show_view(State& state, const View& view) {
   state.Dbf3.set_filtered(true);
 }
 
-// The report's texts in reading order: page by page, top to bottom, left to right.
+// The report's texts (not its numbers) in reading order: page by page, top to bottom, left to right.
 std::vector<std::string> report_texts(const BuiltReport& report) {
   std::vector<std::string> texts;
   for (const Page& page : report.pages) {
     std::vector<const PageCell*> cells;
     for (const PageCell& c : page.cells) {
-      if (!c.text.empty() && c.height > 0) cells.push_back(&c);
+      if (!c.text.empty() && c.height > 0 && !c.number) cells.push_back(&c);
     }
     std::stable_sort(cells.begin(), cells.end(), [](const PageCell* a, const PageCell* b) {
       return std::pair(a->y, a->x) < std::pair(b->y, b->x);
@@ -89,6 +89,75 @@ TEST(SampleReports, EveryViewExportsItsWholeReport) {
     }
   }
   EXPECT_EQ(exported, 1 + 1 + 2 + 3);
+}
+
+// The report's measured values in reading order, each with the text it prints.
+std::vector<std::pair<double, std::string>> report_numbers(const BuiltReport& report) {
+  std::vector<std::pair<double, std::string>> numbers;
+  for (const Page& page : report.pages) {
+    std::vector<const PageCell*> cells;
+    for (const PageCell& c : page.cells) {
+      if (c.number) cells.push_back(&c);
+    }
+    std::stable_sort(cells.begin(), cells.end(), [](const PageCell* a, const PageCell* b) {
+      return std::pair(a->y, a->x) < std::pair(b->y, b->x);
+    });
+    for (const PageCell* c : cells) numbers.emplace_back(*c->number, c->text);
+  }
+  return numbers;
+}
+
+// A4 landscape less the sheet's quarter-inch margins.
+constexpr double printable_height_pt = 595.28 - 36;
+constexpr double printable_width_px = 1122.5 - 48;
+constexpr double spacer_pt = 6;
+
+TEST(SampleReports, MeasuredValuesAreNumbersShownAsPrintedOnPagesThatFitA4) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd and openpyxl");
+  for (const char* image : {"stat.bin", "zond.bin", "flow.bin"}) {
+    Tables t(image);
+    ASSERT_TRUE(t.loaded) << image;
+    for (const View& view : views) {
+      db::DbfTable& table = table_of(*t.state, view.table);
+      if (!table.is_open()) continue;
+      show_view(*t.state, view);
+      const BuiltReport report = [&] {
+        const TableRecordSource source(table);
+        return build_report(view.report, t.state->channel_mask, source);
+      }();
+      const auto expected = report_numbers(report);
+      ASSERT_FALSE(expected.empty());
+      for (const bool xlsx : {false, true}) {
+        SCOPED_TRACE(std::string(image) + " report " + std::to_string(int(view.report)) + (xlsx ? " .xlsx" : " .xls"));
+        const std::string path = t.dir.file(xlsx ? "view.xlsx" : "view.xls");
+        ASSERT_EQ(TfrOLEExcelExport{}.export_report(report, path, xlsx), "");
+        const auto r = test::run_program(KALORA_PYTHON, {KALORA_READ_SHEET_SCRIPT, path});
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        std::istringstream lines(r.out);
+        std::size_t n = 0, pages = 0;
+        for (std::string kind; lines >> kind;) {
+          if (kind == "N") {
+            std::string value, text;
+            lines >> value >> text;
+            ASSERT_LT(n, expected.size());
+            EXPECT_EQ(std::stod(value), expected[n].first) << value;
+            EXPECT_EQ(text, expected[n].second) << value;
+            ++n;
+          } else {
+            double height = 0, width = 0, narrowest = 0, spacer = 0;
+            lines >> height >> width >> narrowest >> spacer;
+            EXPECT_LE(height, printable_height_pt) << "page " << pages;
+            EXPECT_LE(width, printable_width_px);
+            EXPECT_GT(narrowest, 2.5);  // no column of a unit or two
+            EXPECT_LE(spacer, spacer_pt);
+            ++pages;
+          }
+        }
+        EXPECT_EQ(n, expected.size());
+        EXPECT_EQ(pages, report.pages.size());
+      }
+    }
+  }
 }
 
 TEST(SampleReports, ReportsFollowTheViewsOrderAndChannels) {

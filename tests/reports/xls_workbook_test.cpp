@@ -1,4 +1,4 @@
-// Whole workbooks read back by xlrd, an independent reader, and by LibreOffice
+// Whole workbooks read back by xlrd and openpyxl, independent readers, and by LibreOffice
 // where it is installed; saving replaces a file only when the new one is complete.
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include <string>
 
 #include "reports/xls/workbook.h"
+#include "reports/xlsx/xlsx_workbook.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -37,10 +38,12 @@ for r in range(sheet.nrows):
         if xf.background.fill_pattern == 1:
             fill = ' fill=%02X%02X%02X' % book.colour_map[xf.background.pattern_colour_index]
         value = repr(cell.value) if cell.ctype == xlrd.XL_CELL_NUMBER else cell.value
-        print('%d,%d %s | %s %d%s%s h%d v%d%s frame=%d%d%d%d%s' % (r, c, value, font.name, font.height // 20,
+        code = book.format_map[xf.format_key].format_str
+        print('%d,%d %s | %s %d%s%s h%d v%d%s frame=%d%d%d%d%s%s' % (r, c, value, font.name, font.height // 20,
               ' bold' if font.weight >= 700 else '', ' italic' if font.italic else '',
               xf.alignment.hor_align, xf.alignment.vert_align, ' wrap' if xf.alignment.text_wrapped else '',
-              b.left_line_style, b.right_line_style, b.top_line_style, b.bottom_line_style, fill))
+              b.left_line_style, b.right_line_style, b.top_line_style, b.bottom_line_style, fill,
+              '' if code == 'General' else ' format=' + code))
 print('merged', sorted(sheet.merged_cells))
 print('widths', sorted((c, i.width) for c, i in sheet.colinfo_map.items()))
 print('heights', sorted((r, i.height) for r, i in sheet.rowinfo_map.items() if i.height != 255))
@@ -60,8 +63,38 @@ while pos + 4 <= len(stream):
     pos += 4 + length
 )";
 
+// The same from openpyxl for a .xlsx file, in the same words (no column widths:
+// the two formats round them to pixels differently).
+constexpr const char* describe_xlsx_script = R"(
+import sys, openpyxl
+sheet = openpyxl.load_workbook(sys.argv[1]).worksheets[0]
+print('sheet', sheet.title)
+H = {None: 0, 'general': 0, 'left': 1, 'center': 2, 'right': 3}
+V = {'top': 0, 'center': 1, 'bottom': 2, None: 2}
+L = {None: 0, 'thin': 1, 'medium': 2, 'thick': 5}
+for (r, c) in sorted(sheet._cells):
+    cell = sheet._cells[(r, c)]
+    if isinstance(cell, openpyxl.cell.cell.MergedCell):
+        continue  # openpyxl's stand-in for the cells a merged area covers
+    value = '' if cell.value is None else repr(cell.value) if cell.data_type == 'n' else cell.value
+    f, a, b = cell.font, cell.alignment, cell.border
+    fill = ' fill=' + cell.fill.fgColor.rgb[2:] if cell.fill.fill_type == 'solid' else ''
+    code = cell.number_format
+    print('%d,%d %s | %s %d%s%s h%d v%d%s frame=%d%d%d%d%s%s' % (r - 1, c - 1, value, f.name, int(f.sz),
+          ' bold' if f.b else '', ' italic' if f.i else '', H[a.horizontal], V[a.vertical],
+          ' wrap' if a.wrap_text else '', L[b.left.style], L[b.right.style], L[b.top.style], L[b.bottom.style],
+          fill, '' if code == 'General' else ' format=' + code))
+print('merged', sorted((m.min_row - 1, m.max_row, m.min_col - 1, m.max_col) for m in sheet.merged_cells.ranges))
+print('heights', sorted((r - 1, round(d.height * 20)) for r, d in sheet.row_dimensions.items() if d.height))
+footer = sheet.oddFooter
+print('footer', ''.join(code + part.text for code, part in (('&L', footer.left), ('&C', footer.center),
+                                                            ('&R', footer.right)) if part.text))
+print('paper', sheet.page_setup.paperSize, sheet.page_setup.orientation)
+)";
+
 std::string describe(const std::string& path) {
-  const auto r = test::run_program(KALORA_PYTHON, {"-c", describe_script, path});
+  const bool xlsx = path.ends_with(".xlsx");
+  const auto r = test::run_program(KALORA_PYTHON, {"-c", xlsx ? describe_xlsx_script : describe_script, path});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   return r.out;
 }
@@ -87,6 +120,8 @@ Sheet sample_sheet() {
   number.horizontal = HAlign::left;
   number.vertical = VAlign::top;
   number.borders.bottom = Line::medium;
+  CellStyle padded = number;
+  padded.number_format = "000.0";
   s.cells = {
       {0, 0, std::string("КАЛОРА-5"), title},
       {1, 0, std::string("λ"), symbol},
@@ -94,6 +129,7 @@ Sheet sample_sheet() {
       {1, 2, std::monostate{}, heading},
       {2, 0, 12.5, number},
       {2, 1, -0.001, number},
+      {2, 2, 5.25, padded},
       {3, 3, std::string("Tн, °C"), heading},
       {5, 0, std::string("итог"), title},
   };
@@ -104,26 +140,31 @@ Sheet sample_sheet() {
   return s;
 }
 
-TEST(XlsWorkbook, XlrdReadsValuesLooksMergesAndSizes) {
-  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
+TEST(XlsWorkbook, XlrdAndOpenpyxlReadValuesLooksMergesAndSizes) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with xlrd and openpyxl");
+  const std::string head =
+      "0,0 КАЛОРА-5 | Arial 14 bold h0 v2 frame=0000\n"
+      "1,0 λ | Arial 12 bold italic h3 v1 wrap frame=1011 fill=FFCC99\n"
+      "1,1 Вт/м·К | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n";
+  const std::string covered = "1,2  | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n";  // openpyxl hides it
+  const std::string cells =
+      "2,0 12.5 | Arial 10 h1 v0 frame=0002\n"
+      "2,1 -0.001 | Arial 10 h1 v0 frame=0002\n"
+      "2,2 5.25 | Arial 10 h1 v0 frame=0002 format=000.0\n"
+      "3,3 Tн, °C | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n"
+      "5,0 итог | Arial 14 bold h0 v2 frame=0000\n"
+      "merged [(1, 2, 1, 3), (5, 7, 0, 5)]\n";
+  const std::string page =
+      "heights [(0, 960), (1, 840)]\n"
+      "footer &RСтр. &P из &N\n";
   TempDir dir;
-  const std::string path = dir.file("отчёт.xls");
-  ASSERT_EQ(save_workbook(sample_sheet(), path), "");
-  EXPECT_EQ(describe(path),
-            "sheet Лист1 7 5\n"
-            "0,0 КАЛОРА-5 | Arial 14 bold h0 v2 frame=0000\n"
-            "1,0 λ | Arial 12 bold italic h3 v1 wrap frame=1011 fill=FFCC99\n"
-            "1,1 Вт/м·К | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n"
-            "1,2  | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n"
-            "2,0 12.5 | Arial 10 h1 v0 frame=0002\n"
-            "2,1 -0.001 | Arial 10 h1 v0 frame=0002\n"
-            "3,3 Tн, °C | Arial 12 bold h2 v1 wrap frame=1111 fill=FFCC99\n"
-            "5,0 итог | Arial 14 bold h0 v2 frame=0000\n"
-            "merged [(1, 2, 1, 3), (5, 7, 0, 5)]\n"
-            "widths [(0, 2000), (1, 5000)]\n"
-            "heights [(0, 960), (1, 840)]\n"
-            "footer &RСтр. &P из &N\n"
-            "paper 9 landscape\n");
+  const std::string xls = dir.file("отчёт.xls"), xlsx = dir.file("отчёт.xlsx");
+  ASSERT_EQ(save_workbook(sample_sheet(), xls), "");
+  ASSERT_EQ(xlsx::save_workbook(sample_sheet(), xlsx), "");
+  // Column widths as the file stores them, the padding counted in.
+  EXPECT_EQ(describe(xls), "sheet Лист1 7 5\n" + head + covered + cells + "widths [(0, 2183), (1, 5183)]\n" + page +
+                               "paper 9 landscape\n");
+  EXPECT_EQ(describe(xlsx), "sheet Лист1\n" + head + cells + page + "paper 9 landscape\n");
 }
 
 TEST(XlsWorkbook, ManyLongStringsAndCellsSurviveRecordSplitting) {
