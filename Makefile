@@ -1,4 +1,4 @@
-# make run | make test | make test-asan | make test-windows | make fuzz | make demo | make bench | make package
+# make run | make test | make test-asan | make test-windows | make fuzz | make demo | make bench
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
