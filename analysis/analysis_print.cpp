@@ -1,6 +1,5 @@
 #include "analysis/analysis_print.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QChart>
 #include <QGraphicsScene>
@@ -68,18 +67,9 @@ void save_analysis_pdf(const Analysis& analysis, int series, const AnalysisOptio
 
 std::string write_analysis_pdf_offscreen(const Analysis& analysis, const AnalysisOptions& options,
                                          const std::string& db_name, const std::string& path) {
-  // Fonts, charts and the PDF writer need an application, never a screen.
-  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // only our messages
-  static int argc = 3;
-  static char name[] = "kalora-cli";
-  static char platform_option[] = "-platform";
-  static char platform[] = "offscreen";
-  static char* argv[] = {name, platform_option, platform, nullptr};
-  const QApplication app(argc, argv);
   std::vector<std::size_t> all(analysis.series.size());
   std::iota(all.begin(), all.end(), std::size_t{0});
-  return reports::write_pdf(printed_analysis(analysis, all, options, db_name), QString::fromStdString(path))
-      .toStdString();
+  return reports::write_pdf_offscreen([&] { return printed_analysis(analysis, all, options, db_name); }, path);
 }
 
 }  // namespace kalora::analysis

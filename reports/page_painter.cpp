@@ -1,5 +1,6 @@
 #include "reports/page_painter.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QImage>
 #include <QPageLayout>
@@ -168,6 +169,18 @@ bool print_report(QPrinter& printer, const BuiltReport& report) {
   if (!painter.begin(&printer)) return false;
   paint_sequence(painter, printer, report, pages);
   return painter.end();
+}
+
+std::string write_pdf_offscreen(const std::function<BuiltReport()>& build, const std::string& path) {
+  // Fonts, charts and the PDF writer need an application, never a screen.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // only our messages
+  static int argc = 3;
+  static char name[] = "kalora-cli";
+  static char platform_option[] = "-platform";
+  static char platform[] = "offscreen";
+  static char* argv[] = {name, platform_option, platform, nullptr};
+  const QApplication app(argc, argv);
+  return write_pdf(build(), QString::fromStdString(path)).toStdString();
 }
 
 }  // namespace kalora::reports

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QPageLayout>
 #include <QString>
+#include <functional>
+#include <string>
 
 #include "reports/report_builder.h"
 
@@ -33,6 +35,11 @@ void paint_pages(QPainter& painter, QPagedPaintDevice& device, const BuiltReport
 // The whole report as an A4 landscape PDF. The file is replaced only once the new
 // one is complete. Empty on success, else the user's message.
 QString write_pdf(const BuiltReport& report, const QString& path);
+
+// A program without windows (kalora-cli): starts an application on the offscreen platform,
+// whatever the environment asks for, builds the report in it and writes it as PDF.
+// Empty on success, else the user's message.
+std::string write_pdf_offscreen(const std::function<BuiltReport()>& build, const std::string& path);
 
 // Prints as the printer is set up: its page range (none: all pages), copies and
 // collation. False when the printer would not start.

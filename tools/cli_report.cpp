@@ -19,9 +19,6 @@
 #include "views/potok_filter.h"
 
 #ifdef KALORA_CLI_PDF
-#include <QGuiApplication>
-#include <QString>
-
 #include "reports/page_painter.h"
 #endif
 
@@ -67,16 +64,7 @@ std::optional<Output> output_of(const std::string& path) {
 // Empty on success, else the user's message.
 std::string write_pdf(const reports::BuiltReport& report, const std::string& path) {
 #ifdef KALORA_CLI_PDF
-  // Fonts and the PDF writer need an application, never a screen: the offscreen
-  // platform whatever the environment asks for, so a missing display cannot stop it.
-  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // only our messages
-  static int argc = 3;
-  static char name[] = "kalora-cli";
-  static char platform_option[] = "-platform";
-  static char platform[] = "offscreen";
-  static char* argv[] = {name, platform_option, platform, nullptr};
-  const QGuiApplication app(argc, argv);
-  return reports::write_pdf(report, QString::fromStdString(path)).toStdString();
+  return reports::write_pdf_offscreen([&] { return report; }, path);
 #else
   (void)report;
   (void)path;
