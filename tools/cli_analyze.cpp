@@ -1,5 +1,6 @@
 // kalora-cli analyze: the observation series of a database's heat-flow table.
 #include "tools/cli_analyze.h"
+#include "tools/exit_codes.h"
 
 #include <algorithm>
 #include <charconv>
@@ -22,10 +23,6 @@
 namespace kalora {
 
 namespace {
-
-constexpr int exit_ok = 0;
-constexpr int exit_refused = 1;
-constexpr int exit_usage = 2;
 
 constexpr std::string_view usage_text =
     "usage: kalora-cli analyze DB.db [--max-gap SECONDS] [--rsi X] [--rse X] [--whole-days] [--json | --pdf OUT.pdf]\n";
@@ -100,12 +97,12 @@ int run(State& state, const Request& request) {
     case Output::pdf:
       if (const std::string error = write_pdf(result, request); !error.empty()) {
         std::cerr << error << '\n';
-        return exit_usage;
+        return exit_usage_or_io;
       }
       break;
   }
   std::cout.flush();
-  return std::cout ? exit_ok : exit_usage;
+  return std::cout ? exit_ok : exit_usage_or_io;
 }
 
 }  // namespace
@@ -114,14 +111,14 @@ int cli_analyze(std::span<const std::string> args) {
   const auto request = parse(args);
   if (!request) {
     std::cerr << usage_text;
-    return exit_usage;
+    return exit_usage_or_io;
   }
   State state;
   ConsoleFrontend frontend;
   const SavedDatabase saved(request->db);
   const DbResult opened = Open_DB(state, frontend, saved.name());
-  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage;
-  int code = exit_usage;
+  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
+  int code = exit_usage_or_io;
   try {
     code = run(state, *request);
   } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 // kalora-cli bin2db, append and dump: the database commands without dialogs.
 #include "tools/cli_db.h"
+#include "tools/exit_codes.h"
 
 #include <iostream>
 
@@ -16,12 +17,8 @@ namespace kalora {
 
 namespace {
 
-constexpr int exit_ok = 0;
-constexpr int exit_refused = 1;
-constexpr int exit_io = 2;
-
 int exit_code(DbResult result, const ConsoleFrontend& frontend) {
-  if (result == DbResult::io_error) return exit_io;
+  if (result == DbResult::io_error) return exit_usage_or_io;
   if (result == DbResult::refused || frontend.refused()) return exit_refused;
   return exit_ok;
 }
@@ -63,7 +60,7 @@ int cli_bin2db(std::span<const std::string> args) {
   ConsoleFrontend frontend;
   if (!no_unsaved_leftovers(args[1])) return exit_refused;
   if (const BinLoad loaded = load_bin_file(state, args[0], frontend); loaded != BinLoad::loaded)
-    return loaded == BinLoad::not_an_image ? exit_refused : exit_io;
+    return loaded == BinLoad::not_an_image ? exit_refused : exit_usage_or_io;
   check_flash(state, frontend);
   if (state.data_present == 0) {
     if (!frontend.refused()) std::cerr << "В образе нет измерений\n";
@@ -86,7 +83,7 @@ int cli_append(std::span<const std::string> args) {
     return image == BinLoad::loaded ? ModalResult::ok : ModalResult::cancel;
   });
   Close_DB(state, frontend);
-  if (image == BinLoad::unreadable) return exit_io;
+  if (image == BinLoad::unreadable) return exit_usage_or_io;
   return frontend.refused() ? exit_refused : exit_ok;
 }
 
@@ -94,7 +91,7 @@ int cli_dump(std::span<const std::string> args) {
   const std::string& which = args[1];
   if (which != "1" && which != "2" && which != "3") {
     std::cerr << "номер таблицы: 1, 2 или 3\n";
-    return exit_io;
+    return exit_usage_or_io;
   }
   State state;
   ConsoleFrontend frontend;

@@ -12,6 +12,7 @@
 #include "device/posix_serial.h"
 #include "tools/cli_download.h"
 #include "tools/console_frontend.h"
+#include "tools/exit_codes.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -20,10 +21,6 @@
 namespace kalora {
 
 namespace {
-
-constexpr int exit_ok = 0;
-constexpr int exit_refused = 1;
-constexpr int exit_io_error = 2;
 
 using Clock = std::chrono::steady_clock;
 constexpr auto poll_interval = std::chrono::milliseconds(50);
@@ -126,7 +123,7 @@ int cli_download(std::span<const std::string> args) {
   std::string error;
   if (!save_bin_file(args[0], std::span(state.flash).first(download.image_length()), error)) {
     std::cerr << error << '\n';
-    return exit_io_error;
+    return exit_usage_or_io;
   }
   return exit_ok;
 }

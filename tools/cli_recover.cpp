@@ -1,4 +1,5 @@
 #include "tools/cli_recover.h"
+#include "tools/exit_codes.h"
 
 #include <filesystem>
 #include <iostream>
@@ -12,10 +13,6 @@
 namespace kalora {
 
 namespace {
-
-constexpr int exit_ok = 0;
-constexpr int exit_refused = 1;
-constexpr int exit_usage = 2;
 
 std::string names_of(const std::string& db_name, const Leftovers& found) {
   std::string text;
@@ -72,7 +69,7 @@ SavedDatabase::~SavedDatabase() {
 
 int cli_recover(std::span<const std::string> args) {
   const bool discard = args.size() == 2;
-  if (discard && args[0] != "--discard") return exit_usage;
+  if (discard && args[0] != "--discard") return exit_usage_or_io;
   const std::string& db_name = args.back();
   State state;
   ConsoleFrontend frontend;
@@ -100,7 +97,7 @@ int cli_recover(std::span<const std::string> args) {
       }
     } catch (const std::exception& e) {
       std::cerr << e.what() << '\n';
-      return exit_usage;
+      return exit_usage_or_io;
     }
     return exit_ok;
   }
@@ -111,14 +108,14 @@ int cli_recover(std::span<const std::string> args) {
               << '\n';
     return exit_refused;
   }
-  if (open_leftovers(state, frontend, db_name, found.copy) != DbResult::ok) return exit_usage;
+  if (open_leftovers(state, frontend, db_name, found.copy) != DbResult::ok) return exit_usage_or_io;
   const DbResult saved = Save_DB(state, frontend);
   if (saved == DbResult::ok) {
     Close_DB(state, frontend);
     std::cout << "Несохранённые изменения записаны в " << db_name << '\n';
     return exit_ok;
   }
-  return exit_usage;  // the copies stay as they were for another try
+  return exit_usage_or_io;  // the copies stay as they were for another try
 }
 
 }  // namespace kalora

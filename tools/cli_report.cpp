@@ -1,6 +1,7 @@
 // kalora-cli report: a view's report of a database as a PDF file or a workbook,
 // or the view's records as CSV.
 #include "tools/cli_report.h"
+#include "tools/exit_codes.h"
 
 #include <algorithm>
 #include <array>
@@ -25,10 +26,6 @@
 namespace kalora {
 
 namespace {
-
-constexpr int exit_ok = 0;
-constexpr int exit_refused = 1;
-constexpr int exit_io = 2;
 
 struct ViewName {
   std::string_view name;
@@ -86,7 +83,7 @@ int write_report(State& state, const ViewName& view, Output output, const std::s
     built = reports::build_view_report(state, *report);
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
-    return exit_io;
+    return exit_usage_or_io;
   }
   std::string error;
   try {
@@ -97,7 +94,7 @@ int write_report(State& state, const ViewName& view, Output output, const std::s
   }
   if (error.empty()) return exit_ok;
   std::cerr << error << '\n';
-  return exit_io;
+  return exit_usage_or_io;
 }
 
 }  // namespace
@@ -108,13 +105,13 @@ int cli_report(std::span<const std::string> args) {
   const auto output = output_of(args[2]);
   if (view == view_names.end() || !output) {
     std::cerr << "usage: kalora-cli report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls|OUT.xlsx|OUT.csv\n";
-    return exit_io;
+    return exit_usage_or_io;
   }
   State state;
   ConsoleFrontend frontend;
   const SavedDatabase saved(args[0]);
   const DbResult opened = Open_DB(state, frontend, saved.name());
-  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_io;
+  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
   const int code = write_report(state, *view, *output, args[2]);
   // Closing clears the filter's expression, which a table refuses while filtering.
   if (state.Dbf3.is_open()) state.Dbf3.set_filtered(false);

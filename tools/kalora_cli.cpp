@@ -18,14 +18,11 @@
 #include "tools/cli_report.h"
 #include "tools/command_line.h"
 #include "tools/console_frontend.h"
+#include "tools/exit_codes.h"
 
 namespace {
 
 using namespace kalora;
-
-constexpr int exit_ok = 0;
-constexpr int exit_refused = 1;
-constexpr int exit_usage = 2;
 
 using Args = std::span<const std::string>;
 
@@ -33,7 +30,7 @@ int check(Args args) {
   State state;
   ConsoleFrontend frontend;
   if (const BinLoad loaded = load_bin_file(state, args[0], frontend); loaded != BinLoad::loaded)
-    return loaded == BinLoad::not_an_image ? exit_refused : exit_usage;
+    return loaded == BinLoad::not_an_image ? exit_refused : exit_usage_or_io;
   check_flash(state, frontend);
   std::cout << "dev_type=" << int{state.dev_type} << '\n'
             << "dev_subtype=" << int{state.dev_subtype} << '\n'
@@ -76,7 +73,7 @@ const std::vector<Command>& commands() {
 int usage() {
   std::cerr << "usage:\n";
   for (const Command& c : commands()) std::cerr << "  kalora-cli " << c.usage << '\n';
-  return exit_usage;
+  return exit_usage_or_io;
 }
 
 }  // namespace
