@@ -46,15 +46,6 @@ class GridWindow : public WindowTest {
   }
   static bool descending(const std::vector<double>& v) { return std::is_sorted(v.rbegin(), v.rend()); }
   static bool ascending(const std::vector<double>& v) { return std::is_sorted(v.begin(), v.end()); }
-  // The model index of a record's cell of that field.
-  static QModelIndex cell(const views::DBGridPro& grid, int record, std::string_view field) {
-    const auto& m = *grid.grid_model();
-    const int lines = static_cast<int>(m.shown_levels().size());
-    for (int g = 0; g < m.columnCount(); ++g)
-      for (int l = 0; l < lines; ++l)
-        if (m.column_at(record * lines + l, g) == m.column_of(field)) return m.index(record * lines + l, g);
-    return {};
-  }
 };
 
 TEST_F(GridWindow, TitleClicksSortTheStationaryGridAndResetRestoresTheTableOrder) {

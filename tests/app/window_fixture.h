@@ -13,6 +13,7 @@
 #include "qt_app.h"
 #include "support/recording_frontend.h"
 #include "support/temp_dir.h"
+#include "views/db_grid.h"
 
 namespace kalora::test {
 
@@ -32,6 +33,16 @@ class AnsweringFrontend : public RecordingFrontend {
   }
 };
 
+// The model index of a record's cell of that field in a grid.
+inline QModelIndex cell(const views::DBGridPro& grid, int record, std::string_view field) {
+  const auto& m = *grid.grid_model();
+  const int lines = static_cast<int>(m.shown_levels().size());
+  for (int g = 0; g < m.columnCount(); ++g)
+    for (int l = 0; l < lines; ++l)
+      if (m.column_at(record * lines + l, g) == m.column_of(field)) return m.index(record * lines + l, g);
+  return {};
+}
+
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() : previous_dir_(QDir::currentPath()) {
@@ -44,9 +55,10 @@ class WindowTest : public ::testing::Test {
     QDir::setCurrent(previous_dir_);
   }
 
-  app::TForm1& start() {
+  // The window answers through `dialogs`, or through `answering` when given.
+  app::TForm1& start(Frontend* answering = nullptr) {
     app::StartOptions options;
-    options.dialogs = &dialogs;
+    options.dialogs = answering ? answering : &dialogs;
     options.settings_file = settings_file();
     options.program_file = QStringLiteral(KALORA_PROGRAM);
     window = std::make_unique<app::TForm1>(options);
