@@ -1,10 +1,12 @@
-# make run | make test | make test-asan | make test-windows | make fuzz | make demo | make bench
+# make run | make test | make test-asan | make test-windows | make package | make fuzz | make demo | make bench
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 WINDOWS_BUILD ?= build-windows
+PACKAGE_BUILD ?= build-package
+PACKAGES ?= $(CURDIR)/packages
 # make fuzz: seconds per target; make test runs each target for FUZZ_SMOKE_SECONDS.
 FUZZ_SECONDS ?= 240
 FUZZ_SMOKE_SECONDS ?= 20
@@ -15,7 +17,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_check
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test test-asan test-windows fuzz fuzz-build fuzz-smoke run demo bench install clean
+.PHONY: all deps configure build test test-asan test-windows package fuzz fuzz-build fuzz-smoke run demo bench install clean
 
 all: build
 
@@ -44,7 +46,20 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 
 # The core, kalora-cli and their tests cross-built with MinGW-w64 and run under Wine.
 test-windows:
-	bash scripts/test-windows.sh $(WINDOWS_BUILD) $(JOBS) $(CMAKE_FLAGS)
+	bash scripts/windows.sh test $(WINDOWS_BUILD) $(JOBS) $(CMAKE_FLAGS)
+
+# The Debian package (a build of its own for /usr, where the package installs) and
+# the zip of the Windows kalora-cli, both into $(PACKAGES).
+$(PACKAGE_BUILD)/build.ninja:
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DKALORA_BUILD_TESTS=OFF -DKALORA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+
+package: deps $(PACKAGE_BUILD)/build.ninja
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cpack --config $(PACKAGE_BUILD)/CPackConfig.cmake -G DEB -B $(PACKAGE_BUILD)/cpack \
+	  -D CPACK_OUTPUT_FILE_PREFIX=$(PACKAGES)
+	bash scripts/windows.sh package $(WINDOWS_BUILD) $(JOBS) $(PACKAGES) $(CMAKE_FLAGS)
+	@ls -l $(PACKAGES)
 
 # The fuzz targets: clang, libFuzzer, sanitizers; no desktop program.
 $(FUZZ_BUILD)/build.ninja:
@@ -74,4 +89,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(PACKAGE_BUILD) $(PACKAGES)

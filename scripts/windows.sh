@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The Windows cross build (MinGW-w64, cmake/mingw-w64-x86_64.cmake, GUI off):
+#   scripts/windows.sh test BUILD_DIR JOBS [CMAKE_FLAGS...]      make test-windows
+#   scripts/windows.sh package BUILD_DIR JOBS OUT_DIR [CMAKE_FLAGS...]   make package
+# "test" builds everything and runs ctest under Wine, in a Wine prefix of its own inside
+# the build folder; the Wine server started here is stopped at the end, pass or fail.
+# "package" builds kalora-cli and zips it with its licence and README into OUT_DIR.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mode=${1:?usage: $0 test|package BUILD_DIR JOBS [OUT_DIR] [CMAKE_FLAGS...]}
+build=${2:-build-windows}
+jobs=${3:-2}
+shift 3 || true
+out=
+if [ "$mode" = package ]; then
+  out=${1:?the package mode needs an output folder}
+  shift
+fi
+
+bash scripts/install-deps.sh windows
+
+configure() {
+  if [ ! -f "$build/build.ninja" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+      -DKALORA_BUILD_GUI=OFF -DKALORA_BUILD_BENCH=OFF "$@"
+  fi
+}
+
+if [ "$mode" = package ]; then
+  configure "$@"
+  cmake --build "$build" -j "$jobs" --target kalora-cli
+  cpack --config "$build/CPackConfig.cmake" -G ZIP -B "$build/cpack" -D CPACK_OUTPUT_FILE_PREFIX="$out"
+  exit 0
+fi
+[ "$mode" = test ] || { echo "unknown mode $mode" >&2; exit 2; }
+
+mkdir -p "$build"
+export WINEPREFIX="$PWD/$build/wine-prefix"
+export WINEDEBUG=-all
+# No .NET or HTML engine is wanted, and no dialog offering to download them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
+
+start=$SECONDS
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+  "$wine64" wineboot --init >/dev/null 2>&1
+  "$wineserver" -w
+fi
+echo "test-windows: Wine prefix ready after $((SECONDS - start)) s"
+
+configure "$@"
+cmake --build "$build" -j "$jobs"
+echo "test-windows: built after $((SECONDS - start)) s"
+
+cd "$build"
+# Wine now and then fails to start a program at all (seen once: a test "failed" in
+# 0.00 s with no output, and passed on every rerun); such a test gets one more try,
+# which the log shows.
+ctest --output-on-failure -j "$jobs" --timeout 600 --repeat until-pass:2
+echo "test-windows: tests done after $((SECONDS - start)) s"
