@@ -8,11 +8,6 @@
 #include "db/locked_file.h"
 #include "decode/fields.h"
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace kalora {
 
 namespace {
@@ -88,16 +83,11 @@ BusyMarker::BusyMarker(State& state, std::string_view operation) : state_(state)
 }
 
 BusyMarker::~BusyMarker() {
-#ifndef _WIN32
-  // What the operation wrote reaches the disk before the marker stops guarding it.
-  for (const db::DbfTable* t : {&state_.Dbf1, &state_.Dbf2, &state_.Dbf3}) {
-    if (!t->is_open()) continue;
-    const int fd = ::open(t->file_name().c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) continue;
-    ::fsync(fd);
-    ::close(fd);
+  // What the operation wrote reaches the disk before the marker stops guarding it; a failed
+  // flush does not undo the operation, which is complete as far as the program sees.
+  for (db::DbfTable* t : {&state_.Dbf1, &state_.Dbf2, &state_.Dbf3}) {
+    if (t->is_open()) t->sync_quietly();
   }
-#endif
   remove_quietly(path_);
 }
 

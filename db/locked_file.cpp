@@ -132,8 +132,10 @@ void LockedFile::truncate(std::uint64_t length) {
 
 void LockedFile::sync() {
   fail_if_injected(FileOp::flush, path_, {}, [](auto) {});
-  if (!FlushFileBuffers(handle_)) fail(path_, "не удалось записать файл");
+  if (!sync_quietly()) fail(path_, "не удалось записать файл");
 }
+
+bool LockedFile::sync_quietly() noexcept { return handle_ != nullptr && FlushFileBuffers(handle_); }
 
 void LockedFile::close() {
   if (handle_ != nullptr) CloseHandle(handle_);
@@ -211,8 +213,10 @@ void LockedFile::truncate(std::uint64_t length) {
 
 void LockedFile::sync() {
   fail_if_injected(FileOp::flush, path_, {}, [](auto) {});
-  if (::fsync(fd_) != 0) fail(path_, "не удалось записать файл");
+  if (!sync_quietly()) fail(path_, "не удалось записать файл");
 }
+
+bool LockedFile::sync_quietly() noexcept { return fd_ >= 0 && ::fsync(fd_) == 0; }
 
 void LockedFile::close() {
   if (fd_ >= 0) ::close(fd_);  // closing the descriptor releases the lock

@@ -35,6 +35,8 @@ class LockedFile {
   void write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   void truncate(std::uint64_t length);
   void sync();
+  // The same without the fault hook and without throwing; false when it failed.
+  bool sync_quietly() noexcept;
   void close();
 
   // Puts `bytes` in place of the file at `path`: they are written completely to a
