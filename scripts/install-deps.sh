@@ -9,7 +9,8 @@ windows_packages=(
   cmake ninja-build make
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine
-  googletest zip
+  googletest
+  python3  # the zip test lists and unpacks the package
 )
 
 native_packages=(
@@ -29,8 +30,8 @@ native_packages=(
   fonts-dejavu-core fonts-liberation python3-fonttools
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
-  # packages
-  dpkg-dev file zip
+  # the Debian package (dpkg-shlibdeps finds its dependencies)
+  dpkg-dev
 )
 
 case "${1:-native}" in
