@@ -4,24 +4,12 @@
 # for them, depends on the shared libraries it links, and its kalora-cli makes the
 # same database and report as the build's own.
 # Usage: package_deb.sh CPACK BUILD_DIR SAMPLES_DIR
-set -u
 cpack=$1
 build=$2
 samples=$3
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+source "$(dirname "$0")/package_lib.sh"
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-(cd "$build" && "$cpack" -G DEB -B "$dir/out" >"$dir/cpack.log" 2>&1) || {
-  cat "$dir/cpack.log" >&2
-  fail "cpack did not make the package"
-}
-deb=$(ls "$dir"/out/kalora_*_amd64.deb 2>/dev/null | head -n 1)
-[ -n "$deb" ] || fail "no kalora_VERSION_amd64.deb in $dir/out"
+deb=$(make_package DEB "$build" 'kalora_*_amd64.deb') || exit 1
 
 for field in Package Version Architecture Depends Maintainer Description; do
   [ -n "$(dpkg-deb -f "$deb" "$field")" ] || fail "the control file has no $field"

@@ -3,26 +3,14 @@
 # README, a program that needs no DLL beyond those of Windows itself, and that runs
 # from the unpacked folder (under Wine) making the same database as the build's own.
 # Usage: package_zip.sh CPACK BUILD_DIR SAMPLES_DIR OBJDUMP WINE
-set -u
 cpack=$1
 build=$2
 samples=$3
 objdump=$4
 wine=$5
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
+source "$(dirname "$0")/package_lib.sh"
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-(cd "$build" && "$cpack" -G ZIP -B "$dir/out" >"$dir/cpack.log" 2>&1) || {
-  cat "$dir/cpack.log" >&2
-  fail "cpack did not make the zip"
-}
-zip=$(ls "$dir"/out/kalora-cli-*-win64.zip 2>/dev/null | head -n 1)
-[ -n "$zip" ] || fail "no kalora-cli-VERSION-win64.zip in $dir/out"
+zip=$(make_package ZIP "$build" 'kalora-cli-*-win64.zip') || exit 1
 top=$(basename "$zip" .zip)
 
 listed=$(python3 -c 'import sys, zipfile
