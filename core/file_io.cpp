@@ -35,6 +35,19 @@ void set_file_fault_hook(FileFaultHook hook) { fault_hook() = std::move(hook); }
 
 int injected_file_fault(FileOp op) { return fault_hook() ? fault_hook()(op) : 0; }
 
+std::filesystem::path native_path(const std::string& utf8_path) { return std::filesystem::u8path(utf8_path); }
+
+std::string utf8_text(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
+void remove_quietly(const std::string& utf8_path) {
+  std::error_code ec;
+  const std::filesystem::path path = native_path(utf8_path);
+  if (!std::filesystem::is_directory(path, ec)) std::filesystem::remove(path, ec);
+}
+
 FilePtr open_file(const std::string& utf8_path, const char* mode) {
   if (std::strpbrk(mode, "wa+") != nullptr && fails(FileOp::create)) return nullptr;
 #ifdef _WIN32
@@ -104,8 +117,7 @@ std::string replace_file(const std::string& target, const FileWriter& write) {
   if (!file) return io_error_text(target, "не удалось создать файл");
   const auto discard = [&] {
     close_file(file);
-    std::error_code ec;
-    std::filesystem::remove(std::filesystem::u8path(temp), ec);
+    remove_quietly(temp);
   };
   bool written = false;
   try {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
@@ -17,6 +18,15 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// File names are UTF-8 strings throughout the program; these make the system's path
+// of one (UTF-16 on Windows) and give a path's text back.
+std::filesystem::path native_path(const std::string& utf8_path);
+std::string utf8_text(const std::filesystem::path& path);
+
+// Removes one of the program's own files, if it is there; errors are ignored. A folder
+// of that name is someone else's and stays.
+void remove_quietly(const std::string& utf8_path);
 
 // fopen for a UTF-8 path on every platform. A mode that writes counts as a create
 // for the fault hook below.

@@ -18,29 +18,15 @@ namespace kalora {
 
 namespace {
 
-constexpr std::array<char, 4> magic{'k', 'L', 'r', '!'};
 constexpr std::size_t short_header = 10;  // magic, count, version, channel mask
 
-std::filesystem::path native(const std::string& utf8) { return std::filesystem::u8path(utf8); }
-
-std::string utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return {text.begin(), text.end()};
-}
-
-// Our own files only: a folder of that name is someone else's.
-void remove_quietly(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_directory(native(path), ec)) std::filesystem::remove(native(path), ec);
-}
-
 void show_title(State& state, Frontend& frontend) {
-  frontend.set_title(utf8(native(state.db_name).stem()) + std::string(db::texts::title_suffix));
+  frontend.set_title(utf8_text(native_path(state.db_name).stem()) + std::string(db::texts::title_suffix));
 }
 
 std::uint64_t file_length(const std::string& path) {
   std::error_code ec;
-  const auto length = std::filesystem::file_size(native(path), ec);
+  const auto length = std::filesystem::file_size(native_path(path), ec);
   if (ec) throw db::DbfError(io_error_text(path, "не удалось прочитать файл"));
   return length;
 }
@@ -89,7 +75,7 @@ void write_container(State& state, const std::array<bool, 3>& stored) {
     if (stored[n - 1]) ++count;
   }
   const MutableBytes header(state.rx_buf.data(), container_header_size);
-  std::copy(magic.begin(), magic.end(), header.begin());
+  std::copy(container_magic.begin(), container_magic.end(), header.begin());
   put_u16(header, 4, count);
   put_u16(header, 6, format_version);
   put_u16(header, 8, state.channel_mask);
@@ -139,7 +125,7 @@ std::optional<ContainerHeader> read_header(State& state, Frontend& frontend, std
   const Bytes header(state.rx_buf.data(), container_header_size);
   const std::size_t got = std::fread(state.rx_buf.data(), 1, container_header_size, file);
   result = DbResult::refused;
-  if (got < short_header || !std::equal(magic.begin(), magic.end(), header.begin())) {
+  if (got < short_header || !std::equal(container_magic.begin(), container_magic.end(), header.begin())) {
     frontend.show_error(db::texts::damaged_database);
     return std::nullopt;
   }
@@ -150,10 +136,8 @@ std::optional<ContainerHeader> read_header(State& state, Frontend& frontend, std
   ContainerHeader h;
   h.channel_mask = get_u16(header, 8);
   std::uint64_t claimed = container_header_size;
-  for (int n = 1; n <= 3; ++n) {
-    h.sizes[n - 1] = got == container_header_size ? get_u32(header, 6 + 4 * n) : 0;
-    claimed += h.sizes[n - 1];
-  }
+  if (got == container_header_size) h.sizes = stored_table_sizes(header);
+  for (const std::uint32_t size : h.sizes) claimed += size;
   if (got < container_header_size || length < claimed) {
     frontend.show_error(db::texts::damaged_database);
     return std::nullopt;
@@ -234,7 +218,15 @@ DbResult open_tables(State& state, Frontend& frontend, const std::string& name, 
 
 }  // namespace
 
-std::string working_copy(const State& state, int n) { return state.db_name + std::to_string(n); }
+std::array<std::uint32_t, 3> stored_table_sizes(std::span<const std::uint8_t> header) {
+  std::array<std::uint32_t, 3> sizes{};
+  for (int n = 1; n <= 3; ++n) sizes[n - 1] = get_u32(header, 6 + 4 * n);
+  return sizes;
+}
+
+std::string working_copy_of(const std::string& db_name, int n) { return db_name + std::to_string(n); }
+
+std::string working_copy(const State& state, int n) { return working_copy_of(state.db_name, n); }
 
 void file2db(State& state, std::FILE* container, const std::string& name, std::uint32_t size) {
   const FilePtr source = open_file(name, "rb");
@@ -355,7 +347,7 @@ DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
   if (state.db_open) Close_DB(state, frontend);
   const FilePtr file = open_file(name, "rb");
   std::error_code ec;
-  if (!file || std::filesystem::is_directory(native(name), ec)) {
+  if (!file || std::filesystem::is_directory(native_path(name), ec)) {
     frontend.show_error(io_error_text(name, "не удалось открыть файл"));
     return DbResult::io_error;
   }

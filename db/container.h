@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 
 #include "core/frontend.h"
@@ -13,7 +14,11 @@
 
 namespace kalora {
 
+// The header: "kLr!", table count, format version, channel mask, three table sizes.
 inline constexpr std::size_t container_header_size = 22;
+inline constexpr std::array<char, 4> container_magic{'k', 'L', 'r', '!'};
+// The stored tables' sizes from a whole header.
+std::array<std::uint32_t, 3> stored_table_sizes(std::span<const std::uint8_t> header);
 
 enum class DbResult {
   ok,
@@ -51,5 +56,6 @@ void db2file(State& state, std::FILE* container, const std::string& name, std::u
 
 // The working copy of table n (1..3).
 std::string working_copy(const State& state, int n);
+std::string working_copy_of(const std::string& db_name, int n);
 
 }  // namespace kalora

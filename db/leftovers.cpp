@@ -5,43 +5,36 @@
 #include <ctime>
 
 #include "core/file_io.h"
+#include "db/container.h"
 #include "db/locked_file.h"
-#include "decode/fields.h"
 
 namespace kalora {
 
 namespace {
 
-constexpr std::array<char, 4> magic{'k', 'L', 'r', '!'};
-constexpr std::size_t header_size = 22;
 constexpr std::size_t half_buffer = rx_buf_size / 2;
-
-std::filesystem::path native(const std::string& utf8) { return std::filesystem::u8path(utf8); }
 
 bool is_file(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(native(path), ec);
+  return std::filesystem::is_regular_file(native_path(path), ec);
 }
-
-std::string working_copy_of(const std::string& db_name, int n) { return db_name + std::to_string(n); }
 
 // The stored tables' sizes; all 0 when the container is missing or not one.
 std::array<std::uint32_t, 3> stored_sizes(std::FILE* container) {
-  std::array<std::uint8_t, header_size> header{};
+  std::array<std::uint8_t, container_header_size> header{};
   if (container == nullptr || std::fread(header.data(), 1, header.size(), container) != header.size() ||
-      !std::equal(magic.begin(), magic.end(), header.begin())) {
+      !std::equal(container_magic.begin(), container_magic.end(), header.begin())) {
     return {};
   }
-  std::array<std::uint32_t, 3> sizes{};
-  for (int n = 1; n <= 3; ++n) sizes[n - 1] = get_u32(header, 6 + 4 * n);
-  return sizes;
+  return stored_table_sizes(header);
 }
 
 // Whether the copy holds exactly the stored table's bytes; both move through rx_buf.
 bool same_as_stored(State& state, std::FILE* container, std::uint64_t offset, std::uint32_t size,
                     const std::string& copy) {
   std::error_code ec;
-  if (size == 0 || container == nullptr || std::filesystem::file_size(native(copy), ec) != size || ec) return false;
+  if (size == 0 || container == nullptr || std::filesystem::file_size(native_path(copy), ec) != size || ec)
+    return false;
   const FilePtr file = open_file(copy, "rb");
   if (!file || std::fseek(container, static_cast<long>(offset), SEEK_SET) != 0) return false;
   std::uint8_t* const stored = state.rx_buf.data();
@@ -65,11 +58,6 @@ std::string marker_operation(const std::string& path) {
   operation.erase(std::find_if(operation.begin(), operation.end(), [](char c) { return c == '\n' || c == '\r'; }),
                   operation.end());
   return operation.empty() ? std::string("?") : operation;
-}
-
-void remove_quietly(const std::string& path) {
-  std::error_code ec;
-  if (is_file(path)) std::filesystem::remove(native(path), ec);
 }
 
 }  // namespace
@@ -103,7 +91,7 @@ Leftovers find_leftovers(State& state, const std::string& db_name) {
   Leftovers found;
   const FilePtr container = open_file(db_name, "rb");
   const std::array<std::uint32_t, 3> sizes = stored_sizes(container.get());
-  std::uint64_t offset = header_size;
+  std::uint64_t offset = container_header_size;
   for (int n = 1; n <= 3; ++n) {
     const std::string copy = working_copy_of(db_name, n);
     const std::uint32_t size = sizes[n - 1];
@@ -112,7 +100,7 @@ Leftovers find_leftovers(State& state, const std::string& db_name) {
         db::LockedFile::open(copy, false);
         found.copy[n - 1] = true;
         std::error_code ec;
-        found.newest = std::max(found.newest, std::filesystem::last_write_time(native(copy), ec));
+        found.newest = std::max(found.newest, std::filesystem::last_write_time(native_path(copy), ec));
         if (!same_as_stored(state, container.get(), offset, size, copy)) found.unsaved = true;
       } catch (const db::DbfError&) {
         found.held = copy;
@@ -165,10 +153,7 @@ bool settle_leftovers(Frontend& frontend, const std::string& db_name, Leftovers&
   return false;
 }
 
-std::string file_name_of(const std::string& path) {
-  const std::u8string name = native(path).filename().u8string();
-  return {name.begin(), name.end()};
-}
+std::string file_name_of(const std::string& path) { return utf8_text(native_path(path).filename()); }
 
 std::string leftover_time_text(const Leftovers& found) {
   const auto system = std::chrono::file_clock::to_sys(found.newest);
