@@ -5,9 +5,7 @@ include(GNUInstallDirs)
 
 set(CPACK_PACKAGE_NAME kalora)
 set(CPACK_PACKAGE_VENDOR Velmora)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "companion program of the КАЛОРА-5 thermal measurement instrument")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
