@@ -1,7 +1,6 @@
 #include "device/comm_port_driver.h"
 
-TCommPortDriver::TCommPortDriver(QObject* parent)
-    : QObject(parent), port_(new QSerialPort(this)), poll_timer_(new QTimer(this)) {
+TCommPortDriver::TCommPortDriver(QObject* parent) : QObject(parent), poll_timer_(new QTimer(this)) {
   poll_timer_->setInterval(PollingDelay);
   connect(poll_timer_, &QTimer::timeout, this, &TCommPortDriver::poll);
 }
@@ -10,38 +9,26 @@ TCommPortDriver::~TCommPortDriver() { close(); }
 
 bool TCommPortDriver::open(const std::string& name) {
   close();
-  port_->setPortName(QString::fromStdString(name));
-  if (!port_->open(QIODevice::ReadWrite)) return false;
-  const bool set = port_->setBaudRate(QSerialPort::Baud9600) && port_->setDataBits(QSerialPort::Data8) &&
-                   port_->setParity(QSerialPort::NoParity) && port_->setStopBits(QSerialPort::TwoStop) &&
-                   port_->setFlowControl(QSerialPort::NoFlowControl);
-  if (!set) {
-    port_->close();
-    return false;
-  }
-  // A pseudo-terminal has no modem lines: these fail there while the port works.
-  port_->setRequestToSend(true);
-  port_->setDataTerminalReady(false);
-  port_->clear(QSerialPort::AllDirections);
-  port_->clearError();
+  if (!link_.open(name)) return false;
   poll_timer_->start();
   return true;
 }
 
 void TCommPortDriver::close() {
   poll_timer_->stop();
-  if (port_->isOpen()) port_->close();
+  link_.close();
 }
 
-bool TCommPortDriver::send(std::uint8_t byte) {
-  if (!port_->isOpen()) return false;
-  const char c = static_cast<char>(byte);
-  if (port_->write(&c, 1) != 1) return false;
-  return port_->waitForBytesWritten(OutputTimeout) || port_->bytesToWrite() == 0;
-}
+bool TCommPortDriver::send(std::uint8_t byte) { return link_.send(byte); }
 
 void TCommPortDriver::poll() {
-  if (!port_->isOpen()) return;
-  const QByteArray data = port_->readAll();
-  if (!data.isEmpty()) emit receiveData(data);
+  const std::vector<std::uint8_t> bytes = link_.read_waiting();
+  if (!bytes.empty()) {
+    emit receiveData(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+  }
+  // The receiver may have closed the port on these bytes.
+  if (link_.is_open() && link_.gone()) {
+    poll_timer_->stop();
+    emit lineLost();
+  }
 }

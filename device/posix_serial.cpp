@@ -9,6 +9,7 @@
 #else
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -22,6 +23,23 @@ namespace {
 constexpr int send_timeout_ms = 500;
 
 #ifdef _WIN32
+// What a port says once its device has gone: a removed adapter, a closed driver.
+bool device_gone(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_OPERATION_ABORTED:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool is_com_name(const std::string& name) {
   return name.size() > 3 &&
          std::equal(name.begin(), name.begin() + 3, "COM",
@@ -44,6 +62,7 @@ bool PosixSerialLink::open(const std::string& name) {
   close();
   const std::string system_name = system_port_name(name);
   const std::filesystem::path path(std::u8string(system_name.begin(), system_name.end()));
+  // No sharing: a port another program holds fails to open.
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DCB line{};
@@ -63,6 +82,7 @@ bool PosixSerialLink::open(const std::string& name) {
     line.fOutxCtsFlow = line.fOutxDsrFlow = FALSE;
     line.fDsrSensitivity = FALSE;
     line.fOutX = line.fInX = FALSE;
+    line.fAbortOnError = FALSE;  // a framing error must not stop every later read
     line.fDtrControl = DTR_CONTROL_DISABLE;
     line.fRtsControl = RTS_CONTROL_ENABLE;
     ok = SetCommState(h, &line) && SetCommTimeouts(h, &waits);
@@ -73,6 +93,7 @@ bool PosixSerialLink::open(const std::string& name) {
   }
   PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
   handle_ = h;
+  gone_ = false;
   return true;
 }
 
@@ -91,9 +112,21 @@ bool PosixSerialLink::send(std::uint8_t byte) {
 
 std::vector<std::uint8_t> PosixSerialLink::read_waiting() {
   std::vector<std::uint8_t> bytes;
+  if (handle_ == nullptr || gone_) return bytes;
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (!ClearCommError(handle_, &errors, &status) && device_gone(GetLastError())) {
+    gone_ = true;
+    return bytes;
+  }
   std::uint8_t block[4096];
-  DWORD got = 0;
-  while (handle_ != nullptr && ReadFile(handle_, block, sizeof block, &got, nullptr) && got > 0) {
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(handle_, block, sizeof block, &got, nullptr)) {
+      gone_ = true;
+      break;
+    }
+    if (got == 0) break;
     bytes.insert(bytes.end(), block, block + got);
   }
   return bytes;
@@ -105,6 +138,11 @@ bool PosixSerialLink::open(const std::string& name) {
   close();
   const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return false;
+  // A port another program holds is refused before its settings are touched.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
   termios line{};
   if (tcgetattr(fd, &line) != 0) {
     ::close(fd);
@@ -120,14 +158,16 @@ bool PosixSerialLink::open(const std::string& name) {
     ::close(fd);
     return false;
   }
-  // Exclusive use; the modem lines fail harmlessly on a pseudo-terminal.
+  // Exclusive use: the terminal refuses further opens while the program has it.
   ioctl(fd, TIOCEXCL);
+  // The modem lines fail harmlessly on a pseudo-terminal.
   int rts = TIOCM_RTS;
   int dtr = TIOCM_DTR;
   ioctl(fd, TIOCMBIS, &rts);
   ioctl(fd, TIOCMBIC, &dtr);
   tcflush(fd, TCIOFLUSH);
   fd_ = fd;
+  gone_ = false;
   return true;
 }
 
@@ -135,6 +175,9 @@ bool PosixSerialLink::is_open() const { return fd_ >= 0; }
 
 void PosixSerialLink::close() {
   if (fd_ < 0) return;
+  // A terminal whose other side stays open (a simulator) keeps the exclusive
+  // mode past this close unless it is given back.
+  ioctl(fd_, TIOCNXCL);
   ::close(fd_);
   fd_ = -1;
 }
@@ -153,13 +196,20 @@ bool PosixSerialLink::send(std::uint8_t byte) {
 
 std::vector<std::uint8_t> PosixSerialLink::read_waiting() {
   std::vector<std::uint8_t> bytes;
-  if (fd_ < 0) return bytes;
+  if (fd_ < 0 || gone_) return bytes;
   std::uint8_t block[4096];
   for (;;) {
     const ssize_t n = ::read(fd_, block, sizeof block);
+    if (n > 0) {
+      bytes.insert(bytes.end(), block, block + n);
+      continue;
+    }
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    bytes.insert(bytes.end(), block, block + n);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    // A live line with nothing waiting says EAGAIN (at least one character is
+    // asked for); end of file or an error (EIO) means the device hung up.
+    gone_ = true;
+    break;
   }
   return bytes;
 }

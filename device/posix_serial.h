@@ -1,6 +1,8 @@
-// The serial line for kalora-cli: termios on POSIX systems, the communications
-// API on Windows, at the instrument's settings (9600 baud, eight data bits, no
-// parity, two stop bits, RTS on, DTR off, no flow control).
+// The serial line to the instrument, for kalora-cli and the desktop program alike:
+// termios on POSIX systems, the communications API on Windows, at the instrument's
+// settings (9600 baud, eight data bits, no parity, two stop bits, RTS on, DTR off,
+// no flow control). A port another program holds is refused, as is a second open
+// of the same port.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +31,9 @@ class PosixSerialLink : public SerialLink {
   bool is_open() const;
   // Every byte waiting in the input queue, at once; empty when none or closed.
   std::vector<std::uint8_t> read_waiting();
+  // The port reported that the device went away (an adapter unplugged, the other
+  // end of a terminal closed): nothing more will arrive until it is opened again.
+  bool gone() const { return gone_; }
 
  private:
 #ifdef _WIN32
@@ -36,6 +41,7 @@ class PosixSerialLink : public SerialLink {
 #else
   int fd_ = -1;
 #endif
+  bool gone_ = false;
 };
 
 }  // namespace kalora

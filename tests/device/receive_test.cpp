@@ -163,13 +163,12 @@ TEST(CommPortDriver, OpensAPseudoTerminalAndDeliversChunks) {
   EXPECT_FALSE(driver.open(test::TempDir().file("no-such-port")));
 
   ASSERT_TRUE(driver.open(sim.path()));
-  EXPECT_EQ(driver.port().baudRate(), 9600);
-  EXPECT_EQ(driver.port().dataBits(), QSerialPort::Data8);
-  EXPECT_EQ(driver.port().parity(), QSerialPort::NoParity);
-  EXPECT_EQ(driver.port().stopBits(), QSerialPort::TwoStop);
-  EXPECT_EQ(driver.port().flowControl(), QSerialPort::NoFlowControl);
+  // Held: a second driver is refused while the first has the port.
+  TCommPortDriver other;
+  EXPECT_FALSE(other.open(sim.path()));
 
   QSignalSpy chunks(&driver, &TCommPortDriver::receiveData);
+  QSignalSpy lost(&driver, &TCommPortDriver::lineLost);
   EXPECT_TRUE(driver.send('V'));
   ASSERT_TRUE(chunks.wait(2000));
   EXPECT_EQ(chunks.takeFirst().at(0).toByteArray(), QByteArray("5021020>0"));
@@ -182,6 +181,14 @@ TEST(CommPortDriver, OpensAPseudoTerminalAndDeliversChunks) {
     while (!chunks.isEmpty()) stream += chunks.takeFirst().at(0).toByteArray();
   }
   EXPECT_EQ(stream.size(), 13332);
+  EXPECT_TRUE(lost.isEmpty());
+
+  // The simulator gone is the device gone: said once, and the port still needs closing.
+  sim.terminate();
+  ASSERT_TRUE(lost.wait(2000));
+  QTest::qWait(200);
+  EXPECT_EQ(lost.size(), 1);
+  EXPECT_TRUE(driver.connected());
   driver.close();
   EXPECT_FALSE(driver.connected());
   EXPECT_FALSE(driver.send('V'));

@@ -1,8 +1,21 @@
-// kalora-cli's serial port without a port: names and a port that is not there.
-// The line settings themselves need a real port and are not tested here.
+// The serial link without an instrument: names, a port that is not there, and on
+// POSIX systems a pseudo-terminal for the line settings, the exclusive use and a
+// device that goes away.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "device/posix_serial.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "device/pseudo_terminal.h"
+#endif
 
 namespace kalora {
 namespace {
@@ -28,7 +41,67 @@ TEST(SerialPort, NamesAndAMissingPort) {
   EXPECT_FALSE(link.is_open());
   EXPECT_FALSE(link.send(0x56));
   EXPECT_TRUE(link.read_waiting().empty());
+  EXPECT_FALSE(link.gone());
 }
+
+#ifndef _WIN32
+
+TEST(SerialPort, PseudoTerminalSettingsExclusiveUseAndHangUp) {
+  auto pty = std::make_unique<PseudoTerminal>();
+  ASSERT_TRUE(pty->ok()) << pty->error();
+  PosixSerialLink link;
+  ASSERT_TRUE(link.open(pty->path()));
+
+  // Another program (or a second link) is refused while the link holds the port.
+  PosixSerialLink second;
+  EXPECT_FALSE(second.open(pty->path()));
+  const int peek = ::open(pty->path().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  if (peek < 0) {
+    EXPECT_EQ(errno, EBUSY);  // the terminal's exclusive mode
+  } else {
+    // Privileged users pass the exclusive mode: look at the settings instead.
+    termios line{};
+    ASSERT_EQ(tcgetattr(peek, &line), 0);
+    ::close(peek);
+    EXPECT_EQ(cfgetispeed(&line), B9600);
+    EXPECT_EQ(cfgetospeed(&line), B9600);
+    EXPECT_EQ(line.c_cflag & (CSIZE | CSTOPB | PARENB | CRTSCTS), tcflag_t{CS8 | CSTOPB});
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), tcflag_t{0});
+    EXPECT_EQ(line.c_lflag & (ICANON | ECHO), tcflag_t{0});
+  }
+
+  // Both directions, every byte value as it is.
+  EXPECT_TRUE(link.send(0x56));
+  char got = 0;
+  for (int i = 0; i < 100 && ::read(pty->master(), &got, 1) != 1; ++i) usleep(10'000);
+  EXPECT_EQ(got, 'V');
+  const std::string sent = "S\x01\xEB\xFFP";
+  ASSERT_EQ(::write(pty->master(), sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
+  std::vector<std::uint8_t> in;
+  for (int i = 0; i < 100 && in.size() < sent.size(); ++i) {
+    const auto chunk = link.read_waiting();
+    in.insert(in.end(), chunk.begin(), chunk.end());
+    usleep(10'000);
+  }
+  EXPECT_EQ(std::string(in.begin(), in.end()), sent);
+  EXPECT_FALSE(link.gone());
+
+  // Closed, the port is free again for the next download.
+  link.close();
+  ASSERT_TRUE(second.open(pty->path()));
+
+  // The other end going away is the device going away.
+  pty.reset();
+  for (int i = 0; i < 100 && !second.gone(); ++i) {
+    second.read_waiting();
+    usleep(10'000);
+  }
+  EXPECT_TRUE(second.gone());
+  EXPECT_TRUE(second.read_waiting().empty());
+  EXPECT_FALSE(second.send(0x56));
+}
+
+#endif
 
 }  // namespace
 }  // namespace kalora
