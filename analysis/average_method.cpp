@@ -43,11 +43,16 @@ std::optional<ChannelResult> analyse_channel(const Series& series, int channel, 
   for (const Observation& row : series.rows)
     if (row.q[c] && row.t_in[c] && row.t_ext[c]) rows.push_back(&row);
   if (rows.size() >= 2 && options.whole_days) {
-    // Less than a day has no whole day to keep: the rows stay as they are.
+    // Less than a day has no whole day to keep: the rows stay as they are. Otherwise the
+    // period starts at the last row not later than floor(D) days before the end, so it
+    // covers at least those whole days even when the rows do not fall on the instant.
     const std::int64_t span = rows.back()->time - rows.front()->time;
     if (span >= day) {
-      const std::int64_t start = rows.back()->time - span / day * day;
-      std::erase_if(rows, [&](const Observation* row) { return row->time < start; });
+      const std::int64_t limit = rows.back()->time - span / day * day;
+      std::size_t first = 0;
+      for (std::size_t j = 0; j < rows.size(); ++j)
+        if (rows[j]->time <= limit) first = j;
+      rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(first));
     }
   }
   if (rows.size() < 2) return std::nullopt;

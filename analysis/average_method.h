@@ -15,7 +15,7 @@ struct AnalysisOptions {
   double max_gap = 21600;   // seconds; a longer pause starts a new series
   double rsi = 0.13;        // m²·K/W, inner surface, for surface-to-surface series
   double rse = 0.04;        // m²·K/W, outer surface
-  bool whole_days = false;  // drop the start so the period is whole days
+  bool whole_days = false;  // drop the start, keeping at least the last floor(D) whole days
 };
 
 inline constexpr double min_hours = 72;     // criterion 1
