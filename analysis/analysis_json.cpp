@@ -1,59 +1,12 @@
 #include "analysis/analysis_json.h"
 
-#include <charconv>
-#include <cmath>
+#include "core/json_writer.h"
 
 namespace kalora::analysis {
 
 namespace {
 
-// Commas go before every value or key that follows another in its object or array.
-class Writer {
- public:
-  std::string text;
-
-  void key(std::string_view name) {
-    separate();
-    text += '"';
-    text += name;
-    text += "\": ";
-    need_comma_ = false;
-  }
-  void open(char c) {
-    separate();
-    text += c;
-    need_comma_ = false;
-  }
-  void close(char c) {
-    text += c;
-    need_comma_ = true;
-  }
-  void number(std::optional<double> v) {
-    separate();
-    if (v && std::isfinite(*v)) {
-      char buffer[32];
-      text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, *v).ptr);
-    } else {
-      text += "null";
-    }
-    need_comma_ = true;
-  }
-  void integer(std::int64_t v) { raw(std::to_string(v)); }
-  void boolean(std::optional<bool> v) { raw(!v ? "null" : *v ? "true" : "false"); }
-  // The texts written are dates and times: nothing to escape.
-  void string(const std::string& s) { raw('"' + s + '"'); }
-
- private:
-  void separate() {
-    if (need_comma_) text += ", ";
-  }
-  void raw(const std::string& s) {
-    separate();
-    text += s;
-    need_comma_ = true;
-  }
-  bool need_comma_ = false;
-};
+using Writer = JsonWriter;
 
 void write_channel(Writer& w, const ChannelResult& c) {
   w.open('{');
