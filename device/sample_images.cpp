@@ -224,6 +224,96 @@ std::vector<std::uint8_t> wall_image() {
   return image.take();
 }
 
+// Samples measured several times each, as a laboratory does: the stationary ones at
+// several mean temperatures (Tн and Tх 20 °C apart), the probe ones at the room's.
+// The comments naming them are typed by samples/make-samples.sh.
+struct Specimen {
+  double conductivity;  // W/(m·K) at 10 °C, stationary; at the room's temperature, probe
+  double slope;         // W/(m·K²), stationary
+  double thickness;     // mm, stationary
+  double heat;          // kJ/(kg·K), probe
+  double density;       // kg/m³, probe
+};
+
+struct Measurement {
+  int specimen;
+  double t_mean;  // °C, stationary
+  double factor;  // 1, or a measurement gone wrong
+};
+
+constexpr std::array<Specimen, 10> specimens{{
+    {0.0365, 0.00013, 50.0, 0, 0},  // expanded polystyrene
+    {0.0400, 0.00016, 50.0, 0, 0},  // mineral wool slab
+    {0.118, 0.0004, 30.0, 0, 0},    // aerated concrete
+    {0.145, 0.0003, 20.0, 0, 0},    // pine across the grain
+    {0.70, 0.001, 20.0, 0, 0},      // clay brick
+    {1.25, 0, 0, 1.60, 1850},       // loam
+    {1.51, 0, 0, 0.84, 2350},       // heavy concrete
+    {0.16, 0, 0, 0.84, 600},        // foam concrete
+    {0.35, 0, 0, 0.80, 1500},       // dry sand
+    {0.15, 0, 0, 1.70, 500},        // pine
+}};
+
+constexpr std::array<Measurement, 22> stationary_series{{
+    {0, 10, 1}, {0, 10, 1}, {0, 10, 1}, {0, 25, 1}, {0, 25, 1}, {0, 25, 1},    {0, 40, 1}, {0, 40, 1},
+    {1, 25, 1}, {1, 25, 1}, {1, 25, 1.15}, {1, 25, 1}, {1, 25, 1}, {2, 12, 1}, {2, 17, 1}, {2, 25, 1},
+    {2, 32, 1}, {3, 25, 1}, {3, 25, 1},    {4, 25, 1}, {1, 10, 1}, {1, 10, 1},
+}};
+
+constexpr std::array<Measurement, 15> probe_series{{
+    {5, 0, 1},
+    {5, 0, 1},
+    {5, 0, 1},
+    {5, 0, 0.8},
+    {5, 0, 1},
+    {6, 0, 1},
+    {6, 0, 1},
+    {6, 0, 1},
+    {6, 0, 1},
+    {7, 0, 1},
+    {7, 0, 1},
+    {7, 0, 1},
+    {8, 0, 1},
+    {9, 0, 1},
+    {9, 0, 1},
+}};
+
+std::vector<std::uint8_t> samples_image() {
+  Image image(1, conductivity_image_size);
+  Dice dice(2030);
+  image.zero(image_header_size, layout::stat_count - image_header_size);
+  image.u8(layout::method_flags, 3);
+  image.u8(layout::model_index, 1);
+  image.u16(layout::stat_count, stationary_series.size());
+  Clock clock{14, 4, 2025, 9, 0, 0};
+  for (std::size_t i = 0; i < stationary_series.size(); ++i) {
+    const Measurement& m = stationary_series[i];
+    const Specimen& s = specimens[static_cast<std::size_t>(m.specimen)];
+    const std::size_t p = layout::stat_records + layout::stat_record_size * i;
+    const double t = m.t_mean + dice.between(-0.3, 0.3);
+    const double difference = dice.between(19, 21);
+    image.u16(p, (s.conductivity + s.slope * (t - 10)) * m.factor * dice.between(0.995, 1.005) * 1000);
+    image.u16(p + 2, s.thickness * dice.between(0.995, 1.005) * 10);
+    image.temperature(p + 4, t - difference / 2);
+    image.temperature(p + 6, t + difference / 2);
+    image.time_date(p + 8, clock);
+    clock.advance_minutes(static_cast<int>(dice.between(50, 90)));
+  }
+  image.u16(layout::zond_count, probe_series.size());
+  clock = {16, 4, 2025, 10, 0, 0};
+  for (std::size_t i = 0; i < probe_series.size(); ++i) {
+    const Measurement& m = probe_series[i];
+    const Specimen& s = specimens[static_cast<std::size_t>(m.specimen)];
+    const std::size_t p = layout::zond_records + layout::zond_record_size * i;
+    image.u16(p, s.conductivity * m.factor * dice.between(0.99, 1.01) * 1000);
+    image.u16(p + 2, s.heat * 100);
+    image.u16(p + 4, s.density);
+    image.time_date(p + 6, clock);
+    clock.advance_minutes(static_cast<int>(dice.between(10, 30)));
+  }
+  return image.take();
+}
+
 }  // namespace
 
 std::optional<SampleKind> sample_kind(std::string_view name) {
@@ -232,6 +322,7 @@ std::optional<SampleKind> sample_kind(std::string_view name) {
   if (name == "both") return SampleKind::both;
   if (name == "flow") return SampleKind::flow;
   if (name == "wall") return SampleKind::wall;
+  if (name == "samples") return SampleKind::samples;
   return std::nullopt;
 }
 
@@ -247,6 +338,8 @@ std::vector<std::uint8_t> make_sample_image(SampleKind kind) {
       return flow_image();
     case SampleKind::wall:
       return wall_image();
+    case SampleKind::samples:
+      return samples_image();
   }
   return {};
 }

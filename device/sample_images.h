@@ -9,9 +9,9 @@
 
 namespace kalora {
 
-enum class SampleKind { stat, zond, both, flow, wall };
+enum class SampleKind { stat, zond, both, flow, wall, samples };
 
-std::optional<SampleKind> sample_kind(std::string_view name);  // "stat", "zond", "both", "flow", "wall"
+std::optional<SampleKind> sample_kind(std::string_view name);  // "stat", "zond", "both", "flow", "wall", "samples"
 
 // The whole image, header included: 5166 bytes for the heat-conductivity meter and
 // 6674 for the heat-flow meter, the sizes of their dumps.

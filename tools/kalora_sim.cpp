@@ -6,7 +6,7 @@
 //   kalora-sim IMAGE.bin [--full-speed] [--restart-after N] [--type N]
 //              [--subtype-char C] [--version A.B.C] [--silent] [--no-end]
 //              [--timeout SECONDS] [--link PATH]
-//   kalora-sim --make stat|zond|both|flow|wall OUT.bin
+//   kalora-sim --make stat|zond|both|flow|wall|samples OUT.bin
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -53,7 +53,7 @@ int usage(const std::string& problem = {}) {
   if (!problem.empty()) std::cerr << "kalora-sim: " << problem << '\n';
   std::cerr << "usage: kalora-sim IMAGE.bin [--full-speed] [--restart-after N] [--type N] [--subtype-char C]\n"
                "                  [--version A.B.C] [--silent] [--no-end] [--timeout SECONDS] [--link PATH]\n"
-               "       kalora-sim --make stat|zond|both|flow|wall OUT.bin\n";
+               "       kalora-sim --make stat|zond|both|flow|wall|samples OUT.bin\n";
   return exit_usage;
 }
 

@@ -122,6 +122,7 @@ TEST(SampleImages, AreImagesTheProgramAccepts) {
       {"both", 5166, 1, 1, 1, 0, 14, 20, 0, 0},
       {"flow", 6674, 2, 0, 0, 1, 0, 0, 30, 5},
       {"wall", 6674, 2, 0, 0, 1, 0, 0, 200, 5},
+      {"samples", 5166, 1, 1, 1, 0, 22, 15, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
