@@ -16,6 +16,7 @@
 #include "tools/cli_download.h"
 #include "tools/cli_recover.h"
 #include "tools/cli_report.h"
+#include "tools/cli_samples.h"
 #include "tools/command_line.h"
 #include "tools/console_frontend.h"
 #include "tools/exit_codes.h"
@@ -65,6 +66,8 @@ const std::vector<Command>& commands() {
       {"report", "report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls|OUT.xlsx|OUT.csv", 3, 3, cli_report},
       {"analyze", "analyze DB.db [--max-gap S] [--rsi X] [--rse X] [--whole-days] [--json|--pdf OUT.pdf]", 1, 9,
        cli_analyze},
+      {"samples", "samples DB.db 1|2 [--json | --pdf OUT.pdf | --xlsx OUT.xlsx]", 2, 4, cli_samples},
+      {"comment", "comment DB.db 1|2 ROW TEXT", 4, 4, cli_comment},
       {"recover", "recover [--discard] DB.db", 1, 2, cli_recover},
   };
   return table;

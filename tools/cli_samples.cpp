@@ -1,0 +1,165 @@
+// kalora-cli samples: results per sample of the stationary or probe table; and
+// comment, which types a row's comment as the grid would.
+#include "tools/cli_samples.h"
+#include "tools/exit_codes.h"
+
+#include <charconv>
+#include <exception>
+#include <iostream>
+#include <optional>
+
+#include "db/container.h"
+#include "db/db_texts.h"
+#include "db/tables.h"
+#include "reports/excel_export.h"
+#include "sample_stats/sample_record.h"
+#include "sample_stats/samples_json.h"
+#include "sample_stats/samples_text.h"
+#include "tools/cli_recover.h"
+#include "tools/console_frontend.h"
+#include "views/comment_text.h"
+
+#ifdef KALORA_CLI_PDF
+#include "reports/page_painter.h"
+#endif
+
+namespace kalora {
+
+namespace {
+
+constexpr std::string_view usage_text = "usage: kalora-cli samples DB.db 1|2 [--json | --pdf OUT.pdf | --xlsx OUT.xlsx]\n";
+
+enum class Output { text, json, pdf, xlsx };
+
+struct Request {
+  std::string db;
+  samples::Method method = samples::Method::stationary;
+  Output output = Output::text;
+  std::string path;
+};
+
+std::optional<Request> parse(std::span<const std::string> args) {
+  if (args.size() < 2 || (args[1] != "1" && args[1] != "2")) return std::nullopt;
+  Request r;
+  r.db = args[0];
+  r.method = args[1] == "1" ? samples::Method::stationary : samples::Method::probe;
+  if (args.size() == 2) return r;
+  if (args.size() == 3 && args[2] == "--json") {
+    r.output = Output::json;
+  } else if (args.size() == 4 && (args[2] == "--pdf" || args[2] == "--xlsx")) {
+    r.output = args[2] == "--pdf" ? Output::pdf : Output::xlsx;
+    r.path = args[3];
+  } else {
+    return std::nullopt;
+  }
+  return r;
+}
+
+// Empty on success, else the user's message.
+std::string write_pdf(const reports::BuiltReport& report, const std::string& path) {
+#ifdef KALORA_CLI_PDF
+  return reports::write_pdf_offscreen([&] { return report; }, path);
+#else
+  (void)report;
+  (void)path;
+  return "Вывод в PDF недоступен: программа собрана без Qt";
+#endif
+}
+
+int run(State& state, const Request& request) {
+  const int number = static_cast<int>(request.method);
+  db::DbfTable& t = table(state, number);
+  if (!t.is_open()) {
+    std::cerr << "В базе данных нет таблицы " << db::texts::table_of[static_cast<std::size_t>(number - 1)] << '\n';
+    return exit_refused;
+  }
+  const auto results = samples::sample_groups(samples::read_sample_rows(t, request.method), request.method);
+  std::string error;
+  switch (request.output) {
+    case Output::text:
+      std::cout << samples::samples_text(results);
+      break;
+    case Output::json:
+      std::cout << samples::to_json(results);
+      break;
+    case Output::pdf:
+    case Output::xlsx: {
+      const auto record = samples::sample_record(results, {{}, request.db, samples::today_text()});
+      error = request.output == Output::pdf ? write_pdf(record, request.path)
+                                            : reports::TfrOLEExcelExport{}.export_report(record, request.path, true);
+      break;
+    }
+  }
+  if (!error.empty()) {
+    std::cerr << error << '\n';
+    return exit_usage_or_io;
+  }
+  std::cout.flush();
+  return std::cout ? exit_ok : exit_usage_or_io;
+}
+
+}  // namespace
+
+int cli_samples(std::span<const std::string> args) {
+  const auto request = parse(args);
+  if (!request) {
+    std::cerr << usage_text;
+    return exit_usage_or_io;
+  }
+  State state;
+  ConsoleFrontend frontend;
+  const SavedDatabase saved(request->db);
+  const DbResult opened = Open_DB(state, frontend, saved.name());
+  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
+  int code = exit_usage_or_io;
+  try {
+    code = run(state, *request);
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
+  }
+  Close_DB(state, frontend);
+  return code;
+}
+
+int cli_comment(std::span<const std::string> args) {
+  const std::string& which = args[1];
+  std::uint32_t row = 0;
+  const std::string& row_text = args[2];
+  const auto [end, ec] = std::from_chars(row_text.data(), row_text.data() + row_text.size(), row);
+  if ((which != "1" && which != "2") || ec != std::errc{} || end != row_text.data() + row_text.size() ||
+      row == 0) {
+    std::cerr << "usage: kalora-cli comment DB.db 1|2 ROW TEXT\n";
+    return exit_usage_or_io;
+  }
+  if (!no_unsaved_leftovers(args[0])) return exit_refused;
+  State state;
+  ConsoleFrontend frontend;
+  const DbResult opened = Open_DB(state, frontend, args[0]);
+  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
+  const int n = which[0] - '0';
+  db::DbfTable& t = table(state, n);
+  int code = exit_ok;
+  try {
+    if (!t.is_open()) {
+      std::cerr << "В базе данных нет таблицы " << db::texts::table_of[static_cast<std::size_t>(n - 1)] << '\n';
+      code = exit_refused;
+    } else if (!t.go_to(row)) {
+      std::cerr << "В таблице нет строки " << row << '\n';
+      code = exit_refused;
+    } else if (const auto text = views::comment_text(args[3]); !text) {
+      std::cerr << "Примечание не помещается в поле: не больше 50 знаков кодировки Windows-1251\n";
+      code = exit_refused;
+    } else {
+      t.set_text("COMMENT", *text);
+      t.post();
+      if (Save_DB(state, frontend) != DbResult::ok) code = exit_usage_or_io;
+    }
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
+    code = exit_usage_or_io;
+  }
+  Close_DB(state, frontend);
+  return code;
+}
+
+}  // namespace kalora
