@@ -28,6 +28,30 @@ void write_channel(Writer& w, const ChannelResult& c) {
   w.key("c2"), w.boolean(c.c2);
   w.key("c3"), w.boolean(c.c3);
   w.key("iso"), w.boolean(c.iso);
+  w.key("stored_heat_pct"), w.number(c.stored_heat_pct);
+  w.key("c4"), w.boolean(c.c4);
+  w.key("dynamic");
+  if (c.dynamic) {
+    w.open('{');
+    w.key("R"), w.number(c.dynamic->R);
+    w.key("U"), w.number(c.dynamic->U);
+    w.key("tau_h"), w.number(c.dynamic->tau_h);
+    w.key("I_rel"), w.number(c.dynamic->I_rel);
+    w.key("M"), w.integer(static_cast<std::int64_t>(c.dynamic->M));
+    w.close('}');
+    w.key("dynamic_reason"), w.null();
+  } else {
+    w.null();
+    w.key("dynamic_reason"), w.string(c.dynamic_reason);
+  }
+  w.key("verdict"), w.string(trust_name(c.verdict.trust));
+  w.key("verdict_reason"), w.string(c.verdict.reason);
+  w.key("R_best"), w.number(c.verdict.R_best);
+  w.key("R_best_method");
+  if (c.verdict.method.empty())
+    w.null();
+  else
+    w.string(c.verdict.method);
   w.key("running");
   w.open('[');
   for (std::size_t j = 0; j < c.running.size(); ++j) {
@@ -40,11 +64,53 @@ void write_channel(Writer& w, const ChannelResult& c) {
   w.close('}');
 }
 
+void write_wall(Writer& w, const Wall& wall, const AnalysisOptions& options) {
+  if (wall.empty()) return w.null();
+  w.open('{');
+  w.key("layers");
+  w.open('[');
+  for (const Layer& l : wall.layers) {
+    w.open('{');
+    w.key("material");
+    if (l.material.empty())
+      w.null();
+    else
+      w.string(l.material);
+    w.key("thickness_mm"), w.number(l.thickness_mm);
+    w.key("lambda"), w.number(l.lambda);
+    w.key("rho"), w.number(l.rho);
+    w.key("c"), w.number(l.c);
+    w.close('}');
+  }
+  w.close(']');
+  const auto r = wall.resistance();
+  w.key("R"), w.number(r);
+  w.key("R_o"), w.number(r ? std::optional<double>(options.rsi + *r + options.rse) : std::nullopt);
+  w.key("U"), w.number(r ? std::optional<double>(1 / (options.rsi + *r + options.rse)) : std::nullopt);
+  const auto capacity = wall.capacity();
+  w.key("heat_capacity"), w.number(capacity ? std::optional<double>(*capacity / 1000) : std::nullopt);
+  w.close('}');
+}
+
 }  // namespace
 
-std::string to_json(const Analysis& analysis) {
+std::string trust_name(Trust trust) {
+  switch (trust) {
+    case Trust::reliable:
+      return "reliable";
+    case Trust::unreliable:
+      return "unreliable";
+    case Trust::undetermined:
+      break;
+  }
+  return "undetermined";
+}
+
+std::string to_json(const Analysis& analysis, const AnalysisOptions& options) {
   Writer w;
   w.open('{');
+  w.key("wall");
+  write_wall(w, options.wall, options);
   w.key("series");
   w.open('[');
   for (const SeriesResult& s : analysis.series) {

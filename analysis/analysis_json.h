@@ -8,6 +8,10 @@
 namespace kalora::analysis {
 
 // Numbers in their shortest form that reads back as the same double; empty values null.
-std::string to_json(const Analysis& analysis);
+// The options give the wall's layers and its design values.
+std::string to_json(const Analysis& analysis, const AnalysisOptions& options);
+
+// "reliable", "unreliable" or "undetermined".
+std::string trust_name(Trust trust);
 
 }  // namespace kalora::analysis

@@ -29,6 +29,16 @@ std::string criterion3(const ChannelResult& c) {
          ", R конца = " + number(c.R_last, "0.000") + ", отклонение " + number(c.dev23, "0.00") + " %)";
 }
 
+std::string criterion4(const ChannelResult& c) {
+  if (!c.c4) return "не проверялся";
+  return verdict(c.c4) + " (изменение накопленного тепла " + number(c.stored_heat_pct, "0.00") +
+         " % от прошедшего через стену)";
+}
+
+std::string method_name(const std::string& method) {
+  return method == "dynamic" ? "динамический метод" : "метод средних значений";
+}
+
 }  // namespace
 
 std::string kind_name(int kind) { return kind == 0 ? "Rо" : "Rк"; }
@@ -52,24 +62,67 @@ std::vector<ResultLine> channel_lines(const ChannelResult& c) {
       {"U", number(c.U, "0.000", "Вт/(м²·К)")},
       {"q среднее", number(c.q_mean, "0.00", "Вт/м²")},
       {"ΔT среднее", number(c.dT_mean, "0.00", "°C")},
-      {"R прибора", number(c.res_mean, "0.000", resistance_unit)},
+      {"R прибора (среднее по записям)", number(c.res_mean, "0.000", resistance_unit)},
       {"Критерий 1 (не менее 72 ч)", verdict(c.c1) + " (" + number(c.hours, "0.0") + " ч)"},
       {"Критерий 2 (последние 24 ч)", criterion2(c)},
       {"Критерий 3 (первые и последние 2/3)", criterion3(c)},
-      {"Критерий 4 (накопленное тепло)", "не проверялся"},
+      {"Критерий 4 (накопленное тепло)", criterion4(c)},
       {"Итог", overall(c)},
   };
 }
 
-std::string analysis_text(const Analysis& analysis) {
+std::vector<ResultLine> dynamic_lines(const ChannelResult& c) {
+  if (!c.dynamic) return {{"R", "— (" + c.dynamic_reason + ")"}};
+  const DynamicResult& d = *c.dynamic;
+  return {
+      {"R", number(d.R, "0.000", resistance_unit)},
+      {"U", number(d.U, "0.000", "Вт/(м²·К)")},
+      {"Интервал 90 %", "±" + number(d.I_rel * 100, "0.00") + " %"},
+      {"τ", number(d.tau_h, "0.0", "ч")},
+      {"Уравнений", std::to_string(d.M)},
+  };
+}
+
+std::vector<ResultLine> verdict_lines(const ChannelResult& c) {
+  const Verdict& v = c.verdict;
+  std::string best = number(v.R_best, "0.000", resistance_unit);
+  if (v.R_best) best += " (" + method_name(v.method) + ")";
+  return {{"Вердикт", v.reason}, {"R рекомендуемое", best}};
+}
+
+std::vector<ResultLine> wall_lines(const Wall& wall, const AnalysisOptions& options) {
+  std::vector<ResultLine> out;
+  if (wall.empty()) return out;
+  for (const Layer& l : wall.layers) {
+    std::string what = l.material.empty() ? "λ = " + number(l.lambda, "0.000") : l.material;
+    out.push_back({"Слой", what + ", " + number(l.thickness_mm, "") + " мм"});
+  }
+  if (const auto r = wall.resistance()) {
+    out.push_back({"R проектное (Σd/λ)", number(*r, "0.000", resistance_unit)});
+    out.push_back({"Rо проектное", number(options.rsi + *r + options.rse, "0.000", resistance_unit)});
+    out.push_back({"U проектное", number(1 / (options.rsi + *r + options.rse), "0.000", "Вт/(м²·К)")});
+  }
+  if (const auto capacity = wall.capacity())
+    out.push_back({"Теплоёмкость стены", number(*capacity / 1000, "0.0", "кДж/(м²·К)")});
+  return out;
+}
+
+std::string analysis_text(const Analysis& analysis, const AnalysisOptions& options) {
   std::string out;
+  const auto wall = wall_lines(options.wall, options);
+  if (!wall.empty()) out += "Стена (слои изнутри наружу)\n";
+  for (const ResultLine& line : wall) out += "  " + line.label + ": " + line.value + '\n';
   if (analysis.series.empty()) out += "Серий наблюдений нет\n";
   for (const SeriesResult& s : analysis.series) {
     out += series_title(s) + '\n';
     if (s.channels.empty()) out += "  нет каналов с двумя и более записями\n";
     for (const ChannelResult& c : s.channels) {
       out += "  Канал " + std::to_string(c.channel) + '\n';
-      for (const ResultLine& line : channel_lines(c)) out += "    " + line.label + ": " + line.value + '\n';
+      out += "    Метод средних значений\n";
+      for (const ResultLine& line : channel_lines(c)) out += "      " + line.label + ": " + line.value + '\n';
+      out += "    Динамический метод\n";
+      for (const ResultLine& line : dynamic_lines(c)) out += "      " + line.label + ": " + line.value + '\n';
+      for (const ResultLine& line : verdict_lines(c)) out += "    " + line.label + ": " + line.value + '\n';
     }
   }
   if (analysis.skipped > 0) out += "Пропущено записей с неверной датой: " + std::to_string(analysis.skipped) + '\n';

@@ -20,10 +20,16 @@ std::string series_title(const SeriesResult& series);
 std::string verdict(std::optional<bool> passed);  // "выполнен", "не выполнен", "недостаточно данных"
 std::string overall(const ChannelResult& channel);
 
-// Results, the four criteria and the verdict of a channel, one per line.
+// Results of the average method with its four criteria, one per line.
 std::vector<ResultLine> channel_lines(const ChannelResult& channel);
+// Results of the dynamic method, or one line with the reason there are none.
+std::vector<ResultLine> dynamic_lines(const ChannelResult& channel);
+// The verdict and the resistance recommended, with its method.
+std::vector<ResultLine> verdict_lines(const ChannelResult& channel);
+// The layers, the design values and the heat capacity; nothing for an unknown wall.
+std::vector<ResultLine> wall_lines(const Wall& wall, const AnalysisOptions& options);
 
 // Every series with its channels, as kalora-cli prints it.
-std::string analysis_text(const Analysis& analysis);
+std::string analysis_text(const Analysis& analysis, const AnalysisOptions& options);
 
 }  // namespace kalora::analysis

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "analysis/assessment.h"
+
 namespace kalora::analysis {
 
 namespace {
@@ -122,7 +124,10 @@ Analysis analyse(const Observations& observations, const AnalysisOptions& option
     result.last = s.rows.back().time;
     result.records = s.rows.size();
     for (int c = 1; c <= channel_count; ++c)
-      if (auto channel = analyse_channel(s, c, options)) result.channels.push_back(std::move(*channel));
+      if (auto channel = analyse_channel(s, c, options)) {
+        assess(*channel, s.kind, options);
+        result.channels.push_back(std::move(*channel));
+      }
     out.series.push_back(std::move(result));
   }
   return out;

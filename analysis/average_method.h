@@ -5,17 +5,32 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "analysis/dynamic_method.h"
 #include "analysis/observations.h"
+#include "analysis/wall_layers.h"
 
 namespace kalora::analysis {
+
+enum class Trust { reliable, unreliable, undetermined };
+
+// What the program makes of a channel: whether its result can be trusted, why, and
+// the resistance it recommends with the method that gave it.
+struct Verdict {
+  Trust trust = Trust::undetermined;
+  std::string reason;  // "достоверно", "недостоверно: …", "не определено: …"
+  std::optional<double> R_best;
+  std::string method;  // "average" or "dynamic"; empty without R_best
+};
 
 struct AnalysisOptions {
   double max_gap = 21600;   // seconds; a longer pause starts a new series
   double rsi = 0.13;        // m²·K/W, inner surface, for surface-to-surface series
   double rse = 0.04;        // m²·K/W, outer surface
   bool whole_days = false;  // drop the start, keeping at least the last floor(D) whole days
+  Wall wall;                // layers or heat capacity, when known
 };
 
 inline constexpr double min_hours = 72;     // criterion 1
@@ -41,6 +56,12 @@ struct ChannelResult {
   std::optional<bool> c3;
   bool c1 = false;
   bool iso = false;
+  // The stored-heat criterion (with a heat capacity), the dynamic method and the verdict.
+  std::optional<double> stored_heat_pct;
+  std::optional<bool> c4;
+  std::optional<DynamicResult> dynamic;
+  std::string dynamic_reason;
+  Verdict verdict;
 
   std::size_t records() const { return seconds.size(); }
 };

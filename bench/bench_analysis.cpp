@@ -9,8 +9,10 @@
 #include <filesystem>
 
 #include "analysis/analysis_window.h"
+#include "analysis/assessment.h"
 #include "support/recording_frontend.h"
 #include "support/temp_dir.h"
+#include "support/wall_series.h"
 
 namespace {
 
@@ -62,6 +64,24 @@ void BM_analyse(benchmark::State& s) {
   }
 }
 BENCHMARK(BM_analyse)->Arg(200)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The dynamic method, the stored-heat criterion and the verdict of three channels of
+// one series of 20-minute records of a modelled wall: 200 records, and 14 days (1009).
+void BM_assess_three_channels(benchmark::State& s) {
+  const auto walls = test::model_walls();
+  const test::Logged logged = test::simulate(walls[1], {}, static_cast<double>(s.range(0) - 1) / 72, 1);
+  analysis::AnalysisOptions options;
+  options.wall = test::wall_of(walls[1]);
+  const auto channel = analysis::analyse_channel(test::series_of(logged, 1), 1, options);
+  for (auto _ : s) {
+    for (int c = 0; c < analysis::channel_count; ++c) {
+      auto r = *channel;
+      analysis::assess(r, 1, options);
+      benchmark::DoNotOptimize(r.verdict.R_best);
+    }
+  }
+}
+BENCHMARK(BM_assess_three_channels)->Arg(200)->Arg(1009)->Unit(benchmark::kMillisecond);
 
 void BM_open_window(benchmark::State& s) {
   ObservationTable table(200);

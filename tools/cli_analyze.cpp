@@ -11,6 +11,7 @@
 
 #include "analysis/analysis_json.h"
 #include "analysis/analysis_text.h"
+#include "analysis/wall_layers.h"
 #include "db/container.h"
 #include "db/db_texts.h"
 #include "tools/cli_recover.h"
@@ -25,7 +26,10 @@ namespace kalora {
 namespace {
 
 constexpr std::string_view usage_text =
-    "usage: kalora-cli analyze DB.db [--max-gap SECONDS] [--rsi X] [--rse X] [--whole-days] [--json | --pdf OUT.pdf]\n";
+    "usage: kalora-cli analyze DB.db [--max-gap SECONDS] [--rsi X] [--rse X] [--whole-days]\n"
+    "       [--layers \"MATERIAL:MM,...\"] [--heat-capacity KJ_PER_M2K] [--json | --pdf OUT.pdf]\n"
+    "  MATERIAL is a built-in name or typed values λ or λ/ρ/c (W/(m·K), kg/m³, J/(kg·K)); layers inside to outside.\n"
+    "  Built-in materials:";
 
 enum class Output { text, json, pdf };
 
@@ -53,6 +57,17 @@ std::optional<Request> parse(std::span<const std::string> args) {
     const bool has_value = i + 1 < args.size();
     if (a == "--whole-days") {
       r.options.whole_days = true;
+    } else if (a == "--layers" && has_value) {
+      auto parsed = analysis::parse_layers(args[++i]);
+      if (!parsed.error.empty()) {
+        std::cerr << "Слои стены: " << parsed.error << '\n';
+        return std::nullopt;
+      }
+      r.options.wall.layers = std::move(parsed.layers);
+    } else if (a == "--heat-capacity" && has_value) {
+      const auto v = number_of(args[++i]);
+      if (!v || !(*v > 0)) return std::nullopt;
+      r.options.wall.heat_capacity = *v * 1000;
     } else if (a == "--json" && r.output == Output::text) {
       r.output = Output::json;
     } else if (a == "--pdf" && r.output == Output::text && has_value) {
@@ -89,10 +104,10 @@ int run(State& state, const Request& request) {
   const auto result = analysis::analyse(analysis::read_observations(state.Dbf3), request.options);
   switch (request.output) {
     case Output::text:
-      std::cout << analysis::analysis_text(result);
+      std::cout << analysis::analysis_text(result, request.options);
       break;
     case Output::json:
-      std::cout << analysis::to_json(result);
+      std::cout << analysis::to_json(result, request.options);
       break;
     case Output::pdf:
       if (const std::string error = write_pdf(result, request); !error.empty()) {
@@ -111,6 +126,8 @@ int cli_analyze(std::span<const std::string> args) {
   const auto request = parse(args);
   if (!request) {
     std::cerr << usage_text;
+    for (const auto& m : analysis::materials()) std::cerr << (&m == &analysis::materials().front() ? " " : ", ") << m.name;
+    std::cerr << '\n';
     return exit_usage_or_io;
   }
   State state;

@@ -64,7 +64,10 @@ const std::vector<Command>& commands() {
       {"append", "append DB.db IMAGE.bin", 2, 2, cli_append},
       {"dump", "dump DB.db 1|2|3", 2, 2, cli_dump},
       {"report", "report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls|OUT.xlsx|OUT.csv", 3, 3, cli_report},
-      {"analyze", "analyze DB.db [--max-gap S] [--rsi X] [--rse X] [--whole-days] [--json|--pdf OUT.pdf]", 1, 9,
+      {"analyze",
+       "analyze DB.db [--max-gap S] [--rsi X] [--rse X] [--whole-days] [--layers L] [--heat-capacity C] "
+       "[--json|--pdf OUT.pdf]",
+       1, 13,
        cli_analyze},
       {"samples", "samples DB.db 1|2 [--json | --pdf OUT.pdf | --xlsx OUT.xlsx]", 2, 4, cli_samples},
       {"comment", "comment DB.db 1|2 ROW TEXT", 4, 4, cli_comment},

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "analysis/analysis_json.h"
 #include "analysis/average_method.h"
 #include "db/container.h"
 #include "support/recording_frontend.h"
@@ -45,6 +46,27 @@ std::string expected_lines(const std::string& db, const AnalysisOptions& options
   const auto a = analysis::analyse(analysis::read_observations(state.Dbf3), options);
   Close_DB(state, frontend);
   Flat f;
+  const analysis::Wall& wall = options.wall;
+  if (wall.empty()) {
+    f.line("wall", "null");
+  } else {
+    f.line("wall.layers", "[" + std::to_string(wall.layers.size()) + "]");
+    for (std::size_t i = 0; i < wall.layers.size(); ++i) {
+      const auto& l = wall.layers[i];
+      const std::string p = "wall.layers[" + std::to_string(i) + "].";
+      f.line(p + "material", l.material.empty() ? "null" : l.material);
+      f.number(p + "thickness_mm", l.thickness_mm);
+      f.number(p + "lambda", l.lambda);
+      f.number(p + "rho", l.rho);
+      f.number(p + "c", l.c);
+    }
+    const auto r = wall.resistance();
+    f.number("wall.R", r);
+    f.number("wall.R_o", r ? std::optional(options.rsi + *r + options.rse) : std::nullopt);
+    f.number("wall.U", r ? std::optional(1 / (options.rsi + *r + options.rse)) : std::nullopt);
+    const auto capacity = wall.capacity();
+    f.number("wall.heat_capacity", capacity ? std::optional(*capacity / 1000) : std::nullopt);
+  }
   f.line("series", "[" + std::to_string(a.series.size()) + "]");
   for (std::size_t i = 0; i < a.series.size(); ++i) {
     const auto& s = a.series[i];
@@ -71,6 +93,22 @@ std::string expected_lines(const std::string& db, const AnalysisOptions& options
       const std::pair<const char*, std::optional<bool>> criteria[] = {
           {"c1", c.c1}, {"c2", c.c2}, {"c3", c.c3}, {"iso", c.iso}};
       for (const auto& [key, v] : criteria) f.boolean(q + key, v);
+      f.number(q + "stored_heat_pct", c.stored_heat_pct);
+      f.boolean(q + "c4", c.c4);
+      if (c.dynamic) {
+        const auto& d = *c.dynamic;
+        const std::pair<const char*, double> dynamic[] = {
+            {"R", d.R}, {"U", d.U}, {"tau_h", d.tau_h}, {"I_rel", d.I_rel}, {"M", static_cast<double>(d.M)}};
+        for (const auto& [key, v] : dynamic) f.number(q + "dynamic." + key, v);
+        f.line(q + "dynamic_reason", "null");
+      } else {
+        f.line(q + "dynamic", "null");
+        f.line(q + "dynamic_reason", c.dynamic_reason);
+      }
+      f.line(q + "verdict", analysis::trust_name(c.verdict.trust));
+      f.line(q + "verdict_reason", c.verdict.reason);
+      f.number(q + "R_best", c.verdict.R_best);
+      f.line(q + "R_best_method", c.verdict.method.empty() ? "null" : c.verdict.method);
       f.line(q + "running", "[" + std::to_string(c.running.size()) + "]");
       for (std::size_t j = 0; j < c.running.size(); ++j) {
         const std::string r = q + "running[" + std::to_string(j) + "]";
@@ -121,8 +159,14 @@ TEST(CliAnalyze, JsonReadsBackAsTheAnalysis) {
   short_gap.max_gap = 1320;  // the wall's logging interval: one series still
   AnalysisOptions shorter_gap;
   shorter_gap.max_gap = 1319;  // every record a series of its own, none with channels
+  AnalysisOptions layered;
+  layered.wall.layers = analysis::parse_layers("кирпич керамический:380,0.04/35/1500:100.5,0.7:20").layers;
+  AnalysisOptions capacity;
+  capacity.wall.heat_capacity = 250e3;
   const std::vector<Run> runs{
       {db, {}, {}},
+      {db, {"--layers", "кирпич керамический:380,0.04/35/1500:100.5,0.7:20"}, layered},
+      {db, {"--heat-capacity", "250"}, capacity},
       {db, {"--whole-days", "--rsi", "0.1", "--rse", "0.05"}, whole},
       {db, {"--max-gap", "1320"}, short_gap},
       {db, {"--max-gap", "1319"}, shorter_gap},
@@ -161,6 +205,7 @@ TEST(CliAnalyze, RefusalsAndUsage) {
       {"analyze", stat, "--max-gap"},     {"analyze", stat, "--max-gap", "6h"},
       {"analyze", stat, "--rsi", "-0.1"}, {"analyze", stat, "--json", "--pdf", dir.file("a.pdf")},
       {"analyze", stat, "--colour"},      {"analyze", dir.file("missing.db")},
+      {"analyze", stat, "--layers", "кирпич:380"}, {"analyze", stat, "--heat-capacity", "0"},
   };
   for (const auto& args : wrong) EXPECT_EQ(cli(args).exit_code, 2) << args.back();
 }

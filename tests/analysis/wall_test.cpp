@@ -1,0 +1,131 @@
+// The wall's layers as typed, the heat stored in them against a case worked by
+// hand, and the verdict on modelled walls of known resistance.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/assessment.h"
+#include "analysis/stored_heat.h"
+#include "support/wall_series.h"
+
+namespace kalora::analysis {
+namespace {
+
+TEST(WallLayers, ReadsNamesTypedValuesAndRefusesTheRest) {
+  struct Case {
+    std::string text;
+    std::string error;  // empty when it reads
+    std::optional<double> R, capacity;
+  };
+  const Case cases[] = {
+      {"кирпич керамический:380,минеральная вата:100", "", 0.38 / 0.70 + 0.1 / 0.042,
+       0.38 * 1800 * 880 + 0.1 * 100 * 840},
+      {" 0.5/1000/1000 : 200 , OSB:12", "", 0.2 / 0.5 + 0.012 / 0.13, 0.2 * 1000 * 1000 + 0.012 * 650 * 1700},
+      {"0.7:20,газобетон D500:300", "", 0.02 / 0.7 + 0.3 / 0.141, std::nullopt},
+      {"", "", std::nullopt, std::nullopt},
+      {"кирпич:380", "неизвестный материал: «кирпич»", std::nullopt, std::nullopt},
+      {"минеральная вата", "слой без толщины: «минеральная вата»", std::nullopt, std::nullopt},
+      {"OSB:0", "неверная толщина слоя: «OSB:0»", std::nullopt, std::nullopt},
+      {"0.5/1000:10", "неизвестный материал: «0.5/1000»", std::nullopt, std::nullopt},
+      {"OSB:12,", "слой без толщины: «»", std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const LayersParse got = parse_layers(c.text);
+    EXPECT_EQ(got.error, c.error) << c.text;
+    Wall wall;
+    wall.layers = got.layers;
+    EXPECT_EQ(wall.resistance().has_value(), c.R.has_value()) << c.text;
+    if (c.R) {
+      EXPECT_NEAR(*wall.resistance(), *c.R, 1e-12) << c.text;
+    }
+    EXPECT_EQ(wall.capacity().has_value(), c.capacity.has_value()) << c.text;
+    if (c.capacity) {
+      EXPECT_NEAR(*wall.capacity(), *c.capacity, 1e-6) << c.text;
+    }
+    // What the window stores reads back as the same layers.
+    EXPECT_EQ(layers_text(parse_layers(layers_text(got.layers)).layers), layers_text(got.layers)) << c.text;
+  }
+}
+
+// Hourly rows over three days: the first day at 18 / −4 °C, the last at 19 / 8 °C,
+// q 10 W/m² throughout (2.592 MJ/m² passed).
+TEST(StoredHeat, TwoLayersWorkedByHand) {
+  std::vector<double> seconds, q, t_si, t_se;
+  for (int h = 0; h <= 72; ++h) {
+    seconds.push_back(h * 3600.0);
+    q.push_back(10);
+    t_si.push_back(h <= 24 ? 18 : h >= 48 ? 19 : 30);
+    t_se.push_back(h <= 24 ? -4 : h >= 48 ? 8 : 30);
+  }
+  // Layers: 200 mm of λ 1, C 200 kJ/(m²·K), and 100 mm of λ 0.05, C 10 kJ/(m²·K).
+  // Their middles sit at R 0.1 and 1.2 of 2.2: 17 and 6 °C, then 18.5 and 13 °C, so
+  // ΔQ = 200·1.5 + 10·7 = 370 kJ/m². A total 210 kJ/(m²·K) alone: the mean of both
+  // surfaces goes from 7 to 13.5 °C, 1365 kJ/m².
+  struct Case {
+    std::string layers;
+    std::optional<double> total;  // J/(m²·K)
+    std::size_t rows;
+    std::optional<double> percent;
+  };
+  const Case cases[] = {
+      {"1/1000/1000:200,0.05/100/1000:100", {}, 73, 370.0 / 2592 * 100},
+      {"", 210e3, 73, 1365.0 / 2592 * 100},
+      {"1:200,0.05:100", 210e3, 73, 1365.0 / 2592 * 100},
+      {"1:200,0.05:100", {}, 73, std::nullopt},
+      {"1/1000/1000:200,0.05/100/1000:100", {}, 24, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    Wall wall;
+    wall.layers = parse_layers(c.layers).layers;
+    wall.heat_capacity = c.total;
+    auto cut = [&](const std::vector<double>& v) { return std::vector<double>(v.begin(), v.begin() + c.rows); };
+    const auto s = cut(seconds), f = cut(q), i = cut(t_si), e = cut(t_se);
+    const auto got = stored_heat_percent({s, f, i, e}, wall);
+    ASSERT_EQ(got.has_value(), c.percent.has_value()) << c.layers;
+    if (c.percent) {
+      EXPECT_NEAR(*got, *c.percent, 1e-9) << c.layers;
+    }
+  }
+}
+
+TEST(Verdict, OnModelledWallsOfKnownResistance) {
+  struct Case {
+    std::string wall;
+    int kind;
+    double days;
+    bool layers;
+    std::uint32_t seed;
+    Trust trust;
+  };
+  const Case cases[] = {
+      {"light", 1, 3, false, 1, Trust::reliable},     {"light", 0, 3, false, 2, Trust::reliable},
+      {"light", 1, 3, true, 3, Trust::reliable},      {"medium", 0, 7, false, 1, Trust::reliable},
+      {"heavy", 1, 3, false, 1, Trust::unreliable},   {"heavy", 0, 3, false, 2, Trust::unreliable},
+      {"heavy", 1, 3, true, 3, Trust::unreliable},    {"heavy", 1, 14, true, 1, Trust::reliable},
+      {"heavy", 0, 14, true, 2, Trust::reliable},     {"light", 1, 2, false, 1, Trust::undetermined},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.wall + " " + std::to_string(c.kind) + " " + std::to_string(c.days));
+    const auto walls = test::model_walls();
+    const auto& w = *std::find_if(walls.begin(), walls.end(), [&](const auto& m) { return m.name == c.wall; });
+    test::Weather weather;  // a winter measurement, ΔT about 30 K
+    weather.outdoor_mean = -10;
+    weather.seed = c.seed;
+    const test::Logged logged = test::simulate(w, weather, c.days, c.kind);
+    AnalysisOptions options;
+    if (c.layers) options.wall = test::wall_of(w);
+    auto r = analyse_channel(test::series_of(logged, c.kind), 1, options);
+    ASSERT_TRUE(r);
+    assess(*r, c.kind, options);
+    EXPECT_EQ(r->verdict.trust, c.trust) << r->verdict.reason;
+    ASSERT_TRUE(r->verdict.R_best);
+    if (c.trust == Trust::reliable) {
+      EXPECT_EQ(r->verdict.reason, "достоверно");
+      EXPECT_NEAR(*r->verdict.R_best, logged.true_R, 0.05 * logged.true_R);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kalora::analysis
