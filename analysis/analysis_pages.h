@@ -15,7 +15,7 @@ namespace kalora::analysis {
 struct PlotPlace {
   std::size_t page = 0;  // index into the report's pages
   std::size_t series = 0;
-  int plot = 0;  // index into `plots`
+  int plot = 0;  // index into `series_plots`
   int x = 0, y = 0, width = 0, height = 0;
 };
 

@@ -3,18 +3,15 @@
 // final R, the 24-hour mark and the two 2/3 windows. Hours from the series' start.
 #pragma once
 
-#include <memory>
-
 #include "analysis/average_method.h"
-
-class QChart;
+#include "analysis/plot.h"
 
 namespace kalora::analysis {
 
-enum class Plot { flux, temperatures, resistance };
-inline constexpr Plot plots[] = {Plot::flux, Plot::temperatures, Plot::resistance};
+enum class SeriesPlot { flux, temperatures, resistance };
+inline constexpr SeriesPlot series_plots[] = {SeriesPlot::flux, SeriesPlot::temperatures, SeriesPlot::resistance};
 
-// A new chart of one plot of the series.
-std::unique_ptr<QChart> make_chart(const SeriesResult& series, Plot plot);
+// One plot of the series, for the plot painter.
+plot::Plot make_plot(const SeriesResult& series, SeriesPlot which);
 
 }  // namespace kalora::analysis

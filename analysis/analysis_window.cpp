@@ -1,7 +1,5 @@
 #include "analysis/analysis_window.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -19,6 +17,7 @@
 #include "analysis/analysis_plots.h"
 #include "analysis/analysis_print.h"
 #include "analysis/analysis_text.h"
+#include "analysis/plot_painter.h"
 #include "reports/number_format.h"
 
 namespace kalora::analysis {
@@ -105,14 +104,13 @@ void AnalysisWindow::build() {
   connect(series_list, &QTableWidget::currentCellChanged, this, [this](int row) { show_series(row); });
   results = read_only_table(QStringLiteral("results"), left);
   left->setSizes({160, 540});
-  auto* plots = new QWidget(split);
-  auto* plots_layout = new QVBoxLayout(plots);
+  auto* plot_column = new QWidget(split);
+  auto* plots_layout = new QVBoxLayout(plot_column);
   plots_layout->setContentsMargins(0, 0, 0, 0);
-  for (std::size_t i = 0; i < charts.size(); ++i) {
-    charts[i] = new QChartView(plots);
-    charts[i]->setObjectName(QStringLiteral("chart_%1").arg(i + 1));
-    charts[i]->setRenderHint(QPainter::Antialiasing);
-    plots_layout->addWidget(charts[i]);
+  for (std::size_t i = 0; i < plots.size(); ++i) {
+    plots[i] = new plot::PlotView(plot_column);
+    plots[i]->setObjectName(QStringLiteral("plot_%1").arg(i + 1));
+    plots_layout->addWidget(plots[i]);
   }
   split->setStretchFactor(0, 2);
   split->setStretchFactor(1, 3);
@@ -188,11 +186,7 @@ void AnalysisWindow::show_series(int index) {
     ++column;
   }
   results->resizeColumnsToContents();
-  for (std::size_t i = 0; i < charts.size(); ++i) {
-    // The view gives up its old chart when it takes a new one.
-    const std::unique_ptr<QChart> old(charts[i]->chart());
-    charts[i]->setChart(make_chart(s, plots[i]).release());
-  }
+  for (std::size_t i = 0; i < plots.size(); ++i) plots[i]->set_plot(make_plot(s, series_plots[i]));
   print_button->setEnabled(valid);
   pdf_button->setEnabled(valid);
 }

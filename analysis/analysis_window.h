@@ -11,12 +11,15 @@
 #include "core/frontend.h"
 #include "core/state.h"
 
-class QChartView;
 class QCheckBox;
 class QDoubleSpinBox;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+
+namespace kalora::plot {
+class PlotView;
+}
 
 namespace kalora::analysis {
 
@@ -43,7 +46,7 @@ class AnalysisWindow : public QDialog {
 
   QTableWidget* series_list = nullptr;
   QTableWidget* results = nullptr;
-  std::array<QChartView*, 3> charts{};  // flux, temperatures, running R
+  std::array<plot::PlotView*, 3> plots{};  // flux, temperatures, running R
   QPushButton* print_button = nullptr;
   QPushButton* pdf_button = nullptr;
 

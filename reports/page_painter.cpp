@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "analysis/plot_painter.h"
 #include "core/file_io.h"
 
 namespace kalora::reports {
@@ -21,6 +22,7 @@ constexpr double layout_dpi = 96.0;
 constexpr double frame_width = 0.75;  // a thin rule, as a printer draws one pixel at 96 dpi
 constexpr double text_padding = 2.0;
 constexpr int pdf_resolution = 1200;
+constexpr int plot_font_pt = 8;
 
 // Fonts tried in turn for each character: the report's own first, then fonts that
 // hold Cyrillic and Greek. "Symbol" is never asked for: on Linux it may draw Latin
@@ -110,6 +112,9 @@ void paint_page(QPainter& painter, const Page& page, int device_dpi) {
     if (p.png && image.loadFromData(p.png->data(), static_cast<int>(p.png->size()), "PNG"))
       painter.drawImage(QRectF(p.x, p.y, p.width, p.height), image);
   }
+  const QFont plot_font = cell_font({"Arial", plot_font_pt, false}, device_dpi);
+  for (const PagePlot& p : page.plots)
+    if (p.plot) plot::paint_plot(painter, QRectF(p.x, p.y, p.width, p.height), *p.plot, plot_font);
 }
 
 void paint_pages(QPainter& painter, QPagedPaintDevice& device, const BuiltReport& report, int from, int to) {

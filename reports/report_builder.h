@@ -13,6 +13,10 @@
 #include "reports/record_source.h"
 #include "reports/report_layout.h"
 
+namespace kalora::plot {
+struct Plot;
+}
+
 namespace kalora::reports {
 
 // A4 landscape in layout units (1/96 inch); the band is centred between the margins.
@@ -46,9 +50,19 @@ struct PagePicture {
   std::shared_ptr<const std::vector<std::uint8_t>> png;
 };
 
+// A plot drawn into its rectangle: lines and lettering stay vector on paper and in PDF.
+struct PagePlot {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  std::shared_ptr<const plot::Plot> plot;
+};
+
 struct Page {
   std::vector<PageCell> cells;
   std::vector<PagePicture> pictures{};  // drawn by printers, previews and PDF; not exported
+  std::vector<PagePlot> plots{};        // likewise
 };
 
 struct BuiltReport {

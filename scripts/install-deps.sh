@@ -17,7 +17,6 @@ native_packages=(
   # build
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
-  qt6-charts-dev libqt6opengl6-dev  # the analysis plots; Qt Charts needs Qt OpenGL's CMake files
   qt6-translations-l10n
   libgl-dev libxlsxwriter-dev
   # tests and benchmarks

@@ -15,7 +15,7 @@ for field in Package Version Architecture Depends Maintainer Description; do
   [ -n "$(dpkg-deb -f "$deb" "$field")" ] || fail "the control file has no $field"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libstdc++6 libqt6widgets6 libqt6printsupport6 libqt6charts6; do
+for lib in libc6 libstdc++6 libqt6widgets6 libqt6printsupport6; do
   [[ "$depends" == *"$lib "* ]] || fail "Depends lacks $lib: $depends"
 done
 # The serial port is the program's own on both systems.
