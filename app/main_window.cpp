@@ -76,7 +76,8 @@ const Menu main_menu[] = {
       separator,
       {"N23", "Убрать сортировку", nullptr, &TForm1::ToolButton7Click, Needs::database, 3},
       separator,
-      {"Analysis1", "Анализ наблюдений", nullptr, &TForm1::Analysis1Click, Needs::heat_flow_table, 8}}},
+      {"Analysis1", "Анализ наблюдений", nullptr, &TForm1::Analysis1Click, Needs::heat_flow_table, 8},
+      {"Samples1", "Результаты по образцам", nullptr, &TForm1::Samples1Click, Needs::conductivity_table, 9}}},
     {"Справка",
      {{"N17", "Помощь", "F1", &TForm1::N17Click, Needs::nothing, 4},
       separator,
@@ -108,7 +109,7 @@ struct ToolEntry {
 const ToolEntry toolbar[] = {
     {"ToolButton1", "N8", true},        {"ToolButton2", "N3", true},   {"ToolButton3", "N12", true},
     {"ToolButton4", "N11", true},       {"ToolButton5", "N10", true},  {"ToolButton7", "N23", true},
-    {"ToolButton8", "Analysis1", true}, {"ToolButton6", "N17", false},
+    {"ToolButton8", "Analysis1", true}, {"ToolButton9", "Samples1", true},  {"ToolButton6", "N17", false},
 };
 
 }  // namespace
@@ -357,12 +358,15 @@ void TForm1::show_empty_state() {
   set_background(false);
   for (const auto& [action, needs] : database_actions_) action->setEnabled(false);
   close_analysis();
+  close_samples();
   for (auto* grid : grids_) grid->grid_model()->refresh();
 }
 
 void TForm1::en_but() {
   for (const auto& [action, needs] : database_actions_)
-    action->setEnabled(needs == Needs::database || state_.Dbf3.is_open());
+    action->setEnabled(needs == Needs::database ||
+                       (needs == Needs::heat_flow_table ? state_.Dbf3.is_open()
+                                                        : state_.Dbf1.is_open() || state_.Dbf2.is_open()));
 }
 
 void TForm1::set_title(const QString& title) {

@@ -35,13 +35,17 @@ namespace kalora::analysis {
 class AnalysisWindow;
 }
 
+namespace kalora::samples {
+class SamplesWindow;
+}
+
 namespace kalora::app {
 
 class HelpWindow;
 class TForm3;
 
 // When a command of the menus and the toolbar is enabled.
-enum class Needs { nothing, database, heat_flow_table };
+enum class Needs { nothing, database, heat_flow_table, conductivity_table };
 
 struct StartOptions {
   Frontend* dialogs = nullptr;  // message boxes and file dialogs; the real ones when null
@@ -95,6 +99,7 @@ class TForm1 : public QMainWindow {
   void N17Click();          // Помощь
   void N18Click();          // О программе
   void Analysis1Click();    // Анализ наблюдений
+  void Samples1Click();     // Результаты по образцам
 
   // A column title's sort mark changed: the grid's table takes the new order.
   void DBGridPro1TitleStateChange(views::DBGridPro* grid, int column);
@@ -119,6 +124,7 @@ class TForm1 : public QMainWindow {
   TForm3* Form3 = nullptr;
   HelpWindow* help_window = nullptr;
   analysis::AnalysisWindow* analysis_window = nullptr;       // made on first use
+  samples::SamplesWindow* samples_window = nullptr;           // made on first use
   std::unique_ptr<reports::ReportCommands> report_commands;  // print, preview, export
 
  protected:
@@ -138,6 +144,7 @@ class TForm1 : public QMainWindow {
   void inner_page_shown();
   void close_database();
   void close_analysis();   // the database has gone: its analysis window too
+  void close_samples();    // and its results per sample
   ModalResult download();  // the download window, shown modally
   bool table_open(int table) const;
   void sort_by_title(views::DBGridPro* grid, int column);
