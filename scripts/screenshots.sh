@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes the README's pictures: docs/main-window.png, docs/grid-1.png ..
-# docs/grid-5.png and docs/analysis-window.png, the program under Xvfb with databases made from the sample
+# docs/grid-5.png, docs/analysis-window.png and docs/samples-window.png, the program under Xvfb with databases made from the sample
 # images, opened through "Открыть" as a user would.
 #
 #   scripts/screenshots.sh [BUILD]
@@ -21,6 +21,7 @@ trap cleanup EXIT
 "$build/kalora-cli" bin2db "$here/samples/both.bin" "$scratch/both.db" >/dev/null
 "$build/kalora-cli" bin2db "$here/samples/flow.bin" "$scratch/flow.db" >/dev/null
 "$build/kalora-cli" bin2db "$here/samples/wall.bin" "$scratch/wall.db" >/dev/null
+cp "$here/samples/samples.db" "$scratch/samples.db"
 mkdir -p "$scratch/config/Velmora/KALORA"
 printf '[General]\nDefault_dir=%s\n' "$scratch" >"$scratch/config/Velmora/KALORA/1.0.ini"
 
@@ -108,3 +109,12 @@ xdotool windowsize "$analysis" 1024 700
 xdotool windowmove "$analysis" 0 0
 sleep 1
 shot analysis-window
+stop_app
+start_app
+open_db samples
+click 197 33    # the toolbar button "Результаты по образцам"
+samples=$(wait_window '^Результаты по образцам$')
+xdotool windowsize "$samples" 1024 700
+xdotool windowmove "$samples" 0 0
+sleep 1
+shot samples-window
