@@ -135,11 +135,6 @@ TEST_F(SamplesCommand, GroupsOfThePageOrItsSelectionWithPlotAndRecord) {
   dialogs.files = {dir.file("record.pdf")};
   s.pdf_button->click();
   EXPECT_TRUE(dialogs.messages.empty());
-  const auto text = run_program("pdftotext", {"-layout", dir.file("record.pdf"), "-"});
-  ASSERT_EQ(text.exit_code, 0);
-  for (const char* want : {"Протокол испытаний", "Организация: ООО «Теплолаб»", "заводской № 0421",
-                           "База данных: samples.db", "Образец: Газобетон D500", "возможный выброс"})
-    EXPECT_NE(text.out.find(want), std::string::npos) << want;
   // "Просмотр" shows the same record in the reports' preview window.
   int previewed = 0;
   s.run_dialog = [&](QDialog& d) {
@@ -151,7 +146,14 @@ TEST_F(SamplesCommand, GroupsOfThePageOrItsSelectionWithPlotAndRecord) {
   };
   s.preview_button->click();
   EXPECT_EQ(previewed, static_cast<int>(s.record().pages.size()));
+#ifndef _WIN32  // read back by the Linux pdftotext
+  const auto text = run_program("pdftotext", {"-layout", dir.file("record.pdf"), "-"});
+  ASSERT_EQ(text.exit_code, 0);
+  for (const char* want : {"Протокол испытаний", "Организация: ООО «Теплолаб»", "заводской № 0421",
+                           "База данных: samples.db", "Образец: Газобетон D500", "возможный выброс"})
+    EXPECT_NE(text.out.find(want), std::string::npos) << want;
   EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\f'), previewed);
+#endif
   w.N5Click();  // Закрыть: the window goes with the database
   EXPECT_FALSE(s.isVisible());
   window.reset();
