@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <span>
 
+#include "analysis/plot.h"
 #include "reports/number_format.h"
+#include "sample_stats/sample_plot.h"
 #include "sample_stats/samples_text.h"
 
 namespace kalora::samples {
@@ -23,6 +25,7 @@ constexpr int bottom = reports::page_height - reports::page_margin - footer_heig
 constexpr int line_height = 18;
 constexpr int heading_height = 24;
 constexpr int group_gap = 14;
+constexpr int plot_height = 220;
 
 struct Column {
   std::string_view heading;
@@ -215,6 +218,14 @@ void group_block(Pages& p, const SampleResults& results, const SampleGroup& g) {
     p.y += 22;
   }
   figures_block(p, figures);
+  // The group's plot, when it has two values or more to show.
+  if (g.n >= 2) {
+    p.y += 6;
+    p.room_for(plot_height);
+    p.report.pages.back().plots.push_back(
+        {left, p.y, usable, plot_height, std::make_shared<const plot::Plot>(group_plot(results, g))});
+    p.y += plot_height;
+  }
   p.y += group_gap;
 }
 

@@ -173,7 +173,8 @@ TEST(CliSamples, RecordAsPdfAndWorkbook) {
                                         "samples.db",               "Дата печати: " + today_text(),
                                         "Образец: ПСБ-С 25",        "Образец: (без комментария)",
                                         "возможный выброс",         "вне диапазона tср",
-                                        "Стр. 1 из " + std::to_string(expected.pages.size())};
+                                        "Стр. 1 из " + std::to_string(expected.pages.size()),
+                                        "λ = λ0 + b·tср"};  // a group's plot, vector in the PDF
   for (const std::string& want : wanted)
     EXPECT_NE(all.find(want), std::string::npos) << want;
   // Every number of the record is on its page as the record shows it.
