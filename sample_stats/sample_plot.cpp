@@ -49,6 +49,9 @@ plot::Plot group_plot(const SampleResults& results, const SampleGroup& g) {
     p.marks.push_back({"10 °C", reference_low, reference, plot::Dash::dot});
     p.marks.push_back({"25 °C", reference_high, reference, plot::Dash::dot});
   } else if (!stationary && g.lambda_mean && !g.rows.empty()) {
+    // Half a row of room at both ends keeps the first and last points off the frame.
+    p.x.low = 0.5;
+    p.x.high = static_cast<double>(g.rows.size()) + 0.5;
     p.lines.push_back({"среднее", {{1, *g.lambda_mean}, {static_cast<double>(g.rows.size()), *g.lambda_mean}},
                        line, plot::Dash::dash});
   }
