@@ -90,6 +90,25 @@ std::vector<ResultLine> verdict_lines(const ChannelResult& c) {
   return {{"Вердикт", v.reason}, {"R рекомендуемое", best}};
 }
 
+std::vector<SideBySideRow> side_by_side(const ChannelResult& c) {
+  const auto& d = c.dynamic;
+  const std::string none = "—";
+  std::vector<SideBySideRow> rows{
+      {"Метод", "средних значений", "динамический"},
+      {"R, м²·К/Вт", number(c.R, "0.000"), d ? number(d->R, "0.000") : "— (" + c.dynamic_reason + ")"},
+      {"U, Вт/(м²·К)", number(c.U, "0.000"), d ? number(d->U, "0.000") : none},
+      {"Интервал 90 %", none, d ? "±" + number(d->I_rel * 100, "0.00") + " %" : none},
+      {"τ, ч", none, d ? number(d->tau_h, "0.0") : none},
+      {"Записей / уравнений", std::to_string(c.records()), d ? std::to_string(d->M) : none},
+  };
+  for (const ResultLine& l : channel_lines(c)) {
+    if (l.label == "R" || l.label == "U" || l.label == "Записей") continue;
+    rows.push_back({l.label, l.value, {}, true});
+  }
+  for (const ResultLine& l : verdict_lines(c)) rows.push_back({l.label, l.value, {}, true, true});
+  return rows;
+}
+
 std::vector<ResultLine> wall_lines(const Wall& wall, const AnalysisOptions& options) {
   std::vector<ResultLine> out;
   if (wall.empty()) return out;

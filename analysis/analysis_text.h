@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/average_method.h"
@@ -26,6 +27,17 @@ std::vector<ResultLine> channel_lines(const ChannelResult& channel);
 std::vector<ResultLine> dynamic_lines(const ChannelResult& channel);
 // The verdict and the resistance recommended, with its method.
 std::vector<ResultLine> verdict_lines(const ChannelResult& channel);
+// A row of a channel's results with both methods side by side: `average` and
+// `dynamic` in two columns, or `both` across them.
+struct SideBySideRow {
+  std::string label;
+  std::string average, dynamic;
+  bool both = false;
+  bool bold = false;  // the verdict and the resistance recommended
+};
+inline constexpr std::string_view methods_title = "метод средних значений и динамический метод по ISO 9869-1";
+std::vector<SideBySideRow> side_by_side(const ChannelResult& channel);
+
 // The layers, the design values and the heat capacity; nothing for an unknown wall.
 std::vector<ResultLine> wall_lines(const Wall& wall, const AnalysisOptions& options);
 

@@ -1,6 +1,10 @@
 #include "analysis/analysis_window.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFont>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -35,8 +39,17 @@ QTableWidget* read_only_table(const QString& name, QWidget* parent) {
   return t;
 }
 
-void set_cell(QTableWidget* t, int row, int column, const std::string& text) {
-  t->setItem(row, column, new QTableWidgetItem(qs(text)));
+QTableWidgetItem* set_cell(QTableWidget* t, int row, int column, const std::string& text) {
+  auto* item = new QTableWidgetItem(qs(text));
+  t->setItem(row, column, item);
+  return item;
+}
+
+QString design_text(const Wall& wall, const AnalysisOptions& options) {
+  QStringList parts;
+  for (const ResultLine& line : wall_lines(wall, options))
+    if (line.label != "Слой") parts << qs(line.label + ": " + line.value);
+  return parts.isEmpty() ? QStringLiteral("Слои стены не заданы: критерий 4 не проверяется") : parts.join(QStringLiteral("; "));
 }
 
 }  // namespace
@@ -45,7 +58,7 @@ AnalysisWindow::AnalysisWindow(State& state, Frontend& frontend, Guard guard, QW
     : QDialog(parent), state_(state), frontend_(frontend), guard_(std::move(guard)) {
   setObjectName(QStringLiteral("AnalysisWindow"));
   setWindowTitle(QStringLiteral("Анализ наблюдений"));
-  resize(1100, 760);
+  resize(1280, 900);
   build();
 }
 
@@ -102,9 +115,27 @@ void AnalysisWindow::build() {
   series_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   series_list->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(series_list, &QTableWidget::currentCellChanged, this, [this](int row) { show_series(row); });
-  results = read_only_table(QStringLiteral("results"), left);
-  left->setSizes({160, 540});
-  auto* plot_column = new QWidget(split);
+  left->addWidget(build_wall_editor());
+  auto* right = new QSplitter(Qt::Vertical, split);
+  auto* results_box = new QWidget(right);
+  auto* results_layout = new QVBoxLayout(results_box);
+  results_layout->setContentsMargins(0, 0, 0, 0);
+  results_note = new QLabel(results_box);
+  results_note->setObjectName(QStringLiteral("results_note"));
+  results_note->setWordWrap(true);
+  results_note->hide();
+  results_layout->addWidget(results_note);
+  results = read_only_table(QStringLiteral("results"), results_box);
+  // Row labels in the vertical header stay in view; columns share the width and
+  // long texts wrap, so three channels fit without scrolling sideways.
+  results->verticalHeader()->show();
+  results->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  results->setWordWrap(true);
+  // Wrapped texts need their rows' heights again whenever the columns change width.
+  connect(results->horizontalHeader(), &QHeaderView::sectionResized, results, [this] { results->resizeRowsToContents(); });
+  results_layout->addWidget(results);
+  left->setSizes({260, 440});
+  auto* plot_column = new QWidget(right);
   auto* plots_layout = new QVBoxLayout(plot_column);
   plots_layout->setContentsMargins(0, 0, 0, 0);
   for (std::size_t i = 0; i < plots.size(); ++i) {
@@ -112,9 +143,93 @@ void AnalysisWindow::build() {
     plots[i]->setObjectName(QStringLiteral("plot_%1").arg(i + 1));
     plots_layout->addWidget(plots[i]);
   }
-  split->setStretchFactor(0, 2);
-  split->setStretchFactor(1, 3);
+  // The results and plots take what the window gains; the series and the wall keep
+  // about the width they need.
+  right->setStretchFactor(0, 3);
+  right->setStretchFactor(1, 2);
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  split->setSizes({300, 980});
   layout->addWidget(split);
+}
+
+QWidget* AnalysisWindow::build_wall_editor() {
+  auto* box = new QGroupBox(QStringLiteral("Стена (слои изнутри наружу)"), this);
+  auto* form = new QVBoxLayout(box);
+  layers_edit = new QLineEdit(box);
+  layers_edit->setObjectName(QStringLiteral("layers"));
+  layers_edit->setPlaceholderText(QStringLiteral("кирпич керамический:380,минеральная вата:100"));
+  layers_edit->setToolTip(QStringLiteral(
+      "Слои через запятую: материал из списка или λ, или λ/ρ/c (Вт/(м·К), кг/м³, Дж/(кг·К)), двоеточие, толщина в мм"));
+  connect(layers_edit, &QLineEdit::editingFinished, this, [this] { guard_([this] { wall_edited(); }); });
+  form->addWidget(layers_edit);
+  auto* adding = new QHBoxLayout;
+  material = new QComboBox(box);
+  material->setObjectName(QStringLiteral("material"));
+  material->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  material->setMinimumContentsLength(10);
+  for (const Material& m : materials()) material->addItem(qs(std::string(m.name)));
+  thickness = new QSpinBox(box);
+  thickness->setObjectName(QStringLiteral("thickness"));
+  thickness->setRange(1, 2000);
+  thickness->setValue(100);
+  thickness->setSuffix(QStringLiteral(" мм"));
+  add_layer = new QPushButton(QStringLiteral("Добавить слой"), box);
+  add_layer->setObjectName(QStringLiteral("add_layer"));
+  connect(add_layer, &QPushButton::clicked, this, [this] {
+    guard_([this] {
+      QString text = layers_edit->text().trimmed();
+      if (!text.isEmpty()) text += QLatin1Char(',');
+      layers_edit->setText(text + material->currentText() + QLatin1Char(':') + QString::number(thickness->value()));
+      wall_edited();
+    });
+  });
+  adding->addWidget(material, 1);
+  adding->addWidget(thickness);
+  adding->addWidget(add_layer);
+  form->addLayout(adding);
+  auto* capacity_row = new QHBoxLayout;
+  capacity_row->setContentsMargins(0, 0, 0, 0);
+  heat_capacity = new QDoubleSpinBox(box);
+  heat_capacity->setObjectName(QStringLiteral("heat_capacity"));
+  heat_capacity->setLocale(QLocale(QLocale::Russian));
+  heat_capacity->setRange(0, 100000);
+  heat_capacity->setDecimals(1);
+  heat_capacity->setSpecialValueText(QStringLiteral("не задана"));
+  connect(heat_capacity, &QDoubleSpinBox::valueChanged, this, [this] { guard_([this] { wall_edited(); }); });
+  capacity_row->addWidget(new QLabel(QStringLiteral("Теплоёмкость, кДж/(м²·К):"), box));
+  capacity_row->addWidget(heat_capacity);
+  form->addLayout(capacity_row);
+  design = new QLabel(box);
+  design->setObjectName(QStringLiteral("design"));
+  design->setWordWrap(true);
+  form->addWidget(design);
+  form->addStretch();
+  return box;
+}
+
+void AnalysisWindow::wall_edited() {
+  auto parsed = parse_layers(layers_edit->text().toStdString());
+  if (!parsed.error.empty()) return show_design(parsed.error);
+  Wall wall;
+  wall.layers = std::move(parsed.layers);
+  if (heat_capacity->value() > 0) wall.heat_capacity = heat_capacity->value() * 1000;
+  if (layers_text(wall.layers) == layers_text(options_.wall.layers) && wall.heat_capacity == options_.wall.heat_capacity)
+    return show_design({});
+  options_.wall = std::move(wall);
+  show_design({});
+  if (options_changed) options_changed(options_);
+  reanalyse();
+}
+
+void AnalysisWindow::show_design(const std::string& error) {
+  if (!error.empty()) {
+    design->setText(QStringLiteral("Слои стены: ") + qs(error));
+    design->setStyleSheet(QStringLiteral("color: #b00020"));
+    return;
+  }
+  design->setStyleSheet(QString());
+  design->setText(design_text(options_.wall, options_));
 }
 
 void AnalysisWindow::set_options(const AnalysisOptions& options) {
@@ -125,7 +240,11 @@ void AnalysisWindow::set_options(const AnalysisOptions& options) {
     rse_->setValue(options.rse);
     max_gap_->setValue(static_cast<int>(options.max_gap));
     whole_days_->setChecked(options.whole_days);
+    const QSignalBlocker b5(heat_capacity);
+    layers_edit->setText(qs(layers_text(options.wall.layers)));
+    heat_capacity->setValue(options.wall.heat_capacity ? *options.wall.heat_capacity / 1000 : 0);
   }
+  show_design({});
   reanalyse();
 }
 
@@ -134,6 +253,7 @@ void AnalysisWindow::settings_edited() {
   options_.rse = rse_->value();
   options_.max_gap = max_gap_->value();
   options_.whole_days = whole_days_->isChecked();
+  show_design({});
   if (options_changed) options_changed(options_);
   guard_([this] { reanalyse(); });
 }
@@ -171,21 +291,40 @@ void AnalysisWindow::show_series(int index) {
   const bool valid = index >= 0 && index < static_cast<int>(analysis_.series.size());
   const SeriesResult empty;
   const SeriesResult& s = valid ? analysis_.series[static_cast<std::size_t>(index)] : empty;
-  results->setColumnCount(static_cast<int>(s.channels.size()) + 1);
-  QStringList titles{QString()};
-  for (const ChannelResult& c : s.channels) titles << QStringLiteral("Канал %1").arg(c.channel);
+  results->setColumnCount(static_cast<int>(s.channels.size()) * 2);
+  QStringList titles;
+  for (const ChannelResult& c : s.channels) titles << QStringLiteral("Канал %1").arg(c.channel) << QString();
   results->setHorizontalHeaderLabels(titles);
   results->setRowCount(0);
-  for (int column = 1; const ChannelResult& c : s.channels) {
-    const auto lines = channel_lines(c);
-    results->setRowCount(static_cast<int>(lines.size()));
-    for (int row = 0; const ResultLine& line : lines) {
-      set_cell(results, row, 0, line.label);
-      set_cell(results, row++, column, line.value);
+  QFont bold = results->font();
+  bold.setBold(true);
+  for (int column = 0; const ChannelResult& c : s.channels) {
+    const auto rows = side_by_side(c);
+    results->setRowCount(static_cast<int>(rows.size()));
+    for (int row = 0; const SideBySideRow& r : rows) {
+      results->setVerticalHeaderItem(row, new QTableWidgetItem(qs(r.label)));
+      QTableWidgetItem* first = set_cell(results, row, column, r.average);
+      if (r.both) {
+        results->setSpan(row, column, 1, 2);
+      } else {
+        set_cell(results, row, column + 1, r.dynamic);
+      }
+      if (r.bold) first->setFont(bold);
+      ++row;
     }
-    ++column;
+    column += 2;
   }
-  results->resizeColumnsToContents();
+  if (!valid) {
+    results_note->setText(analysis_.series.empty() ? QStringLiteral("Серий наблюдений нет") : QString());
+  } else if (s.channels.empty()) {
+    results_note->setText(QStringLiteral(
+        "В этой серии нет канала с двумя и более записями, в которых заполнены q, tв и tн: "
+        "R считать не по чему, поэтому результатов и графиков нет."));
+  } else {
+    results_note->clear();
+  }
+  results_note->setVisible(!results_note->text().isEmpty());
+  results->resizeRowsToContents();
   for (std::size_t i = 0; i < plots.size(); ++i) plots[i]->set_plot(make_plot(s, series_plots[i]));
   print_button->setEnabled(valid);
   pdf_button->setEnabled(valid);

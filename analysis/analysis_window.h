@@ -12,7 +12,10 @@
 #include "core/state.h"
 
 class QCheckBox;
+class QComboBox;
 class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
@@ -45,7 +48,16 @@ class AnalysisWindow : public QDialog {
   std::function<void(const AnalysisOptions&)> options_changed;
 
   QTableWidget* series_list = nullptr;
-  QTableWidget* results = nullptr;
+  QTableWidget* results = nullptr;  // per channel two columns: average and dynamic method
+  QLabel* results_note = nullptr;   // why a series has no results
+  // The wall: layers as text ("material:mm,…"), a material and thickness to add, a
+  // total heat capacity, and the design values or the error of the text.
+  QLineEdit* layers_edit = nullptr;
+  QComboBox* material = nullptr;
+  QSpinBox* thickness = nullptr;
+  QPushButton* add_layer = nullptr;
+  QDoubleSpinBox* heat_capacity = nullptr;
+  QLabel* design = nullptr;
   std::array<plot::PlotView*, 3> plots{};  // flux, temperatures, running R
   QPushButton* print_button = nullptr;
   QPushButton* pdf_button = nullptr;
@@ -53,6 +65,9 @@ class AnalysisWindow : public QDialog {
  private:
   void build();
   void settings_edited();
+  QWidget* build_wall_editor();
+  void wall_edited();
+  void show_design(const std::string& error);
   void fill_series_list();
   void show_series(int index);
   void print();

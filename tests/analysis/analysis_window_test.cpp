@@ -3,6 +3,12 @@
 // between runs, and the printed analysis as a PDF read back with pdftotext,
 // the same pages kalora-cli analyze --pdf writes.
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -62,17 +68,34 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   EXPECT_EQ(column(a->series_list, 1), QStringList{"10.02.2025 12:04:00"});
   EXPECT_EQ(column(a->series_list, 3), QStringList{"200"});
   EXPECT_EQ(column(a->series_list, 4), QStringList{"73,0"});
-  ASSERT_EQ(a->results->columnCount(), 3);  // labels, channel 1, channel 3
-  const QStringList labels = column(a->results, 0);
-  const auto value = [&](const char* label, int channel_column) {
-    return a->results->item(static_cast<int>(labels.indexOf(QString::fromUtf8(label))), channel_column)->text();
+  // Channels 1 and 3, each with the average and the dynamic method side by side.
+  ASSERT_EQ(a->results->columnCount(), 4);
+  const auto row_of = [&](const char* label) {
+    for (int r = 0; r < a->results->rowCount(); ++r)
+      if (a->results->verticalHeaderItem(r)->text() == QString::fromUtf8(label)) return r;
+    return -1;
   };
-  for (int c : {1, 2}) {
+  const auto value = [&](const char* label, int column) { return a->results->item(row_of(label), column)->text(); };
+  for (int c : {0, 2}) {
+    EXPECT_EQ(value("Метод", c), QStringLiteral("средних значений"));
+    EXPECT_EQ(value("Метод", c + 1), QStringLiteral("динамический"));
+    EXPECT_TRUE(value("R, м²·К/Вт", c + 1).startsWith(QStringLiteral("2,"))) << value("R, м²·К/Вт", c + 1).toStdString();
+    EXPECT_TRUE(value("Интервал 90 %", c + 1).startsWith(QStringLiteral("±")));
     EXPECT_EQ(value("Итог", c), QStringLiteral("критерии 1–3 выполнены"));
+    EXPECT_EQ(a->results->columnSpan(row_of("Итог"), c), 2);
     EXPECT_TRUE(value("Критерий 2 (последние 24 ч)", c).startsWith(QStringLiteral("выполнен (R24 = 2,")));
     EXPECT_EQ(value("Критерий 4 (накопленное тепло)", c), QStringLiteral("не проверялся"));
+    EXPECT_TRUE(value("Вердикт", c).startsWith(QStringLiteral("недостоверно: ")));
+    EXPECT_TRUE(a->results->item(row_of("Вердикт"), c)->font().bold());
+    EXPECT_TRUE(value("R рекомендуемое", c).endsWith(QStringLiteral("(динамический метод)")));
+    EXPECT_TRUE(a->results->item(row_of("R рекомендуемое"), c)->font().bold());
   }
-  EXPECT_EQ(value("R", 1), QStringLiteral("2,749 м²·К/Вт"));
+  EXPECT_EQ(value("R, м²·К/Вт", 0), QStringLiteral("2,749"));
+  // Every column and the row labels in view at the window's size.
+  a->resize(1280, 900);
+  QApplication::processEvents();
+  EXPECT_FALSE(a->results->horizontalScrollBar()->isVisible());
+  EXPECT_TRUE(a->results->verticalHeader()->isVisible());
   // The flux plot: one line per channel, a point per record.
   const auto& flux = a->plots[0]->plot().lines;
   ASSERT_EQ(flux.size(), 2u);
@@ -98,12 +121,32 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   ASSERT_EQ(run_program(KALORA_CLI, {"analyze", cli_db, "--pdf", dir.file("cli.pdf")}).exit_code, 0);
   EXPECT_EQ(pdf_text(dir.file("cli.pdf")), printed);
 
+  // The layers editor: the design values follow the text; criterion 4 is checked
+  // with the layers' capacities; a wrong text is named and changes nothing.
+  a->layers_edit->setText(QStringLiteral("кирпич керамический:380,минеральная вата:100"));
+  a->layers_edit->editingFinished();
+  EXPECT_TRUE(a->design->text().contains(QStringLiteral("R проектное (Σd/λ): 2,924 м²·К/Вт"))) << a->design->text().toStdString();
+  EXPECT_TRUE(value("Критерий 4 (накопленное тепло)", 0).startsWith(QStringLiteral("выполнен (изменение накопленного тепла")) ||
+              value("Критерий 4 (накопленное тепло)", 0).startsWith(QStringLiteral("не выполнен (изменение")));
+  a->material->setCurrentText(QStringLiteral("штукатурка известковая"));
+  a->thickness->setValue(20);
+  a->add_layer->click();
+  EXPECT_EQ(a->layers_edit->text(), QStringLiteral("кирпич керамический:380,минеральная вата:100,штукатурка известковая:20"));
+  EXPECT_TRUE(a->design->text().contains(QStringLiteral("R проектное (Σd/λ): 2,952 м²·К/Вт")));
+  a->layers_edit->setText(QStringLiteral("кирпич:380"));
+  a->layers_edit->editingFinished();
+  EXPECT_EQ(a->design->text(), QStringLiteral("Слои стены: неизвестный материал: «кирпич»"));
+  EXPECT_EQ(a->options().wall.layers.size(), 3u);
   // A shorter pause than the logging interval: every record its own series, none
   // with two rows of a channel. The setting is kept for the next run.
   a->findChild<QSpinBox*>(QStringLiteral("max_gap"))->setValue(1319);
   EXPECT_EQ(a->series_list->rowCount(), 200);
-  EXPECT_EQ(a->results->columnCount(), 1);
-  EXPECT_TRUE(a->plots[0]->plot().lines.empty());
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
   w.N5Click();  // Закрыть
   EXPECT_FALSE(a->isVisible());
   EXPECT_FALSE(command->isEnabled());
@@ -116,6 +159,9 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   ASSERT_NE(again.analysis_window, nullptr);
   EXPECT_EQ(again.analysis_window->options().max_gap, 1319);
   EXPECT_EQ(again.analysis_window->series_list->rowCount(), 200);
+  // The database's last layers come back with it.
+  EXPECT_EQ(again.analysis_window->layers_edit->text(),
+            QStringLiteral("кирпич керамический:380,минеральная вата:100,штукатурка известковая:20"));
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
