@@ -18,7 +18,7 @@ constexpr int row_height = 30;  // two lines of a wrapped criterion
 constexpr int label_width = 250;
 
 PageCell text_cell(int x, int y, int width, int height, std::string text, int size, bool bold = false,
-                   bool framed = false) {
+                   bool framed = false, bool wrap = false) {
   PageCell c;
   c.x = x;
   c.y = y;
@@ -28,7 +28,7 @@ PageCell text_cell(int x, int y, int width, int height, std::string text, int si
   c.font.size_pt = size;
   c.font.bold = bold;
   c.align = reports::Align::left;
-  c.wrap = framed;
+  c.wrap = framed || wrap;
   if (framed) c.frame = {true, true, true, true};
   return c;
 }
@@ -40,6 +40,18 @@ std::string settings_line(const SeriesResult& s, const AnalysisOptions& o) {
             " м²·К/Вт";
   if (o.whole_days) line += ", целые сутки";
   return line;
+}
+
+// The wall's layers and design values in a sentence; empty for an unknown wall.
+std::string wall_summary(const AnalysisOptions& o) {
+  std::string layers, design;
+  for (const ResultLine& line : wall_lines(o.wall, o)) {
+    std::string& into = line.label == "Слой" ? layers : design;
+    if (!into.empty()) into += "; ";
+    into += line.label == "Слой" ? line.value : line.label + " " + line.value;
+  }
+  if (layers.empty() && design.empty()) return {};
+  return "Стена (изнутри наружу): " + (layers.empty() ? std::string("слои не заданы") : layers) + ". " + design;
 }
 
 }  // namespace
@@ -60,22 +72,36 @@ AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::si
     y += line_height;
     page.cells.push_back(text_cell(left, y, usable, line_height, settings_line(s, options), 10));
     y += line_height + 8;
+    page.cells.push_back(text_cell(left, y, usable, line_height, "Методы: " + std::string(methods_title), 10));
+    y += line_height;
+    if (const std::string wall = wall_summary(options); !wall.empty()) {
+      page.cells.push_back(text_cell(left, y, usable, 2 * line_height, wall, 10, false, false, true));
+      y += 2 * line_height;
+    }
+    y += 6;
     if (s.channels.empty())
       page.cells.push_back(text_cell(left, y, usable, line_height, "Нет каналов с двумя и более записями", 10));
+    // Per channel two columns, the average and the dynamic method, or one across both.
     const int columns = static_cast<int>(s.channels.size());
-    const int column_width = columns > 0 ? (usable - label_width) / columns : 0;
+    const int column_width = columns > 0 ? (usable - label_width) / (2 * columns) : 0;
     for (int k = 0; k < columns; ++k) {
       const ChannelResult& c = s.channels[static_cast<std::size_t>(k)];
-      const int x = left + label_width + k * column_width;
+      const int x = left + label_width + 2 * k * column_width;
       int row_y = y;
       if (k == 0) page.cells.push_back(text_cell(left, row_y, label_width, line_height, "", 9, true, true));
       page.cells.push_back(
-          text_cell(x, row_y, column_width, line_height, "Канал " + std::to_string(c.channel), 9, true, true));
+          text_cell(x, row_y, 2 * column_width, line_height, "Канал " + std::to_string(c.channel), 9, true, true));
       row_y += line_height;
-      for (const ResultLine& line : channel_lines(c)) {
-        if (k == 0) page.cells.push_back(text_cell(left, row_y, label_width, row_height, line.label, 9, false, true));
-        page.cells.push_back(text_cell(x, row_y, column_width, row_height, line.value, 9, false, true));
-        row_y += row_height;
+      for (const SideBySideRow& row : side_by_side(c)) {
+        const int height = row.both ? row_height : line_height;
+        if (k == 0) page.cells.push_back(text_cell(left, row_y, label_width, height, row.label, 9, row.bold, true));
+        if (row.both) {
+          page.cells.push_back(text_cell(x, row_y, 2 * column_width, height, row.average, 9, row.bold, true));
+        } else {
+          page.cells.push_back(text_cell(x, row_y, column_width, height, row.average, 9, false, true));
+          page.cells.push_back(text_cell(x + column_width, row_y, column_width, height, row.dynamic, 9, false, true));
+        }
+        row_y += height;
       }
     }
     out.report.pages.push_back(std::move(page));
@@ -86,10 +112,12 @@ AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::si
         text_cell(left, reports::page_margin, usable, line_height, series_title(s) + " — графики", 10, true));
     out.report.pages.push_back(std::move(plots_page));
     const int top = reports::page_margin + 28;
-    const int plot_height = (reports::page_height - reports::page_margin - top - 2 * 8) / 3;
-    for (int p = 0; p < 3; ++p)
-      out.plots.push_back(
-          {out.report.pages.size() - 1, index, p, left, top + p * (plot_height + 8), usable, plot_height});
+    // Two by two, as in the window.
+    const int plot_width = (usable - 8) / 2;
+    const int plot_height = (reports::page_height - reports::page_margin - top - 8) / 2;
+    for (int p = 0; p < 4; ++p)
+      out.plots.push_back({out.report.pages.size() - 1, index, p, left + p % 2 * (plot_width + 8),
+                           top + p / 2 * (plot_height + 8), plot_width, plot_height});
   }
   return out;
 }

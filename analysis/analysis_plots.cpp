@@ -44,6 +44,7 @@ plot::Line level(double x0, double x1, double y, plot::Rgb color, plot::Dash das
 
 plot::Plot make_plot(const SeriesResult& s, SeriesPlot which) {
   plot::Plot p;
+  if (s.channels.empty()) p.empty_text = "Нет каналов с двумя и более записями: строить нечего";
   p.x.kind = plot::AxisKind::hours;
   p.x.title = "ч";
   switch (which) {
@@ -64,21 +65,47 @@ plot::Plot make_plot(const SeriesResult& s, SeriesPlot which) {
       }
       break;
     case SeriesPlot::resistance:
-      p.title = "Сопротивление теплопередаче нарастающим итогом";
+      p.title = "R нарастающим итогом";
       p.y.title = "м²·К/Вт";
       for (const ChannelResult& c : s.channels) {
         const double start = start_hours(s, c);
         const double end = start + c.hours;
-        // Bands and marks stay out of the legend, which names the measured lines.
-        if (c.R) p.bands.push_back({"", start, end, *c.R * 0.95, *c.R * 1.05, color_of(c)});
+        // The band, the mark and the windows are named once, for the first channel.
+        const bool first = &c == &s.channels.front();
+        if (c.R) p.bands.push_back({first ? "±5 % от R" : "", start, end, *c.R * 0.95, *c.R * 1.05, color_of(c)});
         p.lines.push_back(line(s, c, channel_name(c, "R"), color_of(c), [&](std::size_t j) { return c.running[j]; }));
-        if (c.R24) p.marks.push_back({"24 ч", end - 24, color_of(c), plot::Dash::dash});
+        if (c.R24) {
+          p.marks.push_back({"24 ч", end - 24, color_of(c), plot::Dash::dash});
+          if (first) p.lines.push_back({"за 24 ч до конца", {}, color_of(c), plot::Dash::dash, 1.2});
+        }
         if (c.R_first && c.R_last) {
           const double window = static_cast<double>(c.m_days) * 24;
+          if (first) {
+            p.spans.push_back({"первые 2/3", start, start + window, light_colors[1]});
+            p.spans.push_back({"последние 2/3", end - window, end, light_colors[2]});
+          }
           p.lines.push_back(level(start, start + window, *c.R_first, color_of(c, true), plot::Dash::dot));
           p.lines.push_back(level(end - window, end, *c.R_last, color_of(c, true), plot::Dash::dash_dot));
         }
       }
+      break;
+    case SeriesPlot::model:
+      p.title = "q измеренный и по динамической модели";
+      p.y.title = "Вт/м²";
+      for (const ChannelResult& c : s.channels) {
+        if (!c.dynamic) continue;
+        const DynamicResult& d = *c.dynamic;
+        const std::size_t first_row = d.p + 1;
+        p.lines.push_back(line(s, c, channel_name(c, "q"), color_of(c), [&](std::size_t j) {
+          return j >= first_row ? std::optional(c.q[j]) : std::nullopt;
+        }));
+        plot::Line model = line(s, c, channel_name(c, "модель"), color_of(c, true), [&](std::size_t j) {
+          return j >= first_row ? std::optional(d.q_model[j - first_row]) : std::nullopt;
+        });
+        model.dash = plot::Dash::dash;
+        p.lines.push_back(std::move(model));
+      }
+      if (p.lines.empty() && !s.channels.empty()) p.empty_text = "Динамический метод не дал результата";
       break;
   }
   return p;

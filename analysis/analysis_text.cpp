@@ -93,19 +93,22 @@ std::vector<ResultLine> verdict_lines(const ChannelResult& c) {
 std::vector<SideBySideRow> side_by_side(const ChannelResult& c) {
   const auto& d = c.dynamic;
   const std::string none = "—";
-  std::vector<SideBySideRow> rows{
-      {"Метод", "средних значений", "динамический"},
+  std::vector<SideBySideRow> rows;
+  // The verdict first, where it is seen without scrolling.
+  for (const ResultLine& l : verdict_lines(c)) rows.push_back({l.label, l.value, {}, true, true});
+  // A soft hyphen lets a narrow column break the long word.
+  rows.insert(rows.end(), {
+      {"Метод", "средних значений", "динами\u00ADческий"},
       {"R, м²·К/Вт", number(c.R, "0.000"), d ? number(d->R, "0.000") : "— (" + c.dynamic_reason + ")"},
       {"U, Вт/(м²·К)", number(c.U, "0.000"), d ? number(d->U, "0.000") : none},
       {"Интервал 90 %", none, d ? "±" + number(d->I_rel * 100, "0.00") + " %" : none},
       {"τ, ч", none, d ? number(d->tau_h, "0.0") : none},
       {"Записей / уравнений", std::to_string(c.records()), d ? std::to_string(d->M) : none},
-  };
+  });
   for (const ResultLine& l : channel_lines(c)) {
     if (l.label == "R" || l.label == "U" || l.label == "Записей") continue;
     rows.push_back({l.label, l.value, {}, true});
   }
-  for (const ResultLine& l : verdict_lines(c)) rows.push_back({l.label, l.value, {}, true, true});
   return rows;
 }
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QDoubleSpinBox>
@@ -136,17 +137,18 @@ void AnalysisWindow::build() {
   results_layout->addWidget(results);
   left->setSizes({260, 440});
   auto* plot_column = new QWidget(right);
-  auto* plots_layout = new QVBoxLayout(plot_column);
+  auto* plots_layout = new QGridLayout(plot_column);  // two by two
   plots_layout->setContentsMargins(0, 0, 0, 0);
   for (std::size_t i = 0; i < plots.size(); ++i) {
     plots[i] = new plot::PlotView(plot_column);
     plots[i]->setObjectName(QStringLiteral("plot_%1").arg(i + 1));
-    plots_layout->addWidget(plots[i]);
+    plots_layout->addWidget(plots[i], static_cast<int>(i / 2), static_cast<int>(i % 2));
   }
   // The results and plots take what the window gains; the series and the wall keep
   // about the width they need.
-  right->setStretchFactor(0, 3);
-  right->setStretchFactor(1, 2);
+  right->setStretchFactor(0, 1);
+  right->setStretchFactor(1, 1);
+  right->setSizes({560, 440});
   split->setStretchFactor(0, 0);
   split->setStretchFactor(1, 1);
   split->setSizes({300, 980});

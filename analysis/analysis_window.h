@@ -58,7 +58,7 @@ class AnalysisWindow : public QDialog {
   QPushButton* add_layer = nullptr;
   QDoubleSpinBox* heat_capacity = nullptr;
   QLabel* design = nullptr;
-  std::array<plot::PlotView*, 3> plots{};  // flux, temperatures, running R
+  std::array<plot::PlotView*, 4> plots{};  // flux, temperatures, running R, q against the dynamic model
   QPushButton* print_button = nullptr;
   QPushButton* pdf_button = nullptr;
 

@@ -78,7 +78,7 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   const auto value = [&](const char* label, int column) { return a->results->item(row_of(label), column)->text(); };
   for (int c : {0, 2}) {
     EXPECT_EQ(value("Метод", c), QStringLiteral("средних значений"));
-    EXPECT_EQ(value("Метод", c + 1), QStringLiteral("динамический"));
+    EXPECT_EQ(value("Метод", c + 1).remove(QChar(0xAD)), QStringLiteral("динамический"));
     EXPECT_TRUE(value("R, м²·К/Вт", c + 1).startsWith(QStringLiteral("2,"))) << value("R, м²·К/Вт", c + 1).toStdString();
     EXPECT_TRUE(value("Интервал 90 %", c + 1).startsWith(QStringLiteral("±")));
     EXPECT_EQ(value("Итог", c), QStringLiteral("критерии 1–3 выполнены"));
@@ -101,6 +101,12 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   ASSERT_EQ(flux.size(), 2u);
   for (const plot::Line& l : flux) EXPECT_EQ(l.points.size(), 200u);
   EXPECT_EQ(a->plots[1]->plot().lines.size(), 4u);  // tв and tн of each channel
+  // Measured q and the dynamic model's q of each channel, from the row after the memory's.
+  const auto& model = a->plots[3]->plot().lines;
+  ASSERT_EQ(model.size(), 4u);
+  EXPECT_EQ(model[1].name, "модель (канал 1)");
+  EXPECT_EQ(model[0].points.size(), model[1].points.size());
+  EXPECT_LT(model[1].points.size(), 200u);
 
   // The printed analysis of the window and of kalora-cli read the same.
   dialogs.files = {dir.file("window.pdf")};
@@ -108,10 +114,15 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   EXPECT_TRUE(dialogs.messages.empty());
   const std::string printed = pdf_text(dir.file("window.pdf"));
   for (const char* text : {"Анализ наблюдений", "База данных: wall.db", "Серия 1: Rк, 10.02.2025 12:04:00",
-                           "критерии 1–3 выполнены", "2,749 м²·К/Вт", "не проверялся", "— графики"})
+                           "Методы: метод средних значений и динамический метод по ISO 9869-1",
+                           "критерии 1–3 выполнены", "R, м²·К/Вт", "2,749", "R прибора (среднее по записям)",
+                           "не проверялся", "Вердикт", "недостоверно: ", "(динамический метод)", "— графики"})
     EXPECT_NE(printed.find(text), std::string::npos) << text;
-  // The three plots are drawn on the second page, lettering as text, no pictures.
-  for (const char* text : {"Тепловой поток", "Температуры", "tн (канал 3)", "м²·К/Вт", "24 ч"})
+  // The four plots are drawn on the second page, lettering as text, no pictures; the
+  // running R names its band, mark and windows.
+  for (const char* text : {"Тепловой поток", "Температуры", "tн (канал 3)", "м²·К/Вт", "24 ч", "±5 % от R",
+                           "за 24 ч до конца", "первые 2/3", "последние 2/3", "по динамической модели", "R нарастающим итогом",
+                           "модель (канал 3)"})
     EXPECT_NE(printed.find(text), std::string::npos) << text;
   const auto images = run_program("pdfimages", {"-list", dir.file("window.pdf")});
   EXPECT_EQ(std::count(images.out.begin(), images.out.end(), '\n'), 2) << images.out;
