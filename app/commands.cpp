@@ -7,6 +7,7 @@
 
 #include "app/about.h"
 #include "app/help_window.h"
+#include "app/port_dialog.h"
 #include "app/main_window.h"
 #include "db/commands.h"
 #include "db/tables.h"
@@ -16,8 +17,11 @@
 
 namespace kalora::app {
 
-ModalResult TForm1::download() {
+ModalResult TForm1::download(KindCheck kind_check) {
+  Form2->setPortSearch(read_port_choice(*settings_key), port_lister());
+  Form2->setKindCheck(std::move(kind_check));
   Form2->exec();
+  Form2->setKindCheck({});
   return Form2->modalResult();
 }
 
@@ -32,11 +36,18 @@ void TForm1::N3Click() {
 }
 
 void TForm1::N4Click() {
-  command_append(state_, frontend(), [this] { return download(); });
+  command_append(state_, frontend(), [this] {
+    return download([this](std::uint8_t subtype) { return std::string(append_refusal(state_, subtype)); });
+  });
   dbf_refr();
 }
 
 void TForm1::N12Click() { command_save(state_, frontend()); }
+
+void TForm1::Port1Click() {
+  PortDialog dialog(port_lister(), read_port_choice(*settings_key), this);
+  if (dialog.exec() == QDialog::Accepted) write_port_choice(*settings_key, dialog.choice());
+}
 
 void TForm1::N5Click() { command_close(state_, frontend()); }
 

@@ -18,9 +18,11 @@
 #include <algorithm>
 
 #include "app/about.h"
+#include "app/port_dialog.h"
 #include "app/qt_dialogs.h"
 #include "core/texts.h"
 #include "device/receive.h"
+#include "device/serial_ports.h"
 #include "views/db_grid.h"
 #include "views/grid_layout.h"
 
@@ -65,6 +67,7 @@ const Menu main_menu[] = {
       {"Excel1", "Экспорт в Excel", nullptr, &TForm1::Excel1Click, Needs::database, -1},
       {"bin1", "Загрузить bin файл", nullptr, &TForm1::bin1Click, Needs::nothing, -1},
       separator,
+      {"Port1", "Порт прибора…", nullptr, &TForm1::Port1Click, Needs::nothing, -1},
       {"N6", "Выход", nullptr, &TForm1::N6Click, Needs::nothing, -1}}},
     {"Правка", {{"N9", "Удалить строки", nullptr, &TForm1::N9Click, Needs::database, -1}}},
     {"Вид",
@@ -168,8 +171,8 @@ TForm1::TForm1(const StartOptions& options)
     return chosen.isValid() ? std::optional(chosen) : std::nullopt;
   };
   Form2 = new TForm2(state_, *frontend_, this);
-  const QStringList ports = TForm2::defaultPortNames();
-  Form2->setPortNames(port_name(value_port_1, ports.value(0)), port_name(value_port_2, ports.value(1)));
+  connect(Form2, &TForm2::portAnswered, this,
+          [this](const QString& port) { guarded([&] { settings_key->set_value(value_port_last, port); }); });
   // The download window shows its progress in the application title, not in this window's caption.
   Form2->setApplicationTitle([this] { return application_title_; },
                              [this](const QString& title) { application_title_ = title; });
@@ -299,6 +302,7 @@ void TForm1::FormCreate() {
     state_.default_dir = QDir::toNativeSeparators(QDir::currentPath()).toStdString();
     settings_key->set_value(value_default_dir, QString::fromStdString(state_.default_dir));
   }
+  write_port_defaults(*settings_key);
 
   state_.tables_modified = false;
   state_.db_open = false;
@@ -325,9 +329,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-QString TForm1::port_name(const QString& value, const QString& fallback) const {
-  const auto stored = settings_key->value(value);
-  return stored && !stored->isEmpty() ? *stored : fallback;
+PortLister TForm1::port_lister() const {
+  if (options_.port_lister) return options_.port_lister;
+  return [] { return list_serial_ports(); };
 }
 
 void TForm1::set_background(bool showing_data) {

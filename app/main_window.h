@@ -51,6 +51,7 @@ struct StartOptions {
   Frontend* dialogs = nullptr;  // message boxes and file dialogs; the real ones when null
   QString settings_file;        // the user's settings store when empty
   QString program_file;         // the file whose version the about window shows; this program when empty
+  PortLister port_lister;       // the system's serial ports when empty
 };
 
 class TForm1 : public QMainWindow {
@@ -89,6 +90,7 @@ class TForm1 : public QMainWindow {
   void ToolButton4Click();  // Печать
   void Excel1Click();       // Экспорт в Excel
   void bin1Click();         // Загрузить bin файл
+  void Port1Click();        // Порт прибора…
   void N6Click();           // Выход
   void N9Click();           // Удалить строки
   void N33Click();          // Выровнять столбцы
@@ -145,7 +147,9 @@ class TForm1 : public QMainWindow {
   void close_database();
   void close_analysis();   // the database has gone: its analysis window too
   void close_samples();    // and its results per sample
-  ModalResult download();  // the download window, shown modally
+  // The download window, shown modally, searching where the settings say.
+  ModalResult download(KindCheck kind_check = {});
+  PortLister port_lister() const;
   bool table_open(int table) const;
   void sort_by_title(views::DBGridPro* grid, int column);
   void refresh_grids_of(int table);
@@ -159,7 +163,6 @@ class TForm1 : public QMainWindow {
   void show_page(const Page& p);      // made current, its grid focused
   bool present(const Page& p) const;  // the image held records of the page's table
   void set_background(bool showing_data);
-  QString port_name(const QString& value, const QString& fallback) const;
 
   State state_;
   std::unique_ptr<Frontend> own_dialogs_;

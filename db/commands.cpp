@@ -36,12 +36,7 @@ std::string folder_of(const std::string& path) {
 }
 
 // The subtype of the new image must fit the tables of the open database.
-bool image_fits_database(const State& state) {
-  const std::uint8_t subtype = state.flash[6];
-  if (subtype == 1) return state.stat_present != 0;
-  if (subtype == 2) return state.potok_present != 0;
-  return subtype == 0;
-}
+bool image_fits_database(const State& state) { return append_refusal(state, state.flash[6]).empty(); }
 
 void reset_all_sorts(State& state, Frontend& frontend) {
   if (state.Dbf1.is_open()) reset_sort(frontend, 1, state.Dbf1, "db1");
@@ -105,6 +100,13 @@ void command_open(State& state, Frontend& frontend) {
   if (state.db_open) Close_DB(state, frontend);
   state.default_dir = folder_of(name);
   Open_DB(state, frontend, name);
+}
+
+std::string_view append_refusal(const State& state, std::uint8_t dev_subtype) {
+  const bool fits = dev_subtype == 1   ? state.stat_present != 0
+                    : dev_subtype == 2 ? state.potok_present != 0
+                                       : dev_subtype == 0;
+  return fits ? std::string_view() : db::texts::type_mismatch;
 }
 
 void command_append(State& state, Frontend& frontend, const DownloadStep& download) {

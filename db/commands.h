@@ -20,6 +20,11 @@ using DownloadStep = std::function<ModalResult()>;
 void command_create(State& state, Frontend& frontend, const DownloadStep& download);
 // "Открыть": ask for a database, close the open one, Open_DB.
 void command_open(State& state, Frontend& frontend);
+// Why an instrument of that subtype cannot be appended to the open database
+// ("Тип прибора и открытая база не совпадают!"); empty when it can. The download
+// asks right after the identification, so the refusal comes before the dump.
+std::string_view append_refusal(const State& state, std::uint8_t dev_subtype);
+
 // "Дополнить": add a download to the open database (asking for one when none is
 // open), keeping only the records later than the stored ones, and save.
 void command_append(State& state, Frontend& frontend, const DownloadStep& download);

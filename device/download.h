@@ -1,18 +1,22 @@
-// One download from the instrument: identification on the first serial port (then
-// the second), the dump, the progress and the device image in flash. Event-driven
-// like the download window it serves: the shell calls open() when the window
-// appears, receive() for every chunk the port delivers, reply_timer_expired(),
-// cancel() for "Отмена" and close() when the window closes.
+// One download from the instrument: identification on each port of the search in
+// turn, the dump, the progress and the device image in flash. Event-driven like
+// the download window it serves: the shell calls open() when the window appears,
+// receive() for every chunk the port delivers, line_lost() when the port reports
+// that the device went away, reply_timer_expired(), cancel() for "Отмена" and
+// close() when the window closes.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/frontend.h"
 #include "core/state.h"
+#include "device/port_search.h"
 
 namespace kalora {
 
@@ -24,6 +28,11 @@ inline constexpr std::size_t reply_length = 9;
 inline constexpr std::uint16_t expected_len_conductivity = 10316;
 inline constexpr std::uint16_t expected_len_flow = 13332;
 inline constexpr int reply_timeout_ms = 3000;
+// Once the dump has begun, this long without a character means the line is dead.
+inline constexpr int silence_timeout_ms = 5000;
+// After a damaged dump, the rest of it must have stopped arriving this long before
+// the instrument is asked again.
+inline constexpr int quiet_before_retry_ms = 500;
 
 // The serial line to the instrument.
 class SerialLink {
@@ -63,35 +72,54 @@ class DownloadView {
   virtual void set_application_title(std::string_view text) = 0;
   // Sets the window's modal result; the window closes when its modal loop regains control.
   virtual void end(ModalResult result) = 0;
+  // The instrument identified itself on this port: the next search asks it first.
+  virtual void remember_port(std::string_view name) { (void)name; }
 };
 
 namespace download_texts {
-inline constexpr std::string_view waiting = "Ожидание готовности прибора ...";
+// The status line while a port is asked: searching, the port's name, searching_end.
+inline constexpr std::string_view searching = "Поиск прибора: ";
+inline constexpr std::string_view searching_end = " …";
 inline constexpr std::string_view receiving = "Идет прием информации ...";
+inline constexpr std::string_view receiving_again = "Данные приняты с искажениями, повторный приём ...";
 inline constexpr std::string_view caption_suffix = "% - Прием данных";
 inline constexpr std::string_view device_conductivity = "КАЛОРА-5";
 inline constexpr std::string_view device_flow = "КАЛОРА-5-Поток";
 inline constexpr std::string_view wrong_device = "Вы подключили не тот прибор !";
 inline constexpr std::string_view no_device =
     "Прибор не обнаружен! Проверте правильность подключения согласно инструкции!";
-// A dump that arrived without its markers in order, with half a byte, or larger
-// than the instrument's memory.
-inline constexpr std::string_view damaged_dump = "Данные приняты с ошибкой. Повторите прием.";
+// The line under no_device: the ports asked, and where the user chooses one.
+inline constexpr std::string_view port_asked = "Опрошен порт: ";
+inline constexpr std::string_view ports_asked = "Опрошены порты: ";
+inline constexpr std::string_view where_to_choose = ". Порт прибора выбирается командой «Файл → Порт прибора…».";
+// A dump refused: damaged_dump, what was wrong with it, damaged_dump_end.
+inline constexpr std::string_view damaged_dump = "Данные приняты с искажениями: ";
+inline constexpr std::string_view damaged_dump_end = ". Повторите приём.";
+inline constexpr std::string_view line_broken = "Связь с прибором прервана. Проверьте кабель и повторите приём.";
 inline constexpr std::array<std::string_view, 2> model_suffix = {"-100", "-250"};
 }  // namespace download_texts
 
 // "\\.\COM1" and "\\.\COM2" on Windows, "/dev/ttyS0" and "/dev/ttyS1" elsewhere.
 std::array<std::string, 2> default_port_names();
 
+// What refuses an identified instrument before its dump ("Дополнить" into a
+// database of the other kind): the message, or empty when the kind is welcome.
+using KindCheck = std::function<std::string(std::uint8_t dev_subtype)>;
+
 class Download {
  public:
   Download(State& state, SerialLink& link, ReplyTimer& timer, DownloadView& view, Frontend& frontend);
 
-  // The first and the second port, tried in that order.
-  void set_port_names(std::array<std::string, 2> names) { port_names_ = std::move(names); }
+  // Exactly these ports, asked in this order (by default the first and the second).
+  void set_port_names(std::vector<std::string> names);
+  // The search made afresh at each open(), from the choice and the system's ports.
+  void set_port_search(PortChoice choice, PortLister lister);
+  // Checked right after the identification; none by default.
+  void set_kind_check(KindCheck check) { kind_check_ = std::move(check); }
 
   void open();                                        // the window appears
   void receive(std::span<const std::uint8_t> chunk);  // the port delivered a chunk
+  void line_lost();                                   // the port says the device went away
   void reply_timer_expired();
   void cancel();  // "Отмена"
   void close();   // the window closes
@@ -104,20 +132,26 @@ class Download {
   std::uint16_t rx_count() const { return rx_count_; }
   char rx_stage() const { return rx_stage_; }
   std::uint16_t expected_len() const { return expected_len_; }
-  const std::string& port_name() const { return port_names_[port_index_]; }
+  const std::string& port_name() const { return ports_[port_index_]; }
+  // The ports of the current (or last) search, in order.
+  const std::vector<std::string>& ports() const { return ports_; }
   const std::string& device_name() const { return device_name_; }
   const std::string& version_text() const { return version_text_; }
   const std::string& methods_text() const { return methods_text_; }
 
  private:
   void reset_stage();
+  void ask_port();
   void ask_identification();
   void handle_reply();
   void show_progress();
   void show_methods();
   void show_model();
   void finish_dump();
+  void dump_damaged(const std::string& what);
+  void drain(std::span<const std::uint8_t> chunk);
   void restart();
+  std::string not_found_text() const;
   void end(ModalResult result);
   void fail(std::string_view message);
   void set_caption();
@@ -131,8 +165,10 @@ class Download {
   DownloadView& view_;
   Frontend& frontend_;
 
-  std::array<std::string, 2> port_names_ = default_port_names();
+  std::function<std::vector<std::string>()> port_order_;
+  std::vector<std::string> ports_;
   std::size_t port_index_ = 0;
+  KindCheck kind_check_;
 
   bool opened_ = false;  // between open() and close()
   bool active_ = false;
@@ -141,6 +177,11 @@ class Download {
   std::size_t write_pos_ = 0;
   char rx_stage_ = command_identify;
   bool end_seen_ = false;
+  bool dumping_ = false;    // the 'S' of the dump is in: silence is a dead line
+  bool restarted_ = false;  // a restart byte came: no reply time-out from then on
+  bool retried_ = false;    // the one automatic second attempt after a damaged dump is used
+  bool draining_ = false;   // waiting for the rest of a damaged dump to stop
+  std::size_t drained_ = 0;
   std::uint16_t expected_len_ = expected_len_conductivity;
   int progress_ = 0;
   std::string caption_;

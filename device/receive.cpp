@@ -35,6 +35,7 @@ TForm2::TForm2(kalora::State& state, kalora::Frontend& frontend, QWidget* parent
   connect(CommPortDriver1, &TCommPortDriver::receiveData, this, [this](const QByteArray& data) {
     download_.receive({reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())});
   });
+  connect(CommPortDriver1, &TCommPortDriver::lineLost, this, [this] { download_.line_lost(); });
 }
 
 void TForm2::build() {
@@ -83,6 +84,14 @@ void TForm2::build() {
 void TForm2::setPortNames(const QString& first, const QString& second) {
   download_.set_port_names({first.toStdString(), second.toStdString()});
 }
+
+void TForm2::setPortSearch(const kalora::PortChoice& choice, kalora::PortLister lister) {
+  download_.set_port_search(choice, std::move(lister));
+}
+
+void TForm2::setKindCheck(kalora::KindCheck check) { download_.set_kind_check(std::move(check)); }
+
+void TForm2::remember_port(std::string_view name) { emit portAnswered(text(name)); }
 
 QStringList TForm2::defaultPortNames() {
   const auto names = kalora::default_port_names();

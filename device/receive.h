@@ -26,8 +26,13 @@ class TForm2 : public QDialog, private kalora::DownloadView, private kalora::Rep
   // boxes and makes the main window's tab sheets visible.
   TForm2(kalora::State& state, kalora::Frontend& frontend, QWidget* parent = nullptr);
 
-  // The first and the second serial port ("Port_1" and "Port_2" of the settings).
+  // Exactly these two ports, the first and then the second.
   void setPortNames(const QString& first, const QString& second);
+  // The ports of each download made afresh from the user's choice and the
+  // system's list (the lister is replaced by tests).
+  void setPortSearch(const kalora::PortChoice& choice, kalora::PortLister lister);
+  // "Дополнить": an instrument of the wrong kind is refused before its dump.
+  void setKindCheck(kalora::KindCheck check);
   // "\\.\COM1" and "\\.\COM2" on Windows, "/dev/ttyS0" and "/dev/ttyS1" elsewhere.
   static QStringList defaultPortNames();
 
@@ -42,6 +47,11 @@ class TForm2 : public QDialog, private kalora::DownloadView, private kalora::Rep
   void done(int result) override;
   void reject() override {}
 
+ signals:
+  // The instrument identified itself on this port.
+  void portAnswered(const QString& name);
+
+ public:
   QLabel* StaticText2;
   QProgressBar* ProgressBar1;
   QGroupBox* GroupBox1;
@@ -67,6 +77,7 @@ class TForm2 : public QDialog, private kalora::DownloadView, private kalora::Rep
   std::string application_title() const override;
   void set_application_title(std::string_view text) override;
   void end(kalora::ModalResult result) override;
+  void remember_port(std::string_view name) override;
   // ReplyTimer
   void start(int interval_ms) override;
   void stop() override;

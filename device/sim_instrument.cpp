@@ -33,6 +33,13 @@ std::string SimInstrument::answer(std::uint8_t command) {
     stream.resize(std::min(stream.size(), static_cast<std::size_t>(options_.restart_after)));
     stream += static_cast<char>(restart_byte);
   }
+  const bool corrupt = options_.corrupt_at >= 0 && static_cast<std::size_t>(options_.corrupt_at) < stream.size() &&
+                       (options_.corrupt_dumps < 0 || corrupted_ < options_.corrupt_dumps);
+  if (corrupt) {
+    // A character changed on the way, to one outside the transfer alphabet.
+    stream[static_cast<std::size_t>(options_.corrupt_at)] = '*';
+    ++corrupted_;
+  }
   return stream;
 }
 

@@ -22,6 +22,8 @@ struct SimOptions {
   long restart_after = -1;                        // restart byte after this many dump characters, once
   bool silent = false;                            // answers nothing at all
   bool no_end = false;                            // the dump lacks its closing 'P'
+  long corrupt_at = -1;     // this character of the dump ('S' is 0) arrives as '*'
+  long corrupt_dumps = -1;  // in this many dumps, then whole ones; every dump when negative
 };
 
 class SimInstrument {
@@ -41,6 +43,7 @@ class SimInstrument {
   std::vector<std::uint8_t> image_;
   SimOptions options_;
   bool restarted_ = false;
+  long corrupted_ = 0;
 };
 
 // Characters queued for the line and released at its pace (or at once when the

@@ -1,6 +1,7 @@
 #include "device/transfer.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "decode/fields.h"
 
@@ -21,6 +22,23 @@ void write_image_header(State& state) {
   state.flash[5] = state.dev_type;
   state.flash[6] = state.dev_subtype;
   put_u16(state.flash, 7, format_version);
+}
+
+std::string dump_damage(const State& state, std::size_t received, std::size_t expected_characters) {
+  const std::size_t s = find_char(state, dump_start);
+  const std::size_t p = find_char(state, dump_end);
+  if (s >= received || p >= received || p < s) return std::string(dump_damage_no_start);
+  const std::string expected = std::to_string(expected_characters);
+  for (std::size_t k = s + 1; k < p; ++k) {
+    const std::uint8_t c = state.rx_buf[k];
+    if (c >= 0x30 && c <= 0x3F) continue;
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", c);
+    return "посторонний символ (код " + std::string(code) + ") в позиции " + std::to_string(k - s) + " из " + expected;
+  }
+  const std::size_t count = p - s - 1;
+  if (count != expected_characters) return "принято символов " + std::to_string(count) + " вместо " + expected;
+  return {};
 }
 
 AssembledImage assemble_image(State& state) {

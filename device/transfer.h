@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "core/state.h"
 
@@ -33,6 +35,12 @@ struct AssembledImage {
   // fit were still written.
   bool intact = false;
 };
+
+// What is wrong with the dump among the first `received` characters of rx_buf, in
+// the user's words; empty when it may become an image: an 'S', then exactly
+// `expected_characters` characters of the transfer alphabet ('0' to '?'), then 'P'.
+std::string dump_damage(const State& state, std::size_t received, std::size_t expected_characters);
+inline constexpr std::string_view dump_damage_no_start = "нет начала передачи";
 
 // Builds the device image in flash from the characters between the first 'S' and
 // the first 'P' of rx_buf, with dev_type and dev_subtype in the header. Reads only

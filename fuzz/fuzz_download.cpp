@@ -45,7 +45,7 @@ struct View : DownloadView {
   void end(ModalResult) override {}
 };
 
-enum class Event : std::uint8_t { flush = 0xF0, timer = 0xF1, cancel = 0xF2, reopen = 0xF3, close = 0xF4 };
+enum class Event : std::uint8_t { flush = 0xF0, timer = 0xF1, cancel = 0xF2, reopen = 0xF3, close = 0xF4, lost = 0xF5 };
 
 }  // namespace
 
@@ -78,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (event == Event::cancel) download.cancel();
     if (event == Event::reopen && !download.active()) download.open();
     if (event == Event::close) download.close();
-    // 0xF5..0xFF: a chunk boundary only
+    if (event == Event::lost) download.line_lost();
+    // 0xF6..0xFF: a chunk boundary only
   }
   deliver();
   if (download.result() == ModalResult::ok && (download.image_length() < 9 || download.image_length() > flash_size)) {

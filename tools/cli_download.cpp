@@ -1,8 +1,10 @@
-// kalora-cli download OUT.bin [PORT1 [PORT2]]: the download window's exchange on
-// the console. The same download runs on a termios port polled every 50 ms;
-// progress goes to stderr, the image to OUT.bin. Ctrl+C is "Отмена".
+// kalora-cli download OUT.bin [PORT1 [PORT2] | auto]: the download window's
+// exchange on the console. The same download runs on the serial link polled every
+// 50 ms; progress goes to stderr, the image to OUT.bin. Ctrl+C is "Отмена".
+// kalora-cli ports: the serial ports the system lists, one a line.
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <thread>
 
@@ -10,6 +12,7 @@
 #include "device/download.h"
 #include "device/image_save.h"
 #include "device/posix_serial.h"
+#include "device/serial_ports.h"
 #include "tools/cli_download.h"
 #include "tools/console_frontend.h"
 #include "tools/exit_codes.h"
@@ -24,6 +27,21 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto poll_interval = std::chrono::milliseconds(50);
+
+// Where the port list finds the system's sys/ and dev/ folders: "/" unless a test
+// gives a tree of its own, which then holds the first and second port as well.
+std::filesystem::path system_root() {
+  const char* root = std::getenv("KALORA_SYSTEM_ROOT");
+  return root && *root ? std::filesystem::path(root) : std::filesystem::path("/");
+}
+
+std::array<std::string, 2> first_and_second_port() {
+  std::array<std::string, 2> ports = default_port_names();
+#ifndef _WIN32
+  for (std::string& port : ports) port = (system_root() / std::filesystem::path(port).relative_path()).string();
+#endif
+  return ports;
+}
 
 volatile std::sig_atomic_t cancel_requested = 0;
 void request_cancel(int) { cancel_requested = 1; }
@@ -88,9 +106,21 @@ class ConsoleView : public DownloadView {
 
 }  // namespace
 
+int cli_ports(std::span<const std::string>) {
+  for (const SerialPortInfo& port : list_serial_ports(system_root())) {
+    std::string known = port.description;
+    if (!port.maker.empty() && known.find(port.maker) == std::string::npos)
+      known += (known.empty() ? "" : ", ") + port.maker;
+    std::cout << port.name << '\t' << known << '\n';
+  }
+  return exit_ok;
+}
+
 int cli_download(std::span<const std::string> args) {
-  std::array<std::string, 2> ports = default_port_names();
-  for (std::size_t i = 1; i < args.size(); ++i) ports[i - 1] = args[i];
+  const std::array<std::string, 2> defaults = first_and_second_port();
+  const bool search = args.size() == 2 && args[1] == "auto";
+  std::vector<std::string> ports(defaults.begin(), defaults.end());
+  for (std::size_t i = 1; i < args.size() && !search; ++i) ports[i - 1] = args[i];
 
   State state;
   ConsoleFrontend frontend;
@@ -98,7 +128,11 @@ int cli_download(std::span<const std::string> args) {
   ConsoleTimer timer;
   ConsoleView view;
   Download download(state, link, timer, view, frontend);
-  download.set_port_names(ports);
+  if (search) {
+    download.set_port_search({true, defaults[0], defaults[1], {}}, [] { return list_serial_ports(system_root()); });
+  } else {
+    download.set_port_names(ports);
+  }
 
   std::signal(SIGINT, request_cancel);
   std::signal(SIGTERM, request_cancel);
@@ -113,6 +147,7 @@ int cli_download(std::span<const std::string> args) {
     }
     const std::vector<std::uint8_t> chunk = link.read_waiting();
     if (!chunk.empty()) download.receive(chunk);
+    if (link.is_open() && link.gone()) download.line_lost();
     if (timer.expired(Clock::now())) download.reply_timer_expired();
   }
   download.close();

@@ -59,7 +59,8 @@ struct Command {
 const std::vector<Command>& commands() {
   static const std::vector<Command> table{
       {"check", "check IMAGE.bin", 1, 1, check},
-      {"download", "download OUT.bin [PORT1 [PORT2]]", 1, 3, cli_download},
+      {"download", "download OUT.bin [PORT1 [PORT2] | auto]", 1, 3, cli_download},
+      {"ports", "ports", 0, 0, cli_ports},
       {"bin2db", "bin2db IMAGE.bin OUT.db", 2, 2, cli_bin2db},
       {"append", "append DB.db IMAGE.bin", 2, 2, cli_append},
       {"dump", "dump DB.db 1|2|3", 2, 2, cli_dump},

@@ -5,7 +5,7 @@
 //
 //   kalora-sim IMAGE.bin [--full-speed] [--restart-after N] [--type N]
 //              [--subtype-char C] [--version A.B.C] [--silent] [--no-end]
-//              [--timeout SECONDS] [--link PATH]
+//              [--corrupt-at N [--corrupt-dumps K]] [--timeout SECONDS] [--link PATH]
 //   kalora-sim --make stat|zond|both|flow|wall|samples OUT.bin
 #include <algorithm>
 #include <chrono>
@@ -52,7 +52,8 @@ struct Arguments {
 int usage(const std::string& problem = {}) {
   if (!problem.empty()) std::cerr << "kalora-sim: " << problem << '\n';
   std::cerr << "usage: kalora-sim IMAGE.bin [--full-speed] [--restart-after N] [--type N] [--subtype-char C]\n"
-               "                  [--version A.B.C] [--silent] [--no-end] [--timeout SECONDS] [--link PATH]\n"
+               "                  [--version A.B.C] [--silent] [--no-end] [--corrupt-at N [--corrupt-dumps K]]\n"
+               "                  [--timeout SECONDS] [--link PATH]\n"
                "       kalora-sim --make stat|zond|both|flow|wall|samples OUT.bin\n";
   return exit_usage;
 }
@@ -88,6 +89,14 @@ std::optional<Arguments> parse(const std::vector<std::string>& args) {
       const auto v = take(0, 1'000'000);
       if (!v) return std::nullopt;
       a.options.restart_after = *v;
+    } else if (arg == "--corrupt-at") {
+      const auto v = take(0, 1'000'000);
+      if (!v) return std::nullopt;
+      a.options.corrupt_at = *v;
+    } else if (arg == "--corrupt-dumps") {
+      const auto v = take(1, 1'000'000);
+      if (!v) return std::nullopt;
+      a.options.corrupt_dumps = *v;
     } else if (arg == "--type") {
       const auto v = take(0, 255);
       if (!v) return std::nullopt;

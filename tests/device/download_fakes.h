@@ -70,10 +70,16 @@ struct FakeView : DownloadView {
   int progress = -1;
   std::vector<int> progress_seen;
   std::vector<std::string> captions_seen;
+  std::vector<std::string> statuses_seen;
+  std::vector<std::string> remembered;  // ports where the instrument answered
   ModalResult result = ModalResult::none;
   int ends = 0;
 
-  void set_status(std::string_view text) override { status = text; }
+  void set_status(std::string_view text) override {
+    status = text;
+    statuses_seen.emplace_back(text);
+  }
+  void remember_port(std::string_view name) override { remembered.emplace_back(name); }
   void set_progress(int position) override {
     progress = position;
     progress_seen.push_back(position);

@@ -3,9 +3,12 @@
 // device that goes away.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 
 #include "device/posix_serial.h"
+#include "device/serial_ports.h"
+#include "support/temp_dir.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -99,6 +102,59 @@ TEST(SerialPort, PseudoTerminalSettingsExclusiveUseAndHangUp) {
   EXPECT_TRUE(second.gone());
   EXPECT_TRUE(second.read_waiting().empty());
   EXPECT_FALSE(second.send(0x56));
+}
+
+// The system's list from a sysfs tree made here: what a serial port is, and what
+// the system says of it.
+TEST(SerialPort, ListFromTheSystemsTtyClass) {
+  namespace fs = std::filesystem;
+  test::TempDir root;
+  const fs::path devices = root.path() / "sys/devices";
+  const fs::path tty = root.path() / "sys/class/tty";
+  fs::create_directories(tty);
+  const auto write = [](const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << text;
+  };
+  struct Port {
+    std::string name;
+    std::string device;  // the device folder under sys/devices; none when empty
+    std::string uart_type;
+  };
+  const std::vector<Port> ports{
+      {"ttyS0", "pnp0/00:01", "4\n"},
+      {"ttyS1", "platform/serial8250", "0\n"},  // a name without a UART
+      {"ttyS10", "pnp0/00:02", "4"},
+      {"ttyUSB1", "usb1/1-2/1-2:1.0/ttyUSB1", ""},
+      {"ttyUSB0", "usb1/1-1/1-1:1.0/ttyUSB0", ""},
+      {"ttyACM0", "usb1/1-3/1-3:1.0", ""},
+      {"tty1", "", ""},
+      {"console", "", ""},
+      {"ttyUSBx", "usb1/1-1/1-1:1.0/ttyUSB0", ""},
+  };
+  for (const Port& p : ports) {
+    fs::create_directories(tty / p.name);
+    if (!p.uart_type.empty()) write(tty / p.name / "type", p.uart_type);
+    if (!p.device.empty()) {
+      fs::create_directories(devices / p.device);
+      fs::create_directory_symlink(devices / p.device, tty / p.name / "device");
+    }
+  }
+  write(devices / "usb1/1-1/idVendor", "0403\n");
+  write(devices / "usb1/1-1/product", "FT232R USB UART\n");
+  write(devices / "usb1/1-1/manufacturer", "FTDI\n");
+  write(devices / "usb1/1-2/idVendor", "1a86\n");  // a maker that says nothing of itself
+  write(devices / "usb1/1-3/idVendor", "2341\n");
+  write(devices / "usb1/1-3/product", " Uno \n");
+  write(devices / "usb1/1-3/1-3:1.0/interface", "CDC Abstract Control Model (ACM)\n");
+
+  const std::string dev = (root.path() / "dev").string() + "/";
+  std::vector<std::string> got;
+  for (const SerialPortInfo& p : list_serial_ports(root.path())) got.push_back(port_label(p));
+  EXPECT_EQ(got, (std::vector<std::string>{dev + "ttyACM0 — Uno", dev + "ttyS0", dev + "ttyS10",
+                                           dev + "ttyUSB0 — FT232R USB UART (FTDI)", dev + "ttyUSB1"}));
+  // No such tree: no ports, no failure.
+  EXPECT_TRUE(list_serial_ports(root.path() / "none").empty());
 }
 
 #endif

@@ -52,6 +52,13 @@ TEST(SimInstrument, AnswersTheCommands) {
       {"restart beyond the stream", with([](SimOptions& o) { o.restart_after = 500; }), "5011020>0",
        "S" + payload + "P\xEB", "S" + payload + "P"},
       {"silent", with([](SimOptions& o) { o.silent = true; }), "", "", ""},
+      {"one character damaged in every dump", with([](SimOptions& o) { o.corrupt_at = 3; }), "5011020>0",
+       "S" + payload.substr(0, 2) + "*" + payload.substr(3) + "P", "S" + payload.substr(0, 2) + "*" + payload.substr(3) + "P"},
+      {"damaged in the first dump only", with([](SimOptions& o) {
+         o.corrupt_at = 0;
+         o.corrupt_dumps = 1;
+       }),
+       "5011020>0", "*" + payload + "P", "S" + payload + "P"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
