@@ -4,10 +4,12 @@
 
 #include <QAction>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QSettings>
 #include <QTabWidget>
 #include <filesystem>
 
+#include "device/receive.h"
 #include "device/sim_process.h"
 #include "views/db_grid.h"
 #include "window_fixture.h"
@@ -184,6 +186,9 @@ TEST_F(FileCommands, RefusedAppendLeavesThePagesOfTheOpenTables) {
   menu_action(w, "N4")->trigger();  // Дополнить
   EXPECT_EQ(dialogs.messages, (std::vector<Message>{{Message::error, "Тип прибора и открытая база не совпадают!"}}));
   expect_database_shown(w, {{"Поток"}, {"Тепловой поток", "Rк", "Ro"}, 5});
+  // Refused right after the identification: no dump was asked for; the port is remembered.
+  EXPECT_TRUE(w.Form2->StaticText2->text().startsWith("Поиск прибора: ")) << w.Form2->StaticText2->text().toStdString();
+  EXPECT_EQ(QSettings(settings_file(), QSettings::IniFormat).value("Port_last").toString().toStdString(), sim.path());
 }
 
 }  // namespace

@@ -61,6 +61,8 @@ class WindowTest : public ::testing::Test {
     options.dialogs = answering ? answering : &dialogs;
     options.settings_file = settings_file();
     options.program_file = QStringLiteral(KALORA_PROGRAM);
+    // The machine's own serial ports stay out of the tests.
+    options.port_lister = [this] { return system_ports; };
     window = std::make_unique<app::TForm1>(options);
     return *window;
   }
@@ -69,6 +71,7 @@ class WindowTest : public ::testing::Test {
 
   TempDir dir;
   AnsweringFrontend dialogs;
+  std::vector<SerialPortInfo> system_ports;  // what the system lists
   std::unique_ptr<app::TForm1> window;
 
  private:

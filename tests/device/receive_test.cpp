@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -43,10 +44,24 @@ struct Window {
   // 20 s in any case so a fault cannot hang the test.
   int run(const std::string& first_port, int cancel_after_ms = 20000) {
     form.setPortNames(QString::fromStdString(first_port), QString::fromStdString(missing));
+    return exec(cancel_after_ms);
+  }
+  int exec(int cancel_after_ms = 20000) {
     QTimer::singleShot(cancel_after_ms, &form, [this] { QTest::mouseClick(form.Button1, Qt::LeftButton); });
+    // Every status line the window shows, in order.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [this] {
+      if (statuses.isEmpty() || statuses.back() != form.StaticText2->text()) statuses << form.StaticText2->text();
+    });
+    watch.start(20);
     return form.exec();
   }
+  QStringList statuses;
 };
+
+std::string error_text(const test::MainWindow& frontend) {
+  return frontend.messages.size() == 1 ? frontend.messages[0].text : std::string();
+}
 
 TEST(DownloadWindow, LayoutAndTexts) {
   application();
@@ -152,6 +167,113 @@ TEST(DownloadWindow, CancelKeepsTheImageAndRestoresTheTitle) {
     QTest::mouseClick(w.form.Button1, Qt::LeftButton);
   });
   EXPECT_EQ(w.form.exec(), QDialog::Rejected);
+}
+
+// The search with a port list the test gives: which ports are asked, in what order,
+// and which one is remembered.
+TEST(DownloadWindow, SearchFindsTheInstrument) {
+  application();
+  SimProcess instrument({sample("flow"), "--full-speed"});
+  SimProcess silent({sample("flow"), "--silent"});
+  ASSERT_FALSE(instrument.path().empty());
+  ASSERT_FALSE(silent.path().empty());
+  const std::string missing = test::TempDir().file("no-such-port");
+  const std::string found = instrument.path();
+  struct Case {
+    const char* name;
+    PortChoice choice;
+    std::vector<std::string> listed;
+    std::vector<std::string> asked;
+    bool accepted;
+  };
+  const std::vector<Case> cases{
+      {"instrument on the third port listed",
+       {true, silent.path(), missing, ""},
+       {silent.path(), missing, found},
+       {silent.path(), missing, found},
+       true},
+      {"remembered port asked first", {true, missing, silent.path(), found}, {silent.path(), found}, {found}, true},
+      {"chosen port asked alone", {false, silent.path(), missing, found}, {found}, {silent.path()}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Window w;
+    std::vector<SerialPortInfo> listed;
+    for (const std::string& name : c.listed) listed.push_back({name, "", ""});
+    w.form.setPortSearch(c.choice, [&listed] { return listed; });
+    QStringList answered;
+    QObject::connect(&w.form, &TForm2::portAnswered, [&](const QString& port) { answered << port; });
+
+    EXPECT_EQ(w.exec(), c.accepted ? QDialog::Accepted : QDialog::Rejected);
+    QStringList expected;
+    for (const std::string& port : c.asked) expected << QString::fromStdString("Поиск прибора: " + port + " …");
+    if (c.accepted) expected << "Идет прием информации ...";
+    EXPECT_EQ(w.statuses, expected);
+    EXPECT_EQ(answered, c.accepted ? QStringList{QString::fromStdString(found)} : QStringList{});
+    if (!c.accepted) {
+      EXPECT_EQ(error_text(w.frontend), "Прибор не обнаружен! Проверте правильность подключения согласно инструкции!\n"
+                                        "Опрошен порт: " +
+                                            silent.path() + ". Порт прибора выбирается командой «Файл → Порт прибора…».");
+    }
+  }
+}
+
+// A damaged character, and a simulator that dies in the middle of its dump.
+TEST(DownloadWindow, DamagedDumpsAndADeadLine) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> options;
+    int kill_after_ms;  // the simulator ends then; never when 0
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {"damaged once", {"--full-speed", "--corrupt-at", "500", "--corrupt-dumps", "1"}, 0, ""},
+      {"damaged every time",
+       {"--full-speed", "--corrupt-at", "500"},
+       0,
+       "Данные приняты с искажениями: посторонний символ (код 0x2A) в позиции 500 из 13330. Повторите приём."},
+      {"simulator killed in the dump", {}, 2000, "Связь с прибором прервана. Проверьте кабель и повторите приём."},
+  };
+  application();
+  Window w;  // one window for all: each download after a failed one must work
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> options{sample("flow")};
+    options.insert(options.end(), c.options.begin(), c.options.end());
+    SimProcess sim(options);
+    ASSERT_FALSE(sim.path().empty());
+    w.frontend.messages.clear();
+    w.state.flash.fill(0x5A);
+    QElapsedTimer since_kill;
+    if (c.kill_after_ms > 0) {
+      QTimer::singleShot(c.kill_after_ms, [&] {
+        EXPECT_GT(w.form.ProgressBar1->value(), 0);
+        sim.terminate();
+        since_kill.start();
+      });
+    }
+    w.frontend.during_message = [&] {
+      if (since_kill.isValid()) {
+        EXPECT_LT(since_kill.elapsed(), 6000);
+      }
+    };
+    const bool accepted = w.run(sim.path()) == QDialog::Accepted;
+    EXPECT_EQ(accepted, c.message.empty());
+    EXPECT_EQ(error_text(w.frontend), c.message);
+    EXPECT_FALSE(w.form.CommPortDriver1->connected());
+    if (accepted) {
+      EXPECT_TRUE(w.statuses.contains("Данные приняты с искажениями, повторный приём ..."));
+      const auto image = test::read_bytes(sample("flow"));
+      EXPECT_TRUE(std::equal(image.begin(), image.end(), w.state.flash.begin()));
+    } else {
+      EXPECT_TRUE(std::all_of(w.state.flash.begin(), w.state.flash.end(), [](std::uint8_t b) { return b == 0x5A; }));
+    }
+  }
+  // After all of it, the same window downloads as ever.
+  SimProcess sim({sample("both"), "--full-speed"});
+  w.frontend.messages.clear();
+  EXPECT_EQ(w.run(sim.path()), QDialog::Accepted);
+  EXPECT_TRUE(w.frontend.messages.empty());
 }
 
 TEST(CommPortDriver, OpensAPseudoTerminalAndDeliversChunks) {
