@@ -5,7 +5,8 @@
 // is known from the heat capacity when the layers are given (the slowest time constant
 // of the wall, about R·C/π²); without it a series shorter than a week must also show
 // the marks of a light wall: τ below the longest the series allows, the average method
-// agreeing and its criteria 2 and 3 passing.
+// agreeing within 2 % and its criteria 2 and 3 passing. The two methods more than 5 %
+// apart are never reliable (checked against walls the rule was not set on).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -19,7 +20,8 @@ namespace {
 constexpr double max_interval = 0.005;        // I_rel for any series
 constexpr double max_interval_short = 0.003;  // and for a short one of unknown wall
 constexpr double max_split = 0.02;            // first and last 2/3 against the whole
-constexpr double max_disagreement = 0.02;     // average against dynamic (short, unknown wall)
+constexpr double max_disagreement = 0.05;     // average against dynamic
+constexpr double max_disagreement_short = 0.02;  // the same for a short series of an unknown wall
 constexpr double memories_in_series = 6;      // series length in the wall's time constants
 constexpr double long_hours = 168;            // a week: long enough for an unknown wall
 constexpr double tau_margin = 0.9;            // τ below this share of the longest allowed
@@ -92,6 +94,12 @@ Verdict decide(const ChannelResult& r, int kind, const AnalysisOptions& options)
                                  std::fabs(*d.R_last - d.R)}) /
                        d.R;
   if (split > max_split) return unreliable(v, "R по первым и последним 2/3 записей расходятся на " + percent(split));
+  // Far apart, the two methods say the heat stored in the wall changed a lot: the
+  // dynamic method's correction is then too large to rely on.
+  const std::optional<double> disagreement =
+      r.R ? std::optional<double>(std::fabs(*r.R - d.R) / d.R) : std::nullopt;
+  if (!disagreement || *disagreement > max_disagreement)
+    return unreliable(v, "методы расходятся" + (disagreement ? " на " + percent(*disagreement) : std::string()));
   if (capacity) {
     const double memory_h = memory_hours(d.R);
     if (r.hours < memories_in_series * memory_h)
@@ -103,8 +111,7 @@ Verdict decide(const ChannelResult& r, int kind, const AnalysisOptions& options)
                                " для измерения короче недели");
     if (d.tau_h * 3600 > tau_margin * static_cast<double>(d.p) * d.step)
       return unreliable(v, "память стены длиннее, чем позволяет измерение (нужна неделя или слои стены)");
-    if (!r.R || std::fabs(*r.R - d.R) / d.R > max_disagreement)
-      return unreliable(v, "методы расходятся" + (r.R ? " на " + percent(std::fabs(*r.R - d.R) / d.R) : std::string()));
+    if (*disagreement > max_disagreement_short) return unreliable(v, "методы расходятся на " + percent(*disagreement));
     if (r.c2 != true || r.c3 != true) return unreliable(v, "критерии 2 и 3 не выполнены");
   }
   v.trust = Trust::reliable;

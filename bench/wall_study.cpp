@@ -25,6 +25,7 @@ std::string opt(std::optional<bool> v) { return v ? (*v ? "1" : "0") : ""; }
 }  // namespace
 
 int main(int argc, char** argv) {
+  // wall_study [SEEDS [FIRST_SEED [others]]]: "others" runs the walls the rule was not set on.
   const int seeds = argc > 1 ? std::atoi(argv[1]) : 6;
   const unsigned seed0 = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1;
   std::printf(
@@ -32,7 +33,8 @@ int main(int argc, char** argv) {
       "verdict,R_best,best_err,method,reason\n");
   int reliable = 0, total = 0;
   double worst = 0;
-  for (const test::ModelWall& w : test::model_walls())
+  const bool others = argc > 3 && std::string(argv[3]) == "others";
+  for (const test::ModelWall& w : others ? test::other_walls() : test::model_walls())
     for (const int kind : {1, 0})
       for (const double days : {3.0, 5.0, 7.0, 10.0, 14.0})
         for (int k = 0; k < seeds; ++k) {

@@ -157,4 +157,15 @@ inline std::vector<ModelWall> model_walls() {
   };
 }
 
+// Walls the verdict's rule was not set on, to check it against: solid brick, brick with
+// the insulation inside, concrete with outside insulation, a log wall.
+inline std::vector<ModelWall> other_walls() {
+  return {
+      {"brick510", {{0.02, 0.70, 1600, 840}, {0.51, 0.70, 1800, 880}, {0.02, 0.76, 1800, 840}}},
+      {"inside_ins", {{0.0125, 0.19, 800, 840}, {0.10, 0.042, 100, 840}, {0.38, 0.70, 1800, 880}, {0.02, 0.76, 1800, 840}}},
+      {"concrete_eps", {{0.01, 0.70, 1600, 840}, {0.20, 1.92, 2500, 840}, {0.15, 0.039, 25, 1340}, {0.01, 0.76, 1800, 840}}},
+      {"log", {{0.22, 0.14, 500, 2300}}},
+  };
+}
+
 }  // namespace kalora::test
