@@ -1,5 +1,6 @@
 #include "app/private_font.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFontDatabase>
 
@@ -7,12 +8,16 @@ namespace kalora::app {
 
 bool PrivateFont::install() {
   if (QFontDatabase::families().contains(private_font_family)) return true;
-  // The current directory, not the program's folder: that is where the font is shipped to.
-  const QString path = QDir::current().absoluteFilePath(private_font_file);
-  font_id_ = QFontDatabase::addApplicationFont(path);
-  if (font_id_ < 0) return false;
-  font_path_ = path;
-  return true;
+  // The current directory, where the font is shipped to; then the program's own folder,
+  // for a program started from elsewhere (a Windows shortcut, a command line).
+  for (const QDir& dir : {QDir::current(), QDir(QCoreApplication::applicationDirPath())}) {
+    const QString path = dir.absoluteFilePath(private_font_file);
+    font_id_ = QFontDatabase::addApplicationFont(path);
+    if (font_id_ < 0) continue;
+    font_path_ = path;
+    return true;
+  }
+  return false;
 }
 
 void PrivateFont::remove() {

@@ -23,3 +23,12 @@ find_program(KALORA_WINE NAMES wine64 wine PATHS /usr/lib/wine /usr/bin NO_DEFAU
 if(KALORA_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${KALORA_WINE})
 endif()
+
+# The static Qt that scripts/qt-windows.sh builds, when given (-DKALORA_QT_PREFIX=...):
+# its packages are found beside MinGW's, its host tools (moc, rcc, uic) are the system's.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KALORA_QT_PREFIX)
+if(KALORA_QT_PREFIX)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${KALORA_QT_PREFIX})
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()

@@ -1,5 +1,5 @@
 # Packages (`make package`): on Linux a Debian package of the whole program, in the
-# Windows cross build a zip of kalora-cli. The desktop program's own files (help, font,
+# Windows cross build a zip. The desktop program's own files (help, font,
 # desktop entry, icon) are installed by app/CMakeLists.txt.
 include(GNUInstallDirs)
 
@@ -9,11 +9,18 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "companion program of the КАЛОРА-5 t
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
-  # Everything in one folder: the program stands alone (static runtime).
+  # Everything in one folder: the programs stand alone (static runtime, static Qt). With
+  # the desktop program (built when the static Qt for Windows is there) it is the whole
+  # program, with its help, grid font and a short note for the user; else kalora-cli.
   install(TARGETS kalora-cli RUNTIME DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME kalora-cli-${PROJECT_VERSION}-win64)
+  if(TARGET kalora)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/readme-windows.txt DESTINATION . RENAME "ПРОЧТИТЕ.txt")
+    set(CPACK_PACKAGE_FILE_NAME kalora-${PROJECT_VERSION}-win64)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME kalora-cli-${PROJECT_VERSION}-win64)
+  endif()
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   install(TARGETS kalora-cli kalora-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

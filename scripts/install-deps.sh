@@ -11,6 +11,8 @@ windows_packages=(
   wine64 wine
   googletest
   python3  # the zip test lists and unpacks the package
+  g++ pkg-config libxlsxwriter-dev  # the Linux kalora-sim behind the COM port under Wine
+  xvfb xdotool imagemagick  # the desktop program started from the zip, its screenshots
 )
 
 native_packages=(

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# The Windows cross build (MinGW-w64, cmake/mingw-w64-x86_64.cmake, GUI off):
+# The Windows cross build (MinGW-w64, cmake/mingw-w64-x86_64.cmake):
 #   scripts/windows.sh test BUILD_DIR JOBS [CMAKE_FLAGS...]      make test-windows
 #   scripts/windows.sh package BUILD_DIR JOBS OUT_DIR [CMAKE_FLAGS...]   make package
+# With the static Qt of `make qt-windows` in its cache folder the desktop program and its
+# window tests are built too; without it the core, kalora-cli and their tests only, and
+# a line says what was left out.
 # "test" builds everything and runs ctest under Wine, in a Wine prefix of its own inside
 # the build folder; the Wine server started here is stopped at the end, pass or fail.
-# "package" builds kalora-cli and zips it with its licence and README into OUT_DIR.
+# "package" builds the programs and zips them with their files into OUT_DIR.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:?usage: $0 test|package BUILD_DIR JOBS [OUT_DIR] [CMAKE_FLAGS...]}
@@ -19,16 +22,33 @@ fi
 
 bash scripts/install-deps.sh windows
 
+qt_prefix=$(bash scripts/qt-windows.sh prefix)
+if [ -f "$qt_prefix/.complete" ]; then
+  gui=(-DKALORA_BUILD_GUI=ON -DKALORA_QT_PREFIX="$qt_prefix")
+  programs=(kalora-cli kalora kalora_font)
+else
+  programs=(kalora-cli)
+  gui=(-DKALORA_BUILD_GUI=OFF)
+  echo "windows: the desktop program and its tests were skipped: no static Qt for Windows in $qt_prefix (make qt-windows builds it)"
+fi
+
 configure() {
-  if [ ! -f "$build/build.ninja" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-      -DKALORA_BUILD_GUI=OFF -DKALORA_BUILD_BENCH=OFF "$@"
-  fi
+  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    "${gui[@]}" -DKALORA_BUILD_BENCH=OFF "$@" >/dev/null
+}
+
+# The Linux kalora-sim, whose pseudo-terminal the COM-port tests under Wine download from.
+native_sim() {
+  local native=$build/native-sim
+  [ -f "$native/build.ninja" ] || cmake -S . -B "$native" -G Ninja -DKALORA_BUILD_GUI=OFF -DKALORA_BUILD_TESTS=OFF \
+    -DKALORA_BUILD_BENCH=OFF "$@" >/dev/null
+  cmake --build "$native" -j "$jobs" --target kalora-sim >/dev/null
+  echo "-DKALORA_NATIVE_SIM=$PWD/$native/kalora-sim"
 }
 
 if [ "$mode" = package ]; then
   configure "$@"
-  cmake --build "$build" -j "$jobs" --target kalora-cli
+  cmake --build "$build" -j "$jobs" --target "${programs[@]}"
   cpack --config "$build/CPackConfig.cmake" -G ZIP -B "$build/cpack" -D CPACK_OUTPUT_FILE_PREFIX="$out"
   exit 0
 fi
@@ -51,7 +71,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 echo "test-windows: Wine prefix ready after $((SECONDS - start)) s"
 
-configure "$@"
+configure "$(native_sim "$@")" "$@"
 cmake --build "$build" -j "$jobs"
 echo "test-windows: built after $((SECONDS - start)) s"
 

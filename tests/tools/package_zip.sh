@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# The Windows zip of the cross build: one folder with kalora-cli.exe, its licence and
-# README, a program that needs no DLL beyond those of Windows itself, and that runs
-# from the unpacked folder (under Wine) making the same database as the build's own.
+# The Windows zip of the cross build: one folder of programs that need no DLL beyond
+# those of Windows itself, run from the unpacked folder under Wine. kalora-cli.exe makes
+# the same database as the build's own. With the desktop program, the zip is unpacked
+# into a folder with a Cyrillic name and a fresh Wine prefix: kalora.exe starts under
+# Xvfb, shows "КАЛОРА-5", opens a database with Ctrl+O and closes, and its settings are
+# then in the Wine registry under the program's key.
 # Usage: package_zip.sh CPACK BUILD_DIR SAMPLES_DIR OBJDUMP WINE
 cpack=$1
 build=$2
@@ -10,32 +13,98 @@ objdump=$4
 wine=$5
 source "$(dirname "$0")/package_lib.sh"
 
-zip=$(make_package ZIP "$build" 'kalora-cli-*-win64.zip') || exit 1
+desktop=0
+[ -f "$build/kalora.exe" ] && desktop=1
+if [ $desktop = 1 ]; then
+  zip=$(make_package ZIP "$build" 'kalora-[0-9]*-win64.zip') || exit 1
+else
+  zip=$(make_package ZIP "$build" 'kalora-cli-*-win64.zip') || exit 1
+fi
 top=$(basename "$zip" .zip)
 
 listed=$(python3 -c 'import sys, zipfile
 print("\n".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))))' "$zip")
-expected=$(printf '%s\n' "$top/LICENSE" "$top/README.md" "$top/kalora-cli.exe")
+files=(LICENSE README.md kalora-cli.exe)
+[ $desktop = 1 ] && files+=(kalora.exe kalora.hlp my_font.LICENSE my_font.ttf "ПРОЧТИТЕ.txt")
+expected=$(printf "$top/%s\n" "${files[@]}" | LC_ALL=C sort)
+listed=$(echo "$listed" | LC_ALL=C sort)
 [ "$listed" = "$expected" ] || fail "the zip holds: $listed"
-python3 -m zipfile -e "$zip" "$dir/unpacked" || fail "unzip"
-exe=$dir/unpacked/$top/kalora-cli.exe
+folder="$dir/Программа КАЛОРА"
+mkdir -p "$folder"
+python3 -m zipfile -e "$zip" "$folder" || fail "unzip"
+folder="$folder/$top"
 
-# Every DLL the program imports must be one that Windows has in its system folder.
+# Every DLL a program imports must be one that Windows has in its system folder.
 system32=${WINEPREFIX:-$HOME/.wine}/drive_c/windows/system32
-dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
-[ -n "$dlls" ] || fail "objdump shows no imports"
-for dll in $dlls; do
-  case "${dll,,}" in
-    libstdc++* | libgcc* | libwinpthread*) fail "kalora-cli.exe needs $dll, which is not part of Windows" ;;
-  esac
-  if [ -d "$system32" ]; then
-    ls "$system32" | grep -qixF "$dll" || fail "kalora-cli.exe imports $dll, not found in Windows' system folder"
-  fi
+for exe in "$folder"/*.exe; do
+  dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+  [ -n "$dlls" ] || fail "objdump shows no imports of $(basename "$exe")"
+  for dll in $dlls; do
+    case "${dll,,}" in
+      libstdc++* | libgcc* | libwinpthread* | qt6*) fail "$(basename "$exe") needs $dll, which is not part of Windows" ;;
+    esac
+    if [ -d "$system32" ]; then
+      ls "$system32" | grep -qixF "$dll" || fail "$(basename "$exe") imports $dll, not found in Windows' system folder"
+    fi
+  done
 done
 
 cp "$samples/wall.bin" "$dir/wall.bin"
 cd "$dir" || fail "cd"
-"$wine" "$exe" bin2db wall.bin packaged.db >/dev/null 2>&1 || fail "the unpacked kalora-cli.exe bin2db"
+"$wine" "$folder/kalora-cli.exe" bin2db wall.bin packaged.db >/dev/null 2>&1 || fail "the unpacked kalora-cli.exe bin2db"
 "$wine" "$build/kalora-cli.exe" bin2db wall.bin built.db >/dev/null 2>&1 || fail "the build's kalora-cli.exe bin2db"
 cmp -s packaged.db built.db || fail "the unpacked kalora-cli.exe makes another database"
-echo "zip $(basename "$zip"): $expected; imports: $(echo $dlls)"
+echo "zip $(basename "$zip") ($(stat -c %s "$zip") bytes): $(echo $expected)"
+[ $desktop = 1 ] || exit 0
+
+[ "$(head -c 3 "$folder/ПРОЧТИТЕ.txt" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "ПРОЧТИТЕ.txt has no byte-order mark"
+for tool in Xvfb xdotool; do
+  command -v $tool >/dev/null || { echo "no $tool: the desktop program was not started"; exit 77; }
+done
+
+# A fresh prefix: the user's first start, nothing in the registry.
+export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+"$wine" wineboot --init >/dev/null 2>&1
+"$wineserver" -w
+cp "$dir/packaged.db" "$folder/wall.db"
+
+exec 3>"$dir/display"
+Xvfb -displayfd 3 -screen 0 1024x700x24 >/dev/null 2>&1 &
+xvfb=$!
+exec 3>&-
+for _ in $(seq 50); do [ -s "$dir/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$dir/display")
+app=
+trap '[ -n "$app" ] && kill $app 2>/dev/null; "$wineserver" -k 2>/dev/null; kill $xvfb 2>/dev/null; wait; rm -rf "$dir"' EXIT
+
+# Started from its folder, as Explorer starts it.
+(cd "$folder" && exec "$wine" kalora.exe) >"$dir/kalora.out" 2>&1 &
+app=$!
+wait_window() {
+  local found=
+  for _ in $(seq 300); do
+    found=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$found" ] && break
+    sleep 0.1
+  done
+  [ -n "$found" ] || fail "no window \"$1\" appeared ($(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+  echo "$found"
+}
+window=$(wait_window '^КАЛОРА-5$')
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" 2>/dev/null
+sleep 1
+xdotool key --window "$window" ctrl+o
+dialog=$(wait_window '^Открыть$|^Open$|Откр')
+sleep 1
+xdotool type --delay 50 "wall.db"
+xdotool key Return
+opened=$(wait_window '^wall - КАЛОРА-5$')
+xdotool windowactivate --sync "$opened" 2>/dev/null || true
+xdotool key --window "$opened" alt+F4
+for _ in $(seq 200); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
+kill -0 $app 2>/dev/null && fail "kalora.exe did not close on Alt+F4"
+app=
+"$wineserver" -w
+grep -q '^\[Software\\\\Velmora\\\\KALORA\\\\1.0\]' "$WINEPREFIX/user.reg" ||
+  fail "no settings under Software\\Velmora\\KALORA\\1.0 in the registry"
+echo "kalora.exe from \"$(basename "$(dirname "$folder")")\": started, opened wall.db, closed; settings in the registry"
