@@ -21,9 +21,9 @@ reports::BuiltReport printed_analysis(const Analysis& analysis, const std::vecto
 }
 
 void print_analysis(const Analysis& analysis, int series, const AnalysisOptions& options, const std::string& db_name,
-                    QWidget* parent) {
+                    Frontend& frontend, QWidget* parent) {
   const auto report = printed_analysis(analysis, {static_cast<std::size_t>(series)}, options, db_name);
-  reports::print_with_dialog(report, parent);
+  reports::print_with_dialog(report, parent, frontend);
 }
 
 void save_analysis_pdf(const Analysis& analysis, int series, const AnalysisOptions& options, State& state,

@@ -19,8 +19,9 @@ reports::BuiltReport printed_analysis(const Analysis& analysis, const std::vecto
                                       const AnalysisOptions& options, const std::string& db_name);
 
 // "Печать": the chosen series through the print dialog the reports use.
+// No printer: the message of the reports.
 void print_analysis(const Analysis& analysis, int series, const AnalysisOptions& options, const std::string& db_name,
-                    QWidget* parent);
+                    Frontend& frontend, QWidget* parent);
 // "PDF…": asks for a file name and writes the chosen series' pages; failures are told.
 void save_analysis_pdf(const Analysis& analysis, int series, const AnalysisOptions& options, State& state,
                        Frontend& frontend, QWidget* parent);

@@ -333,7 +333,7 @@ void AnalysisWindow::show_series(int index) {
 }
 
 void AnalysisWindow::print() {
-  if (const int i = current_series(); i >= 0) print_analysis(analysis_, i, options_, state_.db_name, this);
+  if (const int i = current_series(); i >= 0) print_analysis(analysis_, i, options_, state_.db_name, frontend_, this);
 }
 
 void AnalysisWindow::save_pdf() {

@@ -78,8 +78,20 @@ xls::Line line(bool drawn) { return drawn ? xls::Line::thin : xls::Line::none; }
 
 struct Placed {
   const PageCell* cell;
-  int top;  // on the sheet: pages stacked without their margins
+  int top;    // on the sheet: pages stacked without their margins
+  int width;  // on the sheet
 };
+
+// A printed title without rules runs on past its cell; a sheet would clip it at the
+// cell's edge, so a left-aligned one reaches to the next cell of its line.
+int sheet_width(const Page& page, const PageCell& c) {
+  const bool ruled = c.frame.left || c.frame.right || c.frame.top || c.frame.bottom;
+  if (ruled || c.align != Align::left || c.text.empty()) return c.width;
+  int end = page_margin + band_width;
+  for (const PageCell& o : page.cells)
+    if (&o != &c && o.x >= c.x + c.width && o.y < c.y + c.height && c.y < o.y + o.height) end = std::min(end, o.x);
+  return std::max(c.width, end - c.x);
+}
 
 }  // namespace
 
@@ -99,8 +111,9 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
     for (const PageCell& c : page.cells) {
       if (c.width <= 0 || c.height <= 0) continue;  // prints nothing
       const int top = sheet_top + c.y - first;
-      placed.push_back({&c, top});
-      columns.add(c.x, c.x + c.width);
+      const int width = sheet_width(page, c);
+      placed.push_back({&c, top, width});
+      columns.add(c.x, c.x + width);
       rows.add(top, top + c.height);
     }
     sheet_top += last - first;
@@ -132,7 +145,7 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
   for (const Placed& p : placed) {
     const PageCell& c = *p.cell;
     const std::size_t r0 = rows.index(p.top), r1 = rows.index(p.top + c.height) - 1;
-    const std::size_t c0 = columns.index(c.x), c_end = columns.index(c.x + c.width);
+    const std::size_t c0 = columns.index(c.x), c_end = columns.index(c.x + p.width);
     if (c_end == c0) continue;  // narrower than a snapped column: nothing to read in it
     const std::size_t c1 = c_end - 1;
     bool free = true;

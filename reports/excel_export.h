@@ -19,7 +19,7 @@ class TfrOLEExcelExport {
   // export (false: cancelled, nothing is written), and the opening of a saved
   // workbook. Unset, there is no dialog and nothing is opened.
   std::function<bool(TfrOLEExcelExport&)> show_options;
-  std::function<void(const std::string& path)> open_workbook;
+  std::function<bool(const std::string& path)> open_workbook;  // false when nothing could open it
 
   // Pages follow one another down the sheet, each starting a printed page.
   // `error` is the user's message when the report does not fit on a sheet.

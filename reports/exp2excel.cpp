@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <exception>
+#include <filesystem>
 
 #include "reports/csv_export.h"
 #include "reports/view_report.h"
@@ -60,6 +61,8 @@ bool exp2excel(State& state, Frontend& frontend, ReportId report, TfrOLEExcelExp
   SaveDialog1.chosen_filter = &chosen_filter;
   const std::string path = frontend.choose_file(SaveDialog1);
   if (path.empty()) return false;
+  const std::u8string folder = std::filesystem::u8path(path).parent_path().u8string();
+  state.default_dir.assign(folder.begin(), folder.end());  // the next dialog starts here
   const ExportFormat format = export_format(path, chosen_filter);
 
   if (frOLEExcelExport1.show_options && !frOLEExcelExport1.show_options(frOLEExcelExport1)) return false;
@@ -73,9 +76,9 @@ bool exp2excel(State& state, Frontend& frontend, ReportId report, TfrOLEExcelExp
     frontend.show_error(error);
     return false;
   }
-  if (frOLEExcelExport1.OpenExcelAfterExport && frOLEExcelExport1.open_workbook) {
-    frOLEExcelExport1.open_workbook(path);
-  }
+  if (frOLEExcelExport1.OpenExcelAfterExport && frOLEExcelExport1.open_workbook &&
+      !frOLEExcelExport1.open_workbook(path))
+    frontend.show_error("Книга сохранена, но открыть её не удалось: нет программы для файлов этого типа.\n" + path);
   return true;
 }
 

@@ -20,7 +20,7 @@ namespace {
 
 constexpr double layout_dpi = 96.0;
 constexpr double frame_width = 0.75;  // a thin rule, as a printer draws one pixel at 96 dpi
-constexpr double text_padding = 2.0;
+constexpr double text_padding = cell_padding;
 constexpr int pdf_resolution = 1200;
 constexpr int plot_font_pt = 8;
 
@@ -90,6 +90,8 @@ void paint_page(QPainter& painter, const Page& page, int device_dpi) {
   pen.setWidthF(frame_width);
   pen.setCapStyle(Qt::SquareCap);
   painter.setPen(pen);
+  for (const PageCell& c : page.cells)
+    if (c.marked) painter.fillRect(QRectF(c.x, c.y, c.width, c.height), QColor(255, 230, 0));
   for (const PageCell& c : page.cells) paint_frame(painter, c);
 
   // Cells of one report use a handful of fonts: set each only when it changes.

@@ -23,6 +23,8 @@ namespace kalora::reports {
 inline constexpr int page_width = 1123;
 inline constexpr int page_height = 794;
 inline constexpr int page_margin = 26;
+// Room kept free at either side of a ruled cell's text.
+inline constexpr int cell_padding = 2;
 
 struct PageCell {
   int x = 0;  // from the page's top-left corner
@@ -39,6 +41,7 @@ struct PageCell {
   VAlign valign = VAlign::center;
   bool wrap = false;
   Frame frame;
+  bool marked = false;  // drawn on a highlight: found by the preview's search
 };
 
 // A picture drawn into its rectangle, scaled: PNG bytes, shared between copies of a page.

@@ -22,8 +22,8 @@ namespace kalora::reports {
 
 namespace {
 
-void open_in_spreadsheet(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+bool open_in_spreadsheet(const std::string& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 }  // namespace
@@ -66,10 +66,13 @@ std::optional<BuiltReport> build_shown_report(State& state, Frontend& frontend, 
   }
 }
 
-bool print_with_dialog(const BuiltReport& report, QWidget* parent, const DialogRunner& run) {
+bool print_with_dialog(const BuiltReport& report, QWidget* parent, Frontend& frontend, const DialogRunner& run) {
   // Without a printer Qt would quietly print into a nameless PDF file.
   const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
-  if (printers.isEmpty()) return false;
+  if (printers.isEmpty()) {
+    frontend.show_error(no_printer_text);
+    return false;
+  }
   QPrinterInfo chosen = QPrinterInfo::defaultPrinter();
   if (chosen.isNull()) chosen = printers.front();
   QPrinter printer(chosen, QPrinter::HighResolution);
@@ -90,6 +93,14 @@ bool print_with_dialog(const BuiltReport& report, QPrinter& printer, QWidget* pa
   return print_report(printer, report);
 }
 
+void save_report_pdf(const BuiltReport& report, State& state, Frontend& frontend) {
+  const std::string name =
+      frontend.choose_file({FileDialogRequest::Kind::save, "Файлы PDF|*.pdf", "pdf", state.default_dir});
+  if (name.empty()) return;
+  if (const QString error = write_pdf(report, QString::fromStdString(name)); !error.isEmpty())
+    frontend.show_error(error.toStdString());
+}
+
 ReportCommands::ReportCommands(State& state, Frontend& frontend, QWidget* parent)
     : state_(state), frontend_(frontend), parent_(parent) {
   frOLEExcelExport1.OpenExcelAfterExport = true;
@@ -108,14 +119,15 @@ std::optional<BuiltReport> ReportCommands::build(ActiveView view) {
 }
 
 void ReportCommands::ToolButton4Click(ActiveView view) {
-  if (const auto report = build(view)) print_with_dialog(*report, parent_, run_dialog);
+  if (const auto report = build(view)) print_with_dialog(*report, parent_, frontend_, run_dialog);
 }
 
 void ReportCommands::ToolButton5Click(ActiveView view) {
   const auto report = build(view);
   if (!report) return;
   ReportPreview frPreview(
-      *report, [this, &report] { print_with_dialog(*report, parent_, run_dialog); }, parent_);
+      *report, [this, &report] { print_with_dialog(*report, parent_, frontend_, run_dialog); },
+      [this, &report] { save_report_pdf(*report, state_, frontend_); }, parent_);
   run_dialog(frPreview);
 }
 

@@ -44,10 +44,15 @@ class ExcelOptionsDialog : public QDialog {
 // The report of the shown view; nothing (the user told) when the table cannot be read.
 std::optional<BuiltReport> build_shown_report(State& state, Frontend& frontend, ReportId report);
 
+inline constexpr const char* no_printer_text = "Принтер не установлен. Сохраните отчёт в PDF или книгу Excel.";
+
 // The print dialog (copies 1, collation on, all pages or a range; the paper is the
-// reports' A4 landscape), then printing. Nothing when no printer is installed or the
-// dialog is cancelled.
-bool print_with_dialog(const BuiltReport& report, QWidget* parent, const DialogRunner& run = exec_dialog);
+// reports' A4 landscape), then printing. Nothing but the message no_printer_text when
+// no printer is installed; nothing when the dialog is cancelled.
+bool print_with_dialog(const BuiltReport& report, QWidget* parent, Frontend& frontend,
+                       const DialogRunner& run = exec_dialog);
+// "PDF…" of the preview: the file dialog, then the file; a failure is told.
+void save_report_pdf(const BuiltReport& report, State& state, Frontend& frontend);
 // The same on a printer of the caller's.
 bool print_with_dialog(const BuiltReport& report, QPrinter& printer, QWidget* parent, const DialogRunner& run);
 

@@ -185,6 +185,8 @@ void add_data_cells(Band& data, const ReportDesign& design, const Column& col) {
   cell.pattern = col.pattern;
   cell.align = col.data_align;
   cell.frame = all_sides;
+  // A long remark wraps within its row; the row grows to hold it.
+  cell.wrap = col.field.starts_with("COMMENT");
   if (!col.per_channel) {
     cell.spans_block = design.heat_flow;
     data.cells.push_back(cell);
@@ -234,13 +236,17 @@ void before_print(ReportLayout& layout, std::uint16_t channel_mask) {
   }
   if (layout.id == ReportId::stat || layout.id == ReportId::zond) return;
 
+  // The rows of the channels that exist stand one under the other, without a gap
+  // where a missing channel's row would be.
   int height = 0;
   for (int n = 1; n <= channel_count; ++n) {
     const bool present = (channel_mask >> (n - 1)) & 1;
-    if (present) height += channel_row_height;
     for (LayoutCell& c : layout.data.cells) {
-      if (c.channel == n) c.visible = present;
+      if (c.channel != n) continue;
+      c.visible = present;
+      c.y = height;
     }
+    if (present) height += channel_row_height;
   }
   // Without any channel a record still prints its number, date, time and mode, one row high.
   height = std::max(height, channel_row_height);

@@ -79,7 +79,7 @@ TEST(Exp2Excel, WritesOnlyWhenEveryStepGoesThrough) {
     int dialogs = 0;
     std::vector<std::string> opened;
     exporter.show_options = [&](TfrOLEExcelExport&) { return ++dialogs, c.options_ok; };
-    exporter.open_workbook = [&](const std::string& path) { opened.push_back(path); };
+    exporter.open_workbook = [&](const std::string& path) { return opened.push_back(path), true; };
 
     EXPECT_EQ(Excel1Click(*t.state, frontend, c.outer, InnerTab::flow, exporter), c.written);
     const std::vector<unsigned char> old{'o', 'l', 'd'};

@@ -187,8 +187,8 @@ TEST(ReportBuilder, ChannelRowsFollowTheChannelMask) {
     std::vector<int> channel_rows;  // offsets of the rows shown, from the block's top
   };
   const std::vector<Case> cases{
-      {7, 60, {0, 20, 40}}, {1, 20, {0}}, {3, 40, {0, 20}}, {5, 60, {0, 40}},  // channel 3 keeps its place
-      {4, 60, {40}},        {0, 20, {}},  // no channel: the record's own cells, one row high
+      {7, 60, {0, 20, 40}}, {1, 20, {0}}, {3, 40, {0, 20}}, {5, 40, {0, 20}},  // no gap for channel 2
+      {4, 20, {0}},         {0, 20, {}},  // no channel: the record's own cells, one row high
   };
   for (const ReportId id : {ReportId::flow, ReportId::rk, ReportId::ro}) {
     for (const Case& c : cases) {
@@ -210,6 +210,43 @@ TEST(ReportBuilder, ChannelRowsFollowTheChannelMask) {
   ReportLayout layout = report_layout(ReportId::rk);
   before_print(layout, 5);
   EXPECT_EQ(layout.data.height, 40);  // the band itself is 20 per channel that exists
+}
+
+// A remark of the field's 50 characters wraps within its row, which grows to hold it;
+// the other cells of the row grow with it, the next record starts below.
+TEST(ReportBuilder, LongRemarkWrapsAndItsRowGrows) {
+  const std::string remark = "Наружная стена, кирпич М150, северный фасад, этаж3";
+  const struct {
+    ReportId id;
+    std::uint16_t mask;
+    int comment_x;  // of the remark's cells, on the page
+    int lines;      // the remark wraps into at least so many lines
+  } cases[] = {{ReportId::flow, 5, 617, 1}, {ReportId::rk, 5, 846, 2}, {ReportId::ro, 7, 846, 2},
+               {ReportId::stat, 0, 704, 1}, {ReportId::zond, 0, 531, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.id));
+    MemoryRecordSource records;  // the first record's remark (channel 3's on the heat-flow pages) is long
+    for (int i = 1; i <= 2; ++i) {
+      MemoryRecordSource::Record r{{"N", double(i)}, {"COMMENT", i == 1 ? remark : std::string("x")}};
+      for (const char* n : {"1", "2", "3"})
+        r[std::string("COMMENT_") + n] = i == 1 && n[0] == '3' ? remark : std::string("прим");
+      records.add(r);
+    }
+    const Page page = build_report(c.id, c.mask, records).pages[0];
+    const PageCell* cell = find_text(page, remark);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_TRUE(cell->wrap);
+    EXPECT_EQ(cell->x, page_margin + c.comment_x);
+    EXPECT_GE(cell->height, c.lines == 1 ? 20 : 2 * 16);
+    const auto numbers = at_column(page, 25, page_margin + 64 + (c.id >= ReportId::flow ? 60 : 42));
+    ASSERT_EQ(numbers.size(), 2u);
+    EXPECT_EQ(numbers[1]->y, numbers[0]->y + numbers[0]->height);
+    EXPECT_EQ(numbers[0]->y + numbers[0]->height, cell->y + cell->height);  // the last row of the block
+    for (const PageCell& other : page.cells)  // the row's other cells as high as the remark's
+      if (other.y == cell->y && other.x != cell->x && other.x != numbers[0]->x) {
+        EXPECT_EQ(other.height, cell->height);
+      }
+  }
 }
 
 TEST(ReportBuilder, LongTablesRepeatHeadingsAndFooterOnEveryPage) {

@@ -10,14 +10,17 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTest>
 #include <filesystem>
 #include <sstream>
 
 #include "app/qt_app.h"
+#include "reports/excel_export.h"
 #include "reports/page_painter.h"
 #include "reports/report_commands.h"
 #include "reports/report_preview.h"
 #include "support/run_program.h"
+#include "support/temp_dir.h"
 #include "tests/reports/sample_tables.h"
 
 namespace kalora::reports {
@@ -177,6 +180,48 @@ TEST(ReportPainter, FramesAreDrawnOnTheSidesAsked) {
   }
 }
 
+// A remark of the field's 50 characters is printed whole, wrapped in its cell, in the
+// PDF (as pdftotext reads it) and in the workbook (as openpyxl reads it).
+TEST(ReportPainter, LongRemarkIsWholeInPdfAndWorkbook) {
+  qt_app();
+  const std::string remark = "Наружная стена, кирпич М150, северный фасад, этаж3";
+  const test::TempDir dir;
+  for (const ReportId id : {ReportId::flow, ReportId::rk, ReportId::ro, ReportId::stat, ReportId::zond}) {
+    SCOPED_TRACE(static_cast<int>(id));
+    MemoryRecordSource records;
+    records.add({{"N", 1.0}, {"COMMENT", remark}, {"COMMENT_1", remark}});
+    const BuiltReport report = build_report(id, 1, records);
+    const std::string pdf = dir.file("remark.pdf");
+    ASSERT_TRUE(write_pdf(report, QString::fromStdString(pdf)).isEmpty());
+    const auto text = test::run_program("pdftotext", {"-raw", pdf, "-"});
+    ASSERT_EQ(text.exit_code, 0) << text.err;
+    const QString words = QString::fromStdString(text.out).simplified();
+    EXPECT_TRUE(words.contains(QString::fromStdString(remark))) << text.out;
+
+    const std::string xlsx = dir.file("remark.xlsx");
+    ASSERT_EQ(TfrOLEExcelExport().export_report(report, xlsx, true), "");
+    const auto cell = test::run_program(KALORA_PYTHON, {"-c", R"(
+import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+for row in ws.iter_rows():
+    for c in row:
+        if c.value == sys.argv[2]:
+            print(c.alignment.wrap_text, ws.row_dimensions[c.row].height)
+)",
+                                                               xlsx, remark});
+    ASSERT_EQ(cell.exit_code, 0) << cell.err;
+    std::istringstream in(cell.out);
+    std::string wrap;
+    double points = 0;
+    in >> wrap >> points;
+    EXPECT_EQ(wrap, "True") << cell.out;
+    // Two lines where the cell is narrow (the resistance pages and the stationary one).
+    if (id == ReportId::rk || id == ReportId::ro || id == ReportId::stat) {
+      EXPECT_GE(points, 22.0) << cell.out;
+    }
+  }
+}
+
 TEST(ReportPainter, PdfReplacesAFileOnlyWhenWritten) {
   qt_app();
   test::TempDir dir;
@@ -247,7 +292,7 @@ TEST(ReportPainter, PrintDialogOffersOnlyThePaperPrinted) {
   EXPECT_TRUE(printer.pageLayout().isEquivalentTo(report_page_layout()));
 }
 
-TEST(ReportPreview, OpensAtTheZoomOfItsReportAndFindsText) {
+TEST(ReportPreview, OpensFittedToTheWidthTurnsPagesAndMarksWhatItFinds) {
   qt_app();
   for (const ReportId id : {ReportId::stat, ReportId::zond, ReportId::flow, ReportId::rk, ReportId::ro}) {
     BuiltReport report = numbered_pages(4, id);
@@ -255,15 +300,45 @@ TEST(ReportPreview, OpensAtTheZoomOfItsReportAndFindsText) {
     preview.preview()->updatePreview();
     EXPECT_TRUE(preview.isModal());
     EXPECT_EQ(preview.preview()->pageCount(), 4);
-    const bool natural = id == ReportId::rk || id == ReportId::ro;
-    EXPECT_EQ(preview.preview()->zoomMode(),
-              natural ? QPrintPreviewWidget::CustomZoom : QPrintPreviewWidget::FitToWidth);
-    if (natural) {
-      EXPECT_DOUBLE_EQ(preview.preview()->zoomFactor(), 1.0);
-    }
+    EXPECT_EQ(preview.preview()->zoomMode(), QPrintPreviewWidget::FitToWidth);
     EXPECT_TRUE(preview.find("страница 3"));
     EXPECT_EQ(preview.preview()->currentPage(), 3);
+    EXPECT_EQ(preview.marked_cells(), 1);
   }
+  BuiltReport report = numbered_pages(5);
+  ReportPreview preview(report, {});
+  preview.show();
+  preview.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&preview));
+  preview.preview()->updatePreview();
+  const struct {
+    const char* button;  // a tool button's text, or a key
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int page;
+  } steps[] = {
+      {"»", {}, {}, 5}, {"‹", {}, {}, 4}, {"«", {}, {}, 1}, {"‹", {}, {}, 1}, {"›", {}, {}, 2},
+      {nullptr, Qt::Key_End, Qt::NoModifier, 5}, {nullptr, Qt::Key_Home, Qt::ControlModifier, 1},
+      {nullptr, Qt::Key_End, Qt::ControlModifier, 5}, {nullptr, Qt::Key_Home, Qt::NoModifier, 1},
+  };
+  for (const auto& s : steps) {
+    if (s.button) {
+      QAction* action = nullptr;
+      for (QAction* a : preview.findChildren<QAction*>())
+        if (a->text() == QString::fromUtf8(s.button)) action = a;
+      ASSERT_NE(action, nullptr) << s.button;
+      action->trigger();
+    } else {
+      QTest::keyClick(&preview, s.key, s.modifiers);
+    }
+    EXPECT_EQ(preview.preview()->currentPage(), s.page) << (s.button ? s.button : "key");
+    EXPECT_EQ(preview.page_text(), QStringLiteral("Стр. %1 из 5").arg(s.page));
+  }
+  QTest::keyClick(&preview, Qt::Key_Escape);
+  EXPECT_FALSE(preview.isVisible());
+}
+
+TEST(ReportPreview, FindsPagesWrappingRound) {
   const BuiltReport report = numbered_pages(4);
   EXPECT_EQ(find_page(report, "Страница 2", 0), 1);
   EXPECT_EQ(find_page(report, "Страница", 1), 1);
@@ -289,7 +364,11 @@ TEST(ReportCommands, DialogsOnlyForAnOpenViewAndTheExportOptionsDecide) {
   EXPECT_TRUE(commands.frOLEExcelExport1.OpenExcelAfterExport);
   std::vector<std::string> shown;  // object names of the dialogs run
   std::vector<std::string> opened;
-  commands.frOLEExcelExport1.open_workbook = [&](const std::string& path) { opened.push_back(path); };
+  bool opens = true;
+  commands.frOLEExcelExport1.open_workbook = [&](const std::string& path) {
+    opened.push_back(path);
+    return opens;
+  };
   int preview_pages = 0;
   bool accept_options = false;
   bool open_after = true;
@@ -315,11 +394,15 @@ TEST(ReportCommands, DialogsOnlyForAnOpenViewAndTheExportOptionsDecide) {
   EXPECT_EQ(shown, std::vector<std::string>{"ReportPreview"});
   EXPECT_GE(preview_pages, 1);
 
-  // Printing without a printer shows no dialog.
+  // Printing without a printer shows no dialog, only the message.
   shown.clear();
   if (QPrinterInfo::availablePrinters().isEmpty()) {
     commands.ToolButton4Click({OuterTab::stat, InnerTab::flow});
     EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(frontend.messages,
+              (std::vector<test::Message>{
+                  {test::Message::error, "Принтер не установлен. Сохраните отчёт в PDF или книгу Excel."}}));
+    frontend.messages.clear();
   }
 
   // Options cancelled: nothing written, nothing opened.
@@ -338,6 +421,11 @@ TEST(ReportCommands, DialogsOnlyForAnOpenViewAndTheExportOptionsDecide) {
   commands.Excel1Click({OuterTab::zond, InnerTab::flow});
   EXPECT_EQ(opened, std::vector<std::string>{frontend.answer});
   EXPECT_TRUE(frontend.messages.empty());
+  // Nothing can open the workbook: the user is told, in a message.
+  opens = false;
+  commands.Excel1Click({OuterTab::zond, InnerTab::flow});
+  ASSERT_EQ(frontend.messages.size(), 1u);
+  EXPECT_NE(frontend.messages[0].text.find("открыть её не удалось"), std::string::npos);
 }
 
 }  // namespace
