@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -48,6 +49,7 @@ HelpWindow::HelpWindow(QWidget* parent)
   setObjectName(QStringLiteral("HelpWindow"));
   setWindowTitle(QStringLiteral("Справка: КАЛОРА-5"));
   resize(760, 520);
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 
   auto* index_page = new QWidget;
   auto* index_layout = new QVBoxLayout(index_page);

@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -18,6 +20,7 @@
 #include <algorithm>
 
 #include "app/about.h"
+#include "app/keyboard.h"
 #include "app/port_dialog.h"
 #include "app/qt_dialogs.h"
 #include "core/texts.h"
@@ -54,52 +57,52 @@ struct Menu {
 const MenuEntry separator{nullptr, nullptr, nullptr, nullptr, Needs::nothing, -1};
 
 const Menu main_menu[] = {
-    {"Файл",
-     {{"N8", "Создать", "Ctrl+N", &TForm1::N8Click, Needs::nothing, 0},
-      {"N3", "Открыть", "Ctrl+O", &TForm1::N3Click, Needs::nothing, 1},
-      {"N4", "Дополнить", nullptr, &TForm1::N4Click, Needs::nothing, -1},
-      {"N12", "Сохранить", "Ctrl+S", &TForm1::N12Click, Needs::database, 2},
-      {"N5", "Закрыть", nullptr, &TForm1::N5Click, Needs::database, -1},
+    {"&Файл",
+     {{"N8", "&Создать", "Ctrl+N", &TForm1::N8Click, Needs::nothing, 0},
+      {"N3", "&Открыть", "Ctrl+O", &TForm1::N3Click, Needs::nothing, 1},
+      {"N4", "&Дополнить", nullptr, &TForm1::N4Click, Needs::nothing, -1},
+      {"N12", "Со&хранить", "Ctrl+S", &TForm1::N12Click, Needs::database, 2},
+      {"N5", "&Закрыть", "Ctrl+W", &TForm1::N5Click, Needs::database, -1},
       separator,
-      {"N10", "Предварительный просмотр", nullptr, &TForm1::ToolButton5Click, Needs::database, 6},
-      {"N11", "Печать", "Ctrl+P", &TForm1::ToolButton4Click, Needs::database, 5},
+      {"N10", "Пр&едварительный просмотр", nullptr, &TForm1::ToolButton5Click, Needs::database, 6},
+      {"N11", "&Печать", "Ctrl+P", &TForm1::ToolButton4Click, Needs::database, 5},
       separator,
-      {"Excel1", "Экспорт в Excel", nullptr, &TForm1::Excel1Click, Needs::database, -1},
-      {"bin1", "Загрузить bin файл", nullptr, &TForm1::bin1Click, Needs::nothing, -1},
+      {"Excel1", "&Экспорт в Excel", nullptr, &TForm1::Excel1Click, Needs::database, -1},
+      {"bin1", "За&грузить bin файл", nullptr, &TForm1::bin1Click, Needs::nothing, -1},
       separator,
       {"Port1", "Порт прибора…", nullptr, &TForm1::Port1Click, Needs::nothing, -1},
-      {"N6", "Выход", nullptr, &TForm1::N6Click, Needs::nothing, -1}}},
-    {"Правка", {{"N9", "Удалить строки", nullptr, &TForm1::N9Click, Needs::database, -1}}},
-    {"Вид",
-     {{"N33", "Выровнять столбцы", nullptr, &TForm1::N33Click, Needs::database, -1},
+      {"N6", "&Выход", "Ctrl+Q; Alt+X", &TForm1::N6Click, Needs::nothing, -1}}},
+    {"&Правка", {{"N9", "&Удалить строки", "Del", &TForm1::N9Click, Needs::database, -1}}},
+    {"&Вид",
+     {{"N33", "&Выровнять столбцы", nullptr, &TForm1::N33Click, Needs::database, -1},
       separator,
-      {"Pflfnmwdtn1", "Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, Needs::database, -1},
-      {"N19", "Убрать цвет", nullptr, &TForm1::N19Click, Needs::database, -1},
-      {"N22", "Убрать все цвета", nullptr, &TForm1::N22Click, Needs::database, -1},
+      {"Pflfnmwdtn1", "&Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, Needs::database, -1},
+      {"N19", "У&брать цвет", nullptr, &TForm1::N19Click, Needs::database, -1},
+      {"N22", "Убрать все &цвета", nullptr, &TForm1::N22Click, Needs::database, -1},
       separator,
-      {"N23", "Убрать сортировку", nullptr, &TForm1::ToolButton7Click, Needs::database, 3},
+      {"N23", "Убрать &сортировку", nullptr, &TForm1::ToolButton7Click, Needs::database, 3},
       separator,
-      {"Analysis1", "Анализ наблюдений", nullptr, &TForm1::Analysis1Click, Needs::heat_flow_table, 8},
+      {"Analysis1", "&Анализ наблюдений", nullptr, &TForm1::Analysis1Click, Needs::heat_flow_table, 8},
       {"Samples1", "Результаты по образцам", nullptr, &TForm1::Samples1Click, Needs::conductivity_table, 9}}},
-    {"Справка",
-     {{"N17", "Помощь", "F1", &TForm1::N17Click, Needs::nothing, 4},
+    {"&Справка",
+     {{"N17", "&Помощь", "F1", &TForm1::N17Click, Needs::nothing, 4},
       separator,
-      {"N18", "О программе", nullptr, &TForm1::N18Click, Needs::nothing, -1}}},
+      {"N18", "&О программе", nullptr, &TForm1::N18Click, Needs::nothing, -1}}},
 };
 
 // The context menu of the grids: never disabled, reachable only through a grid.
 const MenuEntry popup_menu[] = {
-    {"N13", "Печать", nullptr, &TForm1::ToolButton5Click, Needs::nothing,
+    {"N13", "&Печать", nullptr, &TForm1::ToolButton5Click, Needs::nothing,
      -1},  // the preview, from which the user prints
     separator,
-    {"N14", "Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, Needs::nothing, -1},
-    {"N15", "Убрать цвет", nullptr, &TForm1::N19Click, Needs::nothing, -1},
-    {"N16", "Убрать все цвета", nullptr, &TForm1::N22Click, Needs::nothing, -1},
-    {"N20", "Выровнять столбцы", nullptr, &TForm1::N33Click, Needs::nothing, -1},
+    {"N14", "&Задать цвет", nullptr, &TForm1::Pflfnmwdtn1Click, Needs::nothing, -1},
+    {"N15", "У&брать цвет", nullptr, &TForm1::N19Click, Needs::nothing, -1},
+    {"N16", "Убрать все &цвета", nullptr, &TForm1::N22Click, Needs::nothing, -1},
+    {"N20", "&Выровнять столбцы", nullptr, &TForm1::N33Click, Needs::nothing, -1},
     separator,
-    {"N21", "Экспорт", nullptr, &TForm1::Excel1Click, Needs::nothing, -1},
+    {"N21", "&Экспорт", nullptr, &TForm1::Excel1Click, Needs::nothing, -1},
     separator,
-    {"N24", "Удалить", nullptr, &TForm1::N9Click, Needs::nothing, -1},
+    {"N24", "&Удалить", nullptr, &TForm1::N9Click, Needs::nothing, -1},
 };
 
 // The toolbar: each button is the action of the menu entry it names.
@@ -136,7 +139,11 @@ class TForm1::WindowFrontend : public Frontend {
   void show_empty_state() override { w_.show_empty_state(); }
   void set_title(std::string_view title) override { w_.set_title(qs(title)); }
   void show_tab_sheet(int number) override { w_.set_page_visible(page_of_sheet(number), true); }
-  void clear_sort_marks(int grid) override { w_.grid(grid)->clear_sort_marks(); }
+  // The heat-flow grids share one order: back in natural order, none of them is marked.
+  void clear_sort_marks(int grid) override {
+    for (int g = 1; g <= views::grid_count; ++g)
+      if (page_of_grid(g).table == page_of_grid(grid).table) w_.grid(g)->clear_sort_marks();
+  }
   bool grid_page_visible(int grid) override { return w_.page_visible(page_of_grid(grid)); }
 
  private:
@@ -165,6 +172,7 @@ TForm1::TForm1(const StartOptions& options)
   build_toolbar();
   build_pages();
   bind_grids();
+  build_keyboard();
   FormCreate();
   ColorDialog1 = [this](const QColor& initial) -> std::optional<QColor> {
     const QColor chosen = QColorDialog::getColor(initial, this);
@@ -199,23 +207,27 @@ void TForm1::guarded(const std::function<void()>& handler) {
 }
 
 void TForm1::build_menus() {
-  const auto make_action = [this](const MenuEntry& e, QWidget* owner) {
-    auto* action = new QAction(QString::fromUtf8(e.text), owner);
+  // Every menu and entry can be reached with Alt and a letter; entries added without
+  // one get the first free letter of their menu.
+  const auto make_action = [this](const MenuEntry& e, QWidget* owner, QString& used) {
+    auto* action = new QAction(with_accelerator(QString::fromUtf8(e.text), used), owner);
     action->setObjectName(QString::fromLatin1(e.name));
-    if (e.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
+    if (e.shortcut) action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(e.shortcut)));
     if (e.picture >= 0) action->setIcon(picture(e.picture));
     connect(action, &QAction::triggered, this, [this, h = e.handler] { run_command(h); });
     return action;
   };
   menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+  QString menus_used;
   for (const Menu& m : main_menu) {
-    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.text));
+    QMenu* menu = menuBar()->addMenu(with_accelerator(QString::fromUtf8(m.text), menus_used));
+    QString used;
     for (const MenuEntry& e : m.entries) {
       if (!e.text) {
         menu->addSeparator();
         continue;
       }
-      QAction* action = make_action(e, menu);
+      QAction* action = make_action(e, menu, used);
       menu->addAction(action);
       commands_[e.name] = action;
       if (e.needs != Needs::nothing) database_actions_.push_back({action, e.needs});
@@ -223,9 +235,10 @@ void TForm1::build_menus() {
   }
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  QString popup_used;
   for (const MenuEntry& e : popup_menu) {
     if (e.text)
-      PopupMenu1->addAction(make_action(e, PopupMenu1));
+      PopupMenu1->addAction(make_action(e, PopupMenu1, popup_used));
     else
       PopupMenu1->addSeparator();
   }
@@ -253,6 +266,15 @@ void TForm1::build_pages() {
   PageControl1 = new QTabWidget(central);
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
   layout->addWidget(PageControl1);
+  // What to do first, while no database is shown.
+  EmptyHint = new QLabel(
+      QStringLiteral("Создать — приём данных с прибора, Открыть — база данных, Загрузить bin файл — образ памяти"),
+      central);
+  EmptyHint->setObjectName(QStringLiteral("EmptyHint"));
+  EmptyHint->setAlignment(Qt::AlignCenter);
+  EmptyHint->setWordWrap(true);
+  EmptyHint->setForegroundRole(QPalette::BrightText);
+  layout->addWidget(EmptyHint);
   setCentralWidget(central);
   PageControl2 = new QTabWidget;
   PageControl2->setObjectName(QStringLiteral("PageControl2"));
@@ -286,8 +308,10 @@ void TForm1::FormCreate() {
   setWindowState(windowState() | Qt::WindowMaximized);
   set_background(false);
 
-  if (!font_.install()) {
-    frontend_->show_error("Не удалось установить в систему шрифт");
+  if (const QStringList folders = PrivateFont::font_folders(); !font_.install(folders)) {
+    const QString message = QStringLiteral("Не удалось установить в систему шрифт\n%1 не найден в папках:\n%2")
+                                .arg(private_font_file, folders.join('\n'));
+    frontend_->show_error(message.toStdString());
     start_failed_ = true;  // the program ends once start-up is over
   }
 
@@ -299,7 +323,10 @@ void TForm1::FormCreate() {
   if (const auto stored = settings_key->value(value_default_dir)) {
     state_.default_dir = stored->toStdString();
   } else {
-    state_.default_dir = QDir::toNativeSeparators(QDir::currentPath()).toStdString();
+    // The first time the dialogs start in the user's documents (the home folder when there are none).
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty() || !QDir(documents).exists()) documents = QDir::homePath();
+    state_.default_dir = QDir::toNativeSeparators(documents).toStdString();
     settings_key->set_value(value_default_dir, QString::fromStdString(state_.default_dir));
   }
   write_port_defaults(*settings_key);
@@ -359,6 +386,7 @@ void TForm1::show_page(const Page& p) {
 void TForm1::show_empty_state() {
   for (const Page& p : pages) set_page_visible(p, false);
   PageControl1->hide();
+  EmptyHint->show();
   set_background(false);
   for (const auto& [action, needs] : database_actions_) action->setEnabled(false);
   close_analysis();
@@ -389,6 +417,7 @@ void TForm1::set_visible() {
   const QSignalBlocker inner(PageControl2);
   for (const Page& p : pages) set_page_visible(p, false);
   PageControl1->hide();
+  EmptyHint->hide();
   set_background(true);
 
   for (const Page& p : pages) {
@@ -440,8 +469,11 @@ void TForm1::inner_page_shown() {
 }
 
 void TForm1::load_layout_all() {
-  for (int g = 1; g <= views::grid_count; ++g)
+  for (int g = 1; g <= views::grid_count; ++g) {
     if (layout_applies(g)) load_layout(table_layout_value(g), *grid(g));
+    // The tables open in their natural order: a mark kept with the layout would be a false one.
+    grid(g)->clear_sort_marks();
+  }
 }
 
 void TForm1::save_layout_all() {
@@ -461,7 +493,7 @@ void TForm1::load_layout(const QString& name, views::DBGridPro& g) {
   }
   // A page not shown yet has not laid out its grid: do it now, so the share is of the real width.
   if (QLayout* page = g.parentWidget()->layout()) page->activate();
-  views::fit_columns(g);
+  g.fit_to_content();
   save_layout(name, g);
 }
 

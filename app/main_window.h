@@ -21,6 +21,7 @@
 #include "reports/report_commands.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QTabWidget;
 class QToolBar;
@@ -120,6 +121,7 @@ class TForm1 : public QMainWindow {
   QToolBar* ToolBar1 = nullptr;
   QTabWidget* PageControl1 = nullptr;
   QTabWidget* PageControl2 = nullptr;
+  QLabel* EmptyHint = nullptr;  // what to do first, in the empty window
   std::array<QWidget*, 6> TabSheets{};  // TabSheet1 .. TabSheet6
   QMenu* PopupMenu1 = nullptr;
   TForm2* Form2 = nullptr;
@@ -143,6 +145,8 @@ class TForm1 : public QMainWindow {
   void build_menus();
   void build_toolbar();
   void build_pages();
+  void build_keyboard();
+  void switch_page(int step);  // Ctrl+Tab: the next grid page shown, "Поток" by its inner pages
   void inner_page_shown();
   void close_database();
   void close_analysis();   // the database has gone: its analysis window too

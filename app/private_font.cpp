@@ -2,16 +2,29 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 
 namespace kalora::app {
 
-bool PrivateFont::install() {
+QStringList PrivateFont::font_folders() {
+  QStringList folders;
+  for (const QString& folder :
+       {QDir::currentPath(), QCoreApplication::applicationDirPath(), QStringLiteral(KALORA_HELP_DIR)}) {
+    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+    if (!folders.contains(clean)) folders << clean;
+  }
+  return folders;
+}
+
+bool PrivateFont::install(const QStringList& folders) {
   if (QFontDatabase::families().contains(private_font_family)) return true;
   // The current directory, where the font is shipped to; then the program's own folder,
-  // for a program started from elsewhere (a Windows shortcut, a command line).
-  for (const QDir& dir : {QDir::current(), QDir(QCoreApplication::applicationDirPath())}) {
-    const QString path = dir.absoluteFilePath(private_font_file);
+  // for a program started from elsewhere (a Windows shortcut, a command line); then the
+  // installed data folder.
+  for (const QString& folder : folders) {
+    const QString path = QDir(folder).absoluteFilePath(private_font_file);
+    if (!QFileInfo::exists(path)) continue;
     font_id_ = QFontDatabase::addApplicationFont(path);
     if (font_id_ < 0) continue;
     font_path_ = path;

@@ -46,8 +46,12 @@ void TForm1::sort_by_title(views::DBGridPro* g, int column) {
   const int t = page_of_grid(g->grid()).table;
   if (!table_open(t)) return;
   const auto c = static_cast<std::size_t>(column);
-  views::title_state_change(kalora::table(state_, t), views::sort_index_name(g->grid()),
-                            g->grid_model()->columns()[c].field, g->grid_model()->marks()[c].state);
+  const std::string_view field = g->grid_model()->columns()[c].field;
+  const views::SortMark mark = g->grid_model()->marks()[c];
+  views::title_state_change(kalora::table(state_, t), views::sort_index_name(g->grid()), field, mark.state);
+  // The other heat-flow grids list the same new order: their titles say so too.
+  for (int other = 1; other <= views::grid_count; ++other)
+    if (other != g->grid() && page_of_grid(other).table == t) grid(other)->show_sort_mark(field, mark);
   refresh_grids_of(t);
 }
 

@@ -17,9 +17,17 @@ namespace kalora {
 
 namespace {
 
+std::string folder_of(const std::string& path) {
+  const std::u8string folder = std::filesystem::u8path(path).parent_path().u8string();
+  return {folder.begin(), folder.end()};
+}
+
 std::string ask_for_file(State& state, Frontend& frontend, FileDialogRequest::Kind kind, std::string_view filter,
                          std::string_view extension) {
-  return frontend.choose_file({kind, filter, extension, state.default_dir});
+  // The next dialog starts where the user went this time.
+  std::string chosen = frontend.choose_file({kind, filter, extension, state.default_dir});
+  if (!chosen.empty()) state.default_dir = folder_of(chosen);
+  return chosen;
 }
 
 std::string ask_for_database(State& state, Frontend& frontend) {
@@ -28,11 +36,6 @@ std::string ask_for_database(State& state, Frontend& frontend) {
 
 std::string ask_for_new_database(State& state, Frontend& frontend) {
   return ask_for_file(state, frontend, FileDialogRequest::Kind::save, db::texts::databases_filter, "db");
-}
-
-std::string folder_of(const std::string& path) {
-  const std::u8string folder = std::filesystem::u8path(path).parent_path().u8string();
-  return {folder.begin(), folder.end()};
 }
 
 // The subtype of the new image must fit the tables of the open database.
@@ -90,7 +93,6 @@ void command_create(State& state, Frontend& frontend, const DownloadStep& downlo
   if (state.data_present == 0) return;
   const std::string name = ask_for_new_database(state, frontend);
   if (name.empty()) return;
-  state.default_dir = folder_of(name);
   Create_DB(state, frontend, name);
 }
 
@@ -98,7 +100,6 @@ void command_open(State& state, Frontend& frontend) {
   const std::string name = ask_for_database(state, frontend);
   if (name.empty()) return;
   if (state.db_open) Close_DB(state, frontend);
-  state.default_dir = folder_of(name);
   Open_DB(state, frontend, name);
 }
 

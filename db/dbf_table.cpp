@@ -411,6 +411,25 @@ void DbfTable::rebuild_order() {
   for (std::size_t i = 0; i < order_.size(); ++i) place_[order_[i]] = static_cast<std::uint32_t>(i);
 }
 
+namespace {
+
+// "dd.mm.yyyy" as "yyyymmdd", so that texts compare as the days they name; a text of
+// another shape is compared as it is.
+std::string date_sort_key(std::string_view date) {
+  const auto digits = [&](std::size_t at, std::size_t n) {
+    return std::all_of(date.begin() + static_cast<std::ptrdiff_t>(at),
+                       date.begin() + static_cast<std::ptrdiff_t>(at + n),
+                       [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (date.size() < 10 || date[2] != '.' || date[5] != '.' || !digits(0, 2) || !digits(3, 2) || !digits(6, 4))
+    return std::string(date);
+  std::string key(date.substr(6, 4));
+  key.append(date.substr(3, 2)).append(date.substr(0, 2));
+  return key;
+}
+
+}  // namespace
+
 void DbfTable::sort_order() {
   order_.clear();
   for (std::uint32_t r = 0; r < count_; ++r) {
@@ -420,7 +439,17 @@ void DbfTable::sort_order() {
   if (index == nullptr) return;
   const Slot& slot = slots_[index->field];
   const bool descending = index->descending;
-  if (slot.def->type == 'N') {
+  if (index->time_field) {
+    const Slot& time = slots_[*index->time_field];
+    std::vector<std::pair<std::string, std::uint32_t>> keys;
+    keys.reserve(order_.size());
+    for (const std::uint32_t r : order_)
+      keys.emplace_back(date_sort_key(field_bytes(r, slot)).append(field_bytes(r, time)), r);
+    std::stable_sort(keys.begin(), keys.end(), [descending](const auto& a, const auto& b) {
+      return descending ? b.first < a.first : a.first < b.first;
+    });
+    for (std::size_t i = 0; i < keys.size(); ++i) order_[i] = keys[i].second;
+  } else if (slot.def->type == 'N') {
     // Empty fields sort below every number.
     std::vector<std::pair<std::optional<double>, std::uint32_t>> keys;
     keys.reserve(order_.size());
@@ -501,13 +530,20 @@ void DbfTable::add_index(std::string name, std::string_view field, bool descendi
   require_open();
   const std::size_t i = field_index(stored_slot(field).def->name);
   std::erase_if(indexes_, [&](const Index& x) { return x.name == name; });
-  indexes_.push_back({std::move(name), i, descending});
+  indexes_.push_back({std::move(name), i, descending, std::nullopt});
   if (!index_flag_) {
     index_flag_ = true;
     const std::uint8_t one = 1;
     file_.write_at(index_flag_at, {&one, 1});
   }
   if (find_index(active_index_) != nullptr) refresh();
+}
+
+void DbfTable::add_date_time_index(std::string name, std::string_view date_field, std::string_view time_field,
+                                   bool descending) {
+  add_index(std::move(name), date_field, descending);
+  indexes_.back().time_field = field_index(stored_slot(time_field).def->name);
+  if (find_index(active_index_) == &indexes_.back()) refresh();
 }
 
 bool DbfTable::set_index(std::string_view name) {

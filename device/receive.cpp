@@ -110,6 +110,10 @@ void TForm2::closeEvent(QCloseEvent* event) {
   event->ignore();
 }
 
+void TForm2::reject() {
+  if (Button1->isEnabled()) Button1->click();
+}
+
 void TForm2::done(int result) {
   download_.close();
   QDialog::done(result);

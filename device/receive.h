@@ -1,7 +1,7 @@
 // The download window: one exchange with the instrument, shown modally by
 // "Создать" and "Дополнить". exec() gives QDialog::Accepted when a dump completed
 // and flash holds the new image, QDialog::Rejected otherwise (modalResult() says
-// OK or Cancel). Closed only by the program: no close box, Escape does nothing.
+// OK or Cancel). No close box; Escape is the button "Отмена".
 #pragma once
 
 #include <QDialog>
@@ -45,7 +45,7 @@ class TForm2 : public QDialog, private kalora::DownloadView, private kalora::Rep
   std::size_t imageLength() const { return download_.image_length(); }
 
   void done(int result) override;
-  void reject() override {}
+  void reject() override;  // Escape: as the button
 
  signals:
   // The instrument identified itself on this port.

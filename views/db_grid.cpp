@@ -1,10 +1,12 @@
 #include "views/db_grid.h"
 
 #include <QEvent>
+#include <QHelpEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QValidator>
 #include <algorithm>
 #include <set>
@@ -346,12 +348,79 @@ void DBGridPro::apply_widths() {
   laying_widths_ = true;
   for (std::size_t i = 0; i < shown.size(); ++i) header_->resizeSection(shown[i], widths[i]);
   laying_widths_ = false;
+  // Narrow titles may take a third line.
+  if (header_->height() != header_->sizeHint().height()) header_->setFixedHeight(header_->sizeHint().height());
 }
 
 void DBGridPro::fit_columns() {
+  fit_content_ = false;
   fit_now();
   fit_pending_ = true;
   if (isVisible()) fit_once_laid_out();
+}
+
+void DBGridPro::fit_to_content() {
+  fit_content_ = true;
+  fit_content_now();
+  fit_pending_ = true;
+  if (isVisible()) fit_once_laid_out();
+}
+
+void DBGridPro::fit_content_now() {
+  const QFontMetrics values(font());
+  const QFontMetrics titles(header_->font());
+  const auto& groups = model_->groups();
+  const auto& columns = model_->columns();
+  const int levels = static_cast<int>(model_->shown_levels().size());
+  constexpr int cell_room = 8;     // the cell's margins and its grid line
+  constexpr int title_room = 6;    // the title's margins
+  constexpr int mark_room = 12;    // the sort mark beside a title
+  constexpr int values_read = 2000;  // enough records to find the widest value of a column
+  // Per group: its widest value, and the title widths in two and in three lines.
+  std::vector<int> value(groups.size(), 0), two(groups.size(), 0), three(groups.size(), 0);
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    for (const int c : groups[g].at) {
+      if (c < 0) continue;
+      const QStringList title = title_lines_of(columns[static_cast<std::size_t>(c)]);
+      const int lines = groups[g].spans() ? 2 * levels : 2;
+      two[g] = std::max(two[g], title_width(titles, title, lines));
+      three[g] = std::max(three[g], title_width(titles, title, groups[g].spans() ? 3 * levels : 3));
+    }
+  }
+  const int rows = std::min(model_->rowCount(), values_read * levels);
+  for (int r = 0; r < rows; ++r) {
+    for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
+      const int c = model_->column_at(r, g);
+      // A remark is cut short with its whole text as a tool tip: its title decides.
+      if (c < 0 || columns[static_cast<std::size_t>(c)].editable) continue;
+      const QString text = model_->data(model_->index(r, g), Qt::DisplayRole).toString();
+      value[static_cast<std::size_t>(g)] =
+          std::max(value[static_cast<std::size_t>(g)], values.horizontalAdvance(text) + cell_room);
+    }
+  }
+  const int available = viewport()->width();
+  const auto widths = [&](const std::vector<int>& title, int room) {
+    std::vector<int> w(groups.size());
+    int sum = 0;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+      w[g] = std::max(title[g] + room, value[g]);
+      if (!model_->group_hidden(static_cast<int>(g))) sum += w[g];
+    }
+    return std::pair(w, sum);
+  };
+  // Two title lines with room for the mark if the grid is wide enough; else three lines,
+  // with the mark's room where that still fits.
+  auto chosen = widths(two, title_room + mark_room);
+  for (const auto& [title, room] : {std::pair(&three, title_room + mark_room), std::pair(&three, title_room)}) {
+    if (chosen.second <= available) break;
+    chosen = widths(*title, room);
+  }
+  auto_fit_ = false;
+  for (std::size_t g = 0; g < groups.size(); ++g)
+    for (const int c : groups[g].at)
+      if (c >= 0) set_column_width(c, chosen.first[g]);
+  set_auto_column_fit(true);
+  viewport()->update();
 }
 
 // Layout requests posted before this call are handled first: the grid has its width then.
@@ -361,7 +430,10 @@ void DBGridPro::fit_once_laid_out() {
       [this] {
         if (!fit_pending_ || !isVisible()) return;
         fit_pending_ = false;
-        fit_now();
+        if (fit_content_)
+          fit_content_now();
+        else
+          fit_now();
         emit columns_fitted(this);
       },
       Qt::QueuedConnection);
@@ -459,6 +531,11 @@ void DBGridPro::restore_focus() {
   verticalScrollBar()->setValue(verticalScrollMode() == ScrollPerItem ? top_line : top_line * line_height);
 }
 
+QPoint DBGridPro::context_menu_point() const {
+  const QRect cell = visualRect(currentIndex());
+  return viewport()->mapToGlobal(cell.isValid() ? cell.center() : QPoint(0, 0));
+}
+
 int DBGridPro::current_column() const {
   const QModelIndex i = currentIndex();
   return i.isValid() ? model_->column_at(i.row(), i.column()) : -1;
@@ -486,6 +563,12 @@ void DBGridPro::clear_sort_marks() {
   header_->viewport()->update();
 }
 
+void DBGridPro::show_sort_mark(std::string_view field, SortMark mark) {
+  model_->marks().clear();
+  if (const int c = column_of(field); c >= 0) model_->marks().set(static_cast<std::size_t>(c), mark);
+  header_->viewport()->update();
+}
+
 void DBGridPro::resizeEvent(QResizeEvent* event) {
   QTableView::resizeEvent(event);
   apply_widths();
@@ -500,6 +583,21 @@ void DBGridPro::showEvent(QShowEvent* event) {
 void DBGridPro::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);
   if (event->type() == QEvent::FontChange) lay_spans();
+}
+
+bool DBGridPro::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QModelIndex at = indexAt(help->pos());
+  const QString text = at.data(Qt::DisplayRole).toString();
+  const int c = model_->column_at(at.row(), at.column());
+  const bool cut = c >= 0 && model_->columns()[static_cast<std::size_t>(c)].editable &&
+                   fontMetrics().horizontalAdvance(text) > visualRect(at).width() - 8;
+  if (cut)
+    QToolTip::showText(help->globalPos(), text, viewport(), visualRect(at));
+  else
+    QToolTip::hideText();
+  return true;
 }
 
 // Only the stationary grid finds a row by typing its first characters.

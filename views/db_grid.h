@@ -113,9 +113,15 @@ class DBGridPro : public QTableView {
   // laid out its width is not yet its own: it is fitted again then, and says so by
   // columns_fitted.
   void fit_columns();
+  // The first layout of a grid: each column as wide as its title (two lines, three
+  // when two do not fit the grid) and its widest value need, then stretched. Fitted
+  // again once the grid is shown at its own width, as fit_columns is.
+  void fit_to_content();
   // Widths came from elsewhere (a stored layout): no fitting is due any more.
   void drop_pending_fit() { fit_pending_ = false; }
 
+  // Where a context menu asked for by the keyboard opens: at the focused cell.
+  QPoint context_menu_point() const;
   // The column of the focused cell, -1 when no cell is focused.
   int current_column() const;
   // Physical record numbers of the selected records, in the grid's order.
@@ -124,6 +130,8 @@ class DBGridPro : public QTableView {
   // A click on a column title as the user makes it (Ctrl held or not).
   void click_title(int column, bool ctrl);
   void clear_sort_marks();
+  // The rows were ordered elsewhere by that field: only its column carries the mark.
+  void show_sort_mark(std::string_view field, SortMark mark);
   // Type-ahead: only the stationary grid finds a row by its first characters.
   void keyboardSearch(const QString& search) override;
 
@@ -137,12 +145,14 @@ class DBGridPro : public QTableView {
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;  // a comment cut short shows whole as a tool tip
 
  private:
   void lay_spans();
   void section_resized(int group, int old_size, int new_size);
   void select_whole_records();
   void fit_now();
+  void fit_content_now();
   void fit_once_laid_out();
   void remember_focus();
   void restore_focus();
@@ -154,6 +164,7 @@ class DBGridPro : public QTableView {
   bool laying_widths_ = false;
   bool selecting_ = false;
   bool fit_pending_ = false;
+  bool fit_content_ = false;  // the pending fit is fit_to_content, not equal shares
   // The focused cell before the rows are read again: its column, its record, the record's
   // place in the grid's order, and where on the screen its line was.
   struct Focus {

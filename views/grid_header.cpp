@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRegularExpression>
 #include <QToolTip>
 #include <algorithm>
@@ -15,32 +14,22 @@ namespace kalora::views {
 namespace {
 
 constexpr int text_margin = 3;  // pixels kept free at either side of a title
-constexpr int mark_width = 12;  // room the sort mark takes at the right
+constexpr int mark_width = 12;  // room the sort mark takes at the right (9 drawn, 3 free)
 
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-QStringList title_lines(const GridColumn& c) {
-  if (c.title_2.empty()) return {qs(c.title_1)};
-  return {qs(c.title_1), qs(c.title_2)};
-}
 
-// A small triangle at the right of the title: up for tsSortedUp, down for tsSortedDown.
-void draw_mark(QPainter& painter, const QRect& rect, TitleState state) {
+// A triangle at the right of the title, 9 pixels wide, in the titles' colour:
+// up for tsSortedUp, down for tsSortedDown.
+void draw_mark(QPainter& painter, const QRect& rect, TitleState state, const QColor& colour) {
   if (state == TitleState::tsSortedNone) return;
-  const int x = rect.right() - 9;
+  const int x = rect.right() - text_margin - 9;
   const int y = rect.center().y();
-  QPainterPath path;
-  if (state == TitleState::tsSortedUp) {
-    path.moveTo(x, y + 2);
-    path.lineTo(x + 6, y + 2);
-    path.lineTo(x + 3, y - 2);
-  } else {
-    path.moveTo(x, y - 2);
-    path.lineTo(x + 6, y - 2);
-    path.lineTo(x + 3, y + 2);
+  // Five rows, 9 pixels at the base down to 1 at the tip, with no blending at the edges.
+  for (int k = 0; k < 5; ++k) {
+    const int row = state == TitleState::tsSortedUp ? y + 2 - k : y - 2 + k;
+    painter.fillRect(QRect(x + k, row, 9 - 2 * k, 1), colour);
   }
-  path.closeSubpath();
-  painter.fillPath(path, Qt::darkGray);
 }
 
 // A line too wide loses the end of its text, not the channel number that closes it.
@@ -68,15 +57,60 @@ QStringList wrapped(const QFontMetrics& metrics, const QString& line) {
   return {line.left(best), line.mid(best + 1)};
 }
 
+// The words of a title laid into lines no wider than `width`, as many as it takes.
+QStringList lay_words(const QFontMetrics& metrics, const QStringList& title, int width) {
+  QStringList lines;
+  for (const QString& word : title.join(' ').split(' ', Qt::SkipEmptyParts)) {
+    if (!lines.isEmpty() && metrics.horizontalAdvance(lines.back() + ' ' + word) <= width)
+      lines.back() += ' ' + word;
+    else
+      lines << word;
+  }
+  return lines;
+}
+
+bool fits(const QFontMetrics& metrics, const QStringList& lines, int width, int most) {
+  return lines.size() <= most && std::all_of(lines.begin(), lines.end(), [&](const QString& line) {
+           return metrics.horizontalAdvance(line) <= width;
+         });
+}
+
 }  // namespace
 
+QStringList title_lines_of(const GridColumn& c) {
+  if (c.title_2.empty()) return {qs(c.title_1)};
+  return {qs(c.title_1), qs(c.title_2)};
+}
+
 QStringList fit_title(const QFontMetrics& metrics, const QStringList& title, int width, int lines) {
+  if (fits(metrics, title, width, lines)) return title;
+  if (title.size() == 1 && lines >= 2) {
+    if (const QStringList split = wrapped(metrics, title.front()); fits(metrics, split, width, lines)) return split;
+  }
+  // Lines of the design too wide: the words laid anew, when they fit the lines there are.
+  if (const QStringList laid = lay_words(metrics, title, width); fits(metrics, laid, width, lines)) return laid;
   QStringList parts = title;
   if (parts.size() == 1 && lines >= 2 && metrics.horizontalAdvance(parts.front()) > width)
     parts = wrapped(metrics, parts.front());
   QStringList shown;
   for (const QString& part : parts.mid(0, std::max(1, lines))) shown << fit_line(metrics, part, width);
   return shown;
+}
+
+int title_width(const QFontMetrics& metrics, const QStringList& title, int lines) {
+  int low = 1;
+  int high = 1;
+  for (const QString& line : title) high = std::max(high, metrics.horizontalAdvance(line));
+  const QString whole = title.join(' ');
+  // The narrowest width at which the title is drawn whole.
+  while (low < high) {
+    const int mid = (low + high) / 2;
+    if (fit_title(metrics, title, mid, lines).join(' ') == whole)
+      high = mid;
+    else
+      low = mid + 1;
+  }
+  return high;
 }
 
 GridHeader::GridHeader(GridModel& model, QWidget* parent) : QHeaderView(Qt::Horizontal, parent), model_(model) {
@@ -89,7 +123,34 @@ GridHeader::GridHeader(GridModel& model, QWidget* parent) : QHeaderView(Qt::Hori
   });
 }
 
-int GridHeader::title_height() const { return 2 * fontMetrics().height() + 4; }
+// Two lines per title; three when a title shown needs them at its width.
+int GridHeader::title_lines() const {
+  const auto& groups = model_.groups();
+  const int levels = static_cast<int>(model_.shown_levels().size());
+  // Asked for at every point of the header: worked out again only when widths, marks or columns change.
+  std::vector<int> key{levels, fontMetrics().height()};
+  for (std::size_t g = 0; g < groups.size(); ++g) key.push_back(isSectionHidden(static_cast<int>(g)) ? -1 : sectionSize(static_cast<int>(g)));
+  for (std::size_t c = 0; c < model_.columns().size(); ++c)
+    key.push_back((model_.hidden(static_cast<int>(c)) ? 4 : 0) + static_cast<int>(model_.marks()[c].state));
+  if (key == lines_key_) return lines_;
+  lines_key_ = key;
+  lines_ = 2;
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    if (isSectionHidden(static_cast<int>(g))) continue;
+    // A title spanning a heat-flow record has two lines per channel line.
+    const int lines = groups[g].spans() ? 2 * levels : 2;
+    for (const int c : groups[g].at) {
+      if (c < 0 || model_.hidden(c)) continue;
+      const QStringList title = title_lines_of(model_.columns()[static_cast<std::size_t>(c)]);
+      if (fit_title(fontMetrics(), title, text_width(c, sectionSize(static_cast<int>(g))), lines).join(' ') !=
+          title.join(' '))
+        return lines_ = 3;
+    }
+  }
+  return lines_;
+}
+
+int GridHeader::title_height() const { return title_lines() * fontMetrics().height() + 4; }
 
 QSize GridHeader::sizeHint() const {
   QSize size = QHeaderView::sizeHint();
@@ -117,7 +178,7 @@ QStringList GridHeader::shown_title(int column) const {
   for (std::size_t g = 0; g < groups.size(); ++g) {
     if (std::find(groups[g].at.begin(), groups[g].at.end(), column) == groups[g].at.end()) continue;
     const int height = groups[g].spans() ? sizeHint().height() : title_height();
-    return fit_title(fontMetrics(), title_lines(model_.columns()[static_cast<std::size_t>(column)]),
+    return fit_title(fontMetrics(), title_lines_of(model_.columns()[static_cast<std::size_t>(column)]),
                      text_width(column, sectionSize(static_cast<int>(g))), (height - 4) / fontMetrics().height());
   }
   return {};
@@ -126,7 +187,7 @@ QStringList GridHeader::shown_title(int column) const {
 QString GridHeader::tool_tip_at(QPoint at) const {
   const int c = column_at(at);
   if (c < 0 || model_.hidden(c)) return {};
-  const QStringList whole = title_lines(model_.columns()[static_cast<std::size_t>(c)]);
+  const QStringList whole = title_lines_of(model_.columns()[static_cast<std::size_t>(c)]);
   return shown_title(c).join(' ') == whole.join(' ') ? QString() : whole.join('\n');
 }
 
@@ -169,7 +230,8 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logical)
       const QRect text(cell.left() + text_margin, cell.top(), free, cell.height());
       painter->setPen(option.palette.color(QPalette::ButtonText));
       painter->drawText(text, Qt::AlignCenter, shown_title(c).join('\n'));
-      draw_mark(*painter, cell, model_.marks()[static_cast<std::size_t>(c)].state);
+      draw_mark(*painter, cell, model_.marks()[static_cast<std::size_t>(c)].state,
+                option.palette.color(QPalette::ButtonText));
     }
     painter->restore();
   }

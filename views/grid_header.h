@@ -4,6 +4,9 @@
 
 #include <QHeaderView>
 #include <QStringList>
+#include <vector>
+
+#include "views/grid_columns.h"
 
 class QFontMetrics;
 
@@ -15,6 +18,10 @@ class GridModel;
 // a line that fits stays whole, a one-line title wraps at a space, a line that still
 // does not fit is elided at its end, keeping a channel number "№n" that ends it.
 QStringList fit_title(const QFontMetrics& metrics, const QStringList& title, int width, int lines);
+// The narrowest width at which fit_title draws the title whole in `lines` lines.
+int title_width(const QFontMetrics& metrics, const QStringList& title, int lines);
+// A column's title lines as designed.
+QStringList title_lines_of(const GridColumn& column);
 
 class GridHeader : public QHeaderView {
   Q_OBJECT
@@ -38,10 +45,13 @@ class GridHeader : public QHeaderView {
   bool viewportEvent(QEvent* event) override;
 
  private:
-  int title_height() const;  // one column's two lines
+  int title_lines() const;   // lines of one column's title: 2, or 3 where a title needs them
+  int title_height() const;  // one column's title lines
   int text_width(int column, int section_width) const;
 
   GridModel& model_;
+  mutable std::vector<int> lines_key_;  // what title_lines was last worked out for
+  mutable int lines_ = 2;
   QPoint pressed_at_;
   bool ctrl_ = false;
 };

@@ -59,7 +59,12 @@ void title_state_change(db::DbfTable& table, std::string_view index_name, std::s
   table.set_index("");
   table.drop_index(index_name);  // there is none before the first click
   table.refresh();
-  table.add_index(std::string(index_name), sort_field(column_field), state == TitleState::tsSortedUp);
+  const bool descending = state == TitleState::tsSortedUp;
+  // "Дата" and "Время" both order by the instant: the date as a day, then the time.
+  if (column_field == "DATE" || column_field == "TIME")
+    table.add_date_time_index(std::string(index_name), "DATE", "TIME", descending);
+  else
+    table.add_index(std::string(index_name), sort_field(column_field), descending);
   table.set_index(index_name);
   table.refresh();
 }

@@ -46,7 +46,8 @@ std::string_view sort_index_name(int grid);
 std::string_view sort_field(std::string_view column_field);
 
 // The grid's reaction to a changed mark (DBGridPro1..3TitleStateChange): the table
-// is ordered by the column's field under the named index, descending on Up.
+// is ordered by the column's field under the named index, descending on Up; "DATE"
+// and "TIME" order by the date and the time together.
 void title_state_change(db::DbfTable& table, std::string_view index_name, std::string_view column_field,
                         TitleState state);
 

@@ -43,7 +43,7 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   auto& w = start();
   QAction* command = w.findChild<QAction*>(QStringLiteral("Analysis1"));
   ASSERT_NE(command, nullptr);
-  EXPECT_EQ(command->text(), QStringLiteral("Анализ наблюдений"));
+  EXPECT_EQ(command->iconText(), QStringLiteral("Анализ наблюдений"));
   auto* button = w.ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton8"));
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->defaultAction(), command);

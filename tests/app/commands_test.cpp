@@ -79,9 +79,14 @@ TEST_F(FileCommands, ImageFileBecomesADatabaseThatClosesAndReopens) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.image);
     dialogs.files = {sample(c.image), db};
+    const std::size_t asked = dialogs.dialog_folders.size();
     w.bin1Click();
     EXPECT_TRUE(dialogs.messages.empty());
     ASSERT_TRUE(std::filesystem::exists(db));
+    // Each dialog starts in the folder the one before it went to.
+    ASSERT_EQ(dialogs.dialog_folders.size(), asked + 2);
+    EXPECT_EQ(dialogs.dialog_folders[asked + 1], std::filesystem::path(sample(c.image)).parent_path().string());
+    EXPECT_EQ(w.state().default_dir, dir.path().string());
     expect_database_shown(w, c.shown);
 
     menu_action(w, "N5")->trigger();  // Закрыть

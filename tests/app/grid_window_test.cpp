@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <functional>
 #include <QItemSelectionModel>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTabWidget>
 
 #include "faults/fault_plan.h"
 #include "views/db_grid.h"
+#include "views/grid_header.h"
 #include "views/grid_layout.h"
 #include "window_fixture.h"
 
@@ -78,7 +81,7 @@ TEST_F(GridWindow, HeatFlowPagesShareOneOrderAndDisplayTextsSortByCode) {
   for (const int page : {0, 2}) {
     show_page(page);
     EXPECT_TRUE(descending(listed(page + 3, "N"))) << page;
-    EXPECT_EQ(w.grid(page + 3)->grid_model()->marks()[0].state, views::TitleState::tsSortedNone);
+    EXPECT_EQ(w.grid(page + 3)->grid_model()->marks()[0].state, views::TitleState::tsSortedUp) << page;
   }
   show_page(0);
   const std::pair<std::string_view, std::string_view> by_code[] = {
@@ -92,6 +95,32 @@ TEST_F(GridWindow, HeatFlowPagesShareOneOrderAndDisplayTextsSortByCode) {
   const auto modes = listed(3, "MODE");
   EXPECT_NE(*std::min_element(modes.begin(), modes.end()), *std::max_element(modes.begin(), modes.end()))
       << "both modes are listed, so their order says something";
+}
+
+// A title shows a mark exactly while the rows are in its order: not after reopening,
+// not after "Убрать сортировку" on another heat-flow page, not on a new database.
+TEST_F(GridWindow, SortMarksAreShownOnlyWhileTheRowsAreSorted) {
+  auto& w = open_sample("flow");
+  const auto marked = [&](int g) {
+    for (std::size_t c = 0; c < w.grid(g)->grid_model()->marks().size(); ++c)
+      if (w.grid(g)->grid_model()->marks()[c].state != views::TitleState::tsSortedNone) return true;
+    return false;
+  };
+  const struct {
+    const char* step;
+    std::function<void()> run;
+    bool marked;
+  } steps[] = {
+      {"sorted on Rк", [&] { click(4, "TIME"); }, true},
+      {"reopened", [&] { w.N5Click(); dialogs.files = {dir.file("wall.db")}; w.N3Click(); }, false},
+      {"sorted again", [&] { click(4, "DATE"); }, true},
+      {"reset on Тепловой поток", [&] { w.PageControl2->setCurrentIndex(0); w.ToolButton7Click(); }, false},
+      {"sorted, then a new database", [&] { click(3, "N"); w.N5Click(); open_sample("flow", "new.db"); }, false},
+  };
+  for (const auto& s : steps) {
+    s.run();
+    for (const int g : {3, 4, 5}) EXPECT_EQ(marked(g), s.marked) << s.step << " grid " << g;
+  }
 }
 
 TEST_F(GridWindow, EachInnerPageListsOnlyItsKind) {
@@ -115,26 +144,62 @@ TEST_F(GridWindow, FittingAHeatFlowGridOf780Pixels) {
   EXPECT_TRUE(grid.auto_column_fit());
 }
 
-// With no stored layouts, a heat-flow page first shown later is fitted at the width it
-// has then, and that is what its layout stores.
-TEST_F(GridWindow, APageShownLaterIsFittedAtItsShownWidth) {
+// With no stored layouts each grid, a heat-flow page first shown later too, is fitted at
+// the width it is shown with in the 800×592 window: every title is drawn whole within its
+// cell (measured with the header's font), every value other than a remark whole too, and
+// the layout stores the widths the grid got.
+TEST_F(GridWindow, AtTheDesignedWindowSizeEveryTitleAndValueIsWhole) {
   auto& w = start();
+  w.showNormal();
   w.resize(800, 592);
   w.show();
-  open_sample("flow");
-  for (const int page : {0, 1, 2}) {
-    w.PageControl2->setCurrentIndex(page);
+  QCoreApplication::processEvents();
+  const struct {
+    const char* sample;
+    int outer;  // the page of PageControl1
+    int inner;  // of PageControl2, -1 for none
+    int grid;
+  } pages[] = {{"both", 0, -1, 1}, {"both", 1, -1, 2}, {"flow", 2, 0, 3}, {"flow", 2, 1, 4}, {"flow", 2, 2, 5}};
+  std::string opened;
+  for (const auto& p : pages) {
+    SCOPED_TRACE(p.grid);
+    if (opened != p.sample) {
+      if (!opened.empty()) w.N5Click();
+      open_sample(p.sample, std::string(p.sample) + ".db");
+      opened = p.sample;
+    }
+    w.PageControl1->setCurrentIndex(p.outer);
+    if (p.inner >= 0) w.PageControl2->setCurrentIndex(p.inner);
     QCoreApplication::processEvents();
-    views::DBGridPro& grid = *w.grid(page + 3);
-    const int columns = static_cast<int>(grid.grid_model()->columns().size());
-    const int fitted = views::fitted_width(grid.width(), columns);
-    EXPECT_EQ(grid.width(), w.PageControl2->currentWidget()->width() - 4) << page;
-    for (int c = 0; c < columns; ++c) EXPECT_EQ(grid.column_width(c), fitted) << page << ' ' << c;
+    QCoreApplication::processEvents();
+    views::DBGridPro& grid = *w.grid(p.grid);
+    const views::GridHeader& header = *grid.header();
+    const QFontMetrics titles = header.fontMetrics();
+    const QFontMetrics values = grid.fontMetrics();
+    const views::GridModel& m = *grid.grid_model();
+    EXPECT_EQ(grid.horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(w.width(), 800);
+    for (int g = 0; g < m.columnCount(); ++g) {
+      if (grid.isColumnHidden(g)) continue;
+      const int width = header.sectionSize(g);
+      for (const int c : m.groups()[static_cast<std::size_t>(g)].at) {
+        if (c < 0 || m.hidden(c)) continue;
+        const QStringList shown = header.shown_title(c);
+        const auto& column = m.columns()[static_cast<std::size_t>(c)];
+        EXPECT_EQ(shown.join(' ').simplified(), views::title_lines_of(column).join(' ').simplified()) << column.field;
+        for (const QString& line : shown) EXPECT_LE(titles.horizontalAdvance(line), width - 6) << column.field;
+      }
+      for (int r = 0; r < std::min(m.rowCount(), 30); ++r) {
+        const int c = m.column_at(r, g);
+        if (c < 0 || m.columns()[static_cast<std::size_t>(c)].editable) continue;
+        EXPECT_LE(values.horizontalAdvance(m.data(m.index(r, g), Qt::DisplayRole).toString()), width - 6)
+            << m.columns()[static_cast<std::size_t>(c)].field << " row " << r;
+      }
+    }
     QSettings stored(settings_file(), QSettings::IniFormat);
-    EXPECT_TRUE(stored.value(QStringLiteral("Table_%1").arg(page + 3))
+    EXPECT_TRUE(stored.value(QStringLiteral("Table_%1").arg(p.grid))
                     .toString()
-                    .contains(QStringLiteral("FieldName=N;Width=%1").arg(fitted)))
-        << page;
+                    .contains(QStringLiteral("FieldName=N;Width=%1").arg(grid.column_width(grid.column_of("N")))));
   }
 }
 

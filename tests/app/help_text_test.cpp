@@ -76,7 +76,15 @@ TEST(HelpText, ShippedHelpExplainsEveryCommand) {
                               "Ctrl+O",
                               "Ctrl+S",
                               "Ctrl+P",
-                              "F1"})
+                              "F1",
+                              "Анализ наблюдений",
+                              "Ctrl+W",
+                              "Alt+X",
+                              "F10",
+                              "Ctrl+Tab",
+                              "Shift+F10",
+                              "F6",
+                              "Принтер не установлен"})
     EXPECT_NE(all.find(command), std::string::npos) << command;
 }
 

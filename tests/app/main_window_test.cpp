@@ -7,12 +7,14 @@
 #include <QCollator>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -29,7 +31,7 @@ namespace {
 
 QAction* action(app::TForm1& w, const QString& text) {
   for (auto* a : w.findChildren<QAction*>())
-    if (a->text() == text && a->parent() != w.PopupMenu1) return a;
+    if (a->iconText() == text && a->parent() != w.PopupMenu1) return a;  // the text without its '&'
   return nullptr;
 }
 
@@ -91,7 +93,13 @@ TEST_F(StartUp, FirstRunShowsTheEmptyWindowAndWritesDefaultDir) {
   expect_commands_enabled(w, false);
   EXPECT_EQ(w.active_grid(), 0);
 
-  const QString here = QDir::toNativeSeparators(QDir::currentPath());
+  EXPECT_TRUE(w.EmptyHint->isVisibleTo(&w));
+  EXPECT_EQ(w.EmptyHint->text(),
+            QStringLiteral("Создать — приём данных с прибора, Открыть — база данных, Загрузить bin файл — образ памяти"));
+  // The first time the dialogs start in the user's documents, else the home folder.
+  QString here = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!QDir(here).exists()) here = QDir::homePath();
+  here = QDir::toNativeSeparators(here);
   EXPECT_EQ(QString::fromStdString(w.state().default_dir), here);
   EXPECT_EQ(QSettings(settings_file(), QSettings::IniFormat).value("Default_dir").toString(), here);
   EXPECT_TRUE(QFontDatabase::families().contains(app::private_font_family));
@@ -113,10 +121,34 @@ TEST_F(StartUp, MissingFontEndsTheProgramWithAMessage) {
   ASSERT_FALSE(QFontDatabase::families().contains(app::private_font_family));
   auto& w = start();
   EXPECT_TRUE(w.start_failed());
-  EXPECT_EQ(dialogs.messages, (std::vector<Message>{{Message::error, "Не удалось установить в систему шрифт"}}));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].kind, Message::error);
+  // The message names every place the font was looked for.
+  const QString text = QString::fromStdString(dialogs.messages[0].text);
+  EXPECT_TRUE(text.startsWith("Не удалось установить в систему шрифт\nmy_font.ttf не найден в папках:")) << dialogs.messages[0].text;
+  for (const QString& folder : app::PrivateFont::font_folders()) EXPECT_TRUE(text.contains(folder)) << folder.toStdString();
   // The remaining start-up steps still ran.
   EXPECT_TRUE(QSettings(settings_file(), QSettings::IniFormat).contains("Default_dir"));
   EXPECT_FALSE(w.PageControl1->isVisibleTo(&w));
+}
+
+TEST_F(StartUp, FontIsTakenFromTheFirstFolderThatHoldsIt) {
+  const TempDir empty;
+  const std::string here = dir.path().string();
+  const struct {
+    std::vector<std::string> folders;
+    bool found;
+    std::string from;
+  } cases[] = {{{empty.path().string(), here}, true, here}, {{here, empty.path().string()}, true, here},
+               {{empty.path().string()}, false, ""}};
+  for (const auto& c : cases) {
+    app::PrivateFont font;
+    QStringList folders;
+    for (const auto& f : c.folders) folders << QString::fromStdString(f);
+    EXPECT_EQ(font.install(folders), c.found);
+    EXPECT_EQ(c.found ? QFileInfo(font.font_path()).absolutePath().toStdString() : font.font_path().toStdString(),
+              c.from);
+  }
 }
 
 TEST_F(StartUp, ExitAndCloseBoxShutDownAlike) {
@@ -199,9 +231,11 @@ TEST_F(Pages, ChannelMaskHidesTheColumnsOfMissingChannels) {
 TEST_F(Pages, ShortcutsOfTheMainMenu) {
   auto& w = start();
   const std::pair<const char*, const char*> shortcuts[] = {
-      {"Создать", "Ctrl+N"}, {"Открыть", "Ctrl+O"}, {"Сохранить", "Ctrl+S"}, {"Печать", "Ctrl+P"}, {"Помощь", "F1"}};
+      {"Создать", "Ctrl+N"}, {"Открыть", "Ctrl+O"},        {"Сохранить", "Ctrl+S"},     {"Печать", "Ctrl+P"},
+      {"Помощь", "F1"},      {"Закрыть", "Ctrl+W"},        {"Выход", "Ctrl+Q; Alt+X"}, {"Удалить строки", "Del"}};
   for (const auto& [text, keys] : shortcuts)
-    EXPECT_EQ(action(w, QString::fromUtf8(text))->shortcut(), QKeySequence(QString::fromLatin1(keys))) << text;
+    EXPECT_EQ(action(w, QString::fromUtf8(text))->shortcuts(), QKeySequence::listFromString(QString::fromLatin1(keys)))
+        << text;
   EXPECT_EQ(button(w, "ToolButton6")->toolTip(), QString());
   EXPECT_EQ(button(w, "ToolButton5")->toolTip(), QStringLiteral("Предварительный просмотр"));
   // A button is its menu entry's action: one handler and one enabling rule for both.
@@ -217,7 +251,7 @@ TEST_F(Pages, ShortcutsOfTheMainMenu) {
     EXPECT_EQ(button(w, name)->defaultAction(), action(w, QString::fromUtf8(text))) << name;
   }
   QStringList popup;
-  for (auto* a : w.PopupMenu1->actions()) popup << (a->isSeparator() ? QStringLiteral("—") : a->text());
+  for (auto* a : w.PopupMenu1->actions()) popup << (a->isSeparator() ? QStringLiteral("—") : a->iconText());
   EXPECT_EQ(popup, (QStringList{"Печать", "—", "Задать цвет", "Убрать цвет", "Убрать все цвета", "Выровнять столбцы",
                                 "—", "Экспорт", "—", "Удалить"}));
 }

@@ -36,7 +36,7 @@ TEST_F(PortChoiceCommand, SettingsShowThePortsAndTheDialogStoresTheChoice) {
   // In "Файл", right before "Выход".
   const QList<QAction*> file_menu = w.menuBar()->actions().front()->menu()->actions();
   const auto port = std::find_if(file_menu.begin(), file_menu.end(),
-                                 [](const QAction* a) { return a->text() == QStringLiteral("Порт прибора…"); });
+                                 [](const QAction* a) { return a->iconText() == QStringLiteral("Порт прибора…"); });
   ASSERT_NE(port, file_menu.end());
   ASSERT_NE(port + 1, file_menu.end());
   EXPECT_EQ((*(port + 1))->text(), "Выход");

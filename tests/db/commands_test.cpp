@@ -82,7 +82,7 @@ TEST(Commands, AppendWithoutDatabaseAsksAndStopsWhenCancelled) {
   EXPECT_EQ(download.calls, 0);
   EXPECT_EQ(f.frontend.requests, (std::vector<test::ScriptedFrontend::Request>{open_db}));
 
-  // Answered: opened here, default_dir unchanged, then appended and saved.
+  // Answered: opened here, the next dialog starts in its folder, then appended and saved.
   DbFixture made;
   made.create(test::meter_image(2, 0), made.db);
   Close_DB(made.state, made.frontend);
@@ -90,7 +90,7 @@ TEST(Commands, AppendWithoutDatabaseAsksAndStopsWhenCancelled) {
   download.image = test::meter_image(4, 0);
   command_append(f.state, f.frontend, step(download));
   EXPECT_EQ(download.calls, 1);
-  EXPECT_EQ(f.state.default_dir, "/start");
+  EXPECT_EQ(f.state.default_dir, made.dir.path().string());
   EXPECT_EQ(f.frontend.messages,
             (std::vector<Message>{{Message::information, "Добавлено записей в стационарный метод: 2"}}));
   EXPECT_EQ(test::read_bytes(made.db).size(), 22u + 353 + 4 * 181 + 1);
@@ -210,7 +210,7 @@ TEST(Commands, AppendDropsEverySortFirst) {
   EXPECT_EQ(f.state.calc_enabled, 1);
 }
 
-TEST(Commands, LoadBinFileMakesADatabaseWithoutChangingTheFolder) {
+TEST(Commands, LoadBinFileMakesADatabaseAndEachDialogStartsWhereTheLastWent) {
   DbFixture f;
   f.state.default_dir = "/start";
   f.frontend.files = {f.dir.file("missing.bin")};
@@ -219,16 +219,20 @@ TEST(Commands, LoadBinFileMakesADatabaseWithoutChangingTheFolder) {
   EXPECT_EQ(f.frontend.messages[0].kind, Message::error);
   EXPECT_EQ(f.frontend.requests, (std::vector<test::ScriptedFrontend::Request>{open_bin}));
 
+  EXPECT_EQ(f.state.default_dir, f.dir.path().string());  // went there, though the file was missing
+  f.state.default_dir = "/start";
   f.frontend.messages.clear();
   f.frontend.requests.clear();
   test::write_bytes(f.dir.file("image.bin"), test::flow_image(3).file_bytes());
   f.frontend.files = {f.dir.file("image.bin"), f.db};
   command_load_bin(f.state, f.frontend);
   EXPECT_TRUE(f.frontend.messages.empty());
-  EXPECT_EQ(f.frontend.requests, (std::vector<test::ScriptedFrontend::Request>{open_bin, save_db}));
+  auto save_here = save_db;
+  save_here.initial_dir = f.dir.path().string();
+  EXPECT_EQ(f.frontend.requests, (std::vector<test::ScriptedFrontend::Request>{open_bin, save_here}));
   EXPECT_TRUE(f.state.db_open);
   EXPECT_EQ(f.state.Dbf3.record_count(), 3u);
-  EXPECT_EQ(f.state.default_dir, "/start");
+  EXPECT_EQ(f.state.default_dir, f.dir.path().string());
 }
 
 TEST(Commands, DeleteRowsOnAFilteredPageTouchesOnlyTheSelectedRecords) {

@@ -41,7 +41,7 @@ TEST_F(SamplesCommand, GroupsOfThePageOrItsSelectionWithPlotAndRecord) {
   auto& w = start();
   QAction* command = w.findChild<QAction*>(QStringLiteral("Samples1"));
   ASSERT_NE(command, nullptr);
-  EXPECT_EQ(command->text(), QStringLiteral("Результаты по образцам"));
+  EXPECT_EQ(command->iconText(), QStringLiteral("Результаты по образцам"));
   auto* button = w.ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton9"));
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->defaultAction(), command);

@@ -136,6 +136,30 @@ TEST_F(SortedTable, MarkChoosesDirectionAndResetReturnsNaturalOrder) {
   title_state_change(table, "db3", "N", tsSortedUp);  // a closed table is left alone
 }
 
+TEST_F(SortedTable, DateAndTimeColumnsSortByTheInstant) {
+  // N 1..5: 28.01 and 01.02 of one year, then of the year before and after; equal days differ in time.
+  const std::pair<std::string, std::string> when[] = {{"28.01.2025", "10:00:00"},
+                                                      {"01.02.2025", "09:00:00"},
+                                                      {"28.01.2024", "23:00:00"},
+                                                      {"01.02.2026", "00:00:01"},
+                                                      {"28.01.2025", "09:59:59"}};
+  table.append();
+  table.set_number("N", 5);
+  table.post();
+  int r = 0;
+  for (table.first(); !table.eof(); table.next(), ++r) {
+    table.set_text("DATE", when[r].first);
+    table.set_text("TIME", when[r].second);
+    table.post();
+  }
+  for (const std::string_view column : {"DATE", "TIME"}) {
+    title_state_change(table, "db1", column, tsSortedUp);
+    EXPECT_EQ(order(), (std::vector{4, 2, 1, 5, 3})) << column;
+    title_state_change(table, "db1", column, tsSortedDown);
+    EXPECT_EQ(order(), (std::vector{3, 5, 1, 2, 4})) << column;
+  }
+}
+
 TEST(GridColumns, HeatFlowChannelsStackUnderTheirGroup) {
   const struct {
     int grid;
