@@ -165,14 +165,15 @@ reports::BuiltReport SamplesWindow::record() const {
 
 void SamplesWindow::print() {
   header_edited();
-  reports::print_with_dialog(record(), this, run_dialog);
+  reports::print_with_dialog(record(), this, frontend_, run_dialog);
 }
 
 void SamplesWindow::preview() {
   header_edited();
   const auto report = record();
-  reports::ReportPreview window(report, [this, &report] { reports::print_with_dialog(report, this, run_dialog); },
-                                this);
+  reports::ReportPreview window(
+      report, [this, &report] { reports::print_with_dialog(report, this, frontend_, run_dialog); },
+      [this] { save_pdf(); }, this);
   run_dialog(window);
 }
 
