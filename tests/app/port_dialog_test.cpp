@@ -39,7 +39,7 @@ TEST_F(PortChoiceCommand, SettingsShowThePortsAndTheDialogStoresTheChoice) {
                                  [](const QAction* a) { return a->iconText() == QStringLiteral("Порт прибора…"); });
   ASSERT_NE(port, file_menu.end());
   ASSERT_NE(port + 1, file_menu.end());
-  EXPECT_EQ((*(port + 1))->text(), "Выход");
+  EXPECT_EQ((*(port + 1))->iconText(), "Выход");
 
   struct Step {
     const char* name;
