@@ -42,12 +42,12 @@ wait_window() {
 }
 
 # One run of the program per database: a second file dialog in the same run loses
-# keystrokes under xdotool.
+# keystrokes under xdotool. The main window at its designed size, 800 × 592.
 start_app() {
   (cd "$build" && XDG_CONFIG_HOME="$scratch/config" exec ./kalora) &
   app_pid=$!
   window=$(wait_window '^КАЛОРА-5$')
-  xdotool windowsize "$window" 1024 700
+  xdotool windowsize "$window" 800 592
   xdotool windowmove "$window" 0 0
   xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 }
@@ -71,35 +71,37 @@ open_db() {
   done
   sleep 1
 }
-# The tabs and titles sit at fixed places in the 1024 × 700 window. The pointer then
-# leaves the grid, so no tool tip covers it.
+# The tabs and titles sit at fixed places in the 800 × 592 window. The pointer then
+# leaves the window, so no tool tip covers it.
 click() {
   xdotool mousemove "$1" "$2" click 1
   xdotool mousemove 1000 690
 }
+# The screen, or with a second argument (800x592+0+0) the part the main window takes.
 shot() {
   sleep 0.7
-  import -window root "$here/docs/$1.png"
+  import -window root ${2:+-crop "$2"} "$here/docs/$1.png"
   echo "screenshots: docs/$1.png"
 }
+main=800x592+0+0
 
 mkdir -p "$here/docs"
 start_app
 open_db both    # "Стационарный" is shown first
-click 55 92     # the title "N": records by descending N, the mark in the title
-shot grid-1
+click 15 97     # the title "N": records by descending N, the mark in the title
+shot grid-1 $main
 click 137 62    # the tab "Зонд"
-shot grid-2
+shot grid-2 $main
 stop_app
 start_app
 open_db flow    # "Ro" is the active inner page
-shot grid-5
+shot grid-5 $main
 click 139 88    # the inner tab "Rк", whose titles show τ from the grid font
-click 562 118   # the stacked title "Тепловой поток №1": sorted by channel 1's heat flow
-shot grid-4
+click 410 125   # the stacked title "Тепловой поток №1": sorted by channel 1's heat flow
+shot grid-4 $main
 cp "$here/docs/grid-4.png" "$here/docs/main-window.png"
 click 62 88     # the inner tab "Тепловой поток"
-shot grid-3
+shot grid-3 $main
 stop_app
 start_app
 open_db wall
