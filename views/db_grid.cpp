@@ -348,8 +348,14 @@ void DBGridPro::apply_widths() {
   laying_widths_ = true;
   for (std::size_t i = 0; i < shown.size(); ++i) header_->resizeSection(shown[i], widths[i]);
   laying_widths_ = false;
-  // Narrow titles may take a third line.
-  if (header_->height() != header_->sizeHint().height()) header_->setFixedHeight(header_->sizeHint().height());
+  fit_header();
+}
+
+// Narrow titles take a third line, a sort mark a band above the titles.
+void DBGridPro::fit_header() {
+  if (header_->height() == header_->sizeHint().height()) return;
+  header_->setFixedHeight(header_->sizeHint().height());
+  updateGeometries();
 }
 
 void DBGridPro::fit_columns() {
@@ -374,7 +380,6 @@ void DBGridPro::fit_content_now() {
   const int levels = static_cast<int>(model_->shown_levels().size());
   constexpr int cell_room = 8;     // the cell's margins and its grid line
   constexpr int title_room = 6;    // the title's margins
-  constexpr int mark_room = 12;    // the sort mark beside a title
   constexpr int values_read = 2000;  // enough records to find the widest value of a column
   // Per group: its widest value, and the title widths in two and in three lines.
   std::vector<int> value(groups.size(), 0), two(groups.size(), 0), three(groups.size(), 0);
@@ -408,13 +413,9 @@ void DBGridPro::fit_content_now() {
     }
     return std::pair(w, sum);
   };
-  // Two title lines with room for the mark if the grid is wide enough; else three lines,
-  // with the mark's room where that still fits.
-  auto chosen = widths(two, title_room + mark_room);
-  for (const auto& [title, room] : {std::pair(&three, title_room + mark_room), std::pair(&three, title_room)}) {
-    if (chosen.second <= available) break;
-    chosen = widths(*title, room);
-  }
+  // Two title lines if the grid is wide enough for them, else three.
+  auto chosen = widths(two, title_room);
+  if (chosen.second > available) chosen = widths(three, title_room);
   auto_fit_ = false;
   for (std::size_t g = 0; g < groups.size(); ++g)
     for (const int c : groups[g].at)
@@ -554,18 +555,21 @@ std::vector<std::uint32_t> DBGridPro::selected_records() const {
 void DBGridPro::click_title(int column, bool ctrl) {
   if (column < 0 || column >= static_cast<int>(model_->marks().size())) return;
   model_->marks().click(static_cast<std::size_t>(column), ctrl);
+  fit_header();
   header_->viewport()->update();
   emit title_state_changed(this, column);
 }
 
 void DBGridPro::clear_sort_marks() {
   model_->marks().clear();
+  fit_header();
   header_->viewport()->update();
 }
 
 void DBGridPro::show_sort_mark(std::string_view field, SortMark mark) {
   model_->marks().clear();
   if (const int c = column_of(field); c >= 0) model_->marks().set(static_cast<std::size_t>(c), mark);
+  fit_header();
   header_->viewport()->update();
 }
 

@@ -153,6 +153,7 @@ class DBGridPro : public QTableView {
   void select_whole_records();
   void fit_now();
   void fit_content_now();
+  void fit_header();
   void fit_once_laid_out();
   void remember_focus();
   void restore_focus();

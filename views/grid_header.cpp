@@ -14,17 +14,17 @@ namespace kalora::views {
 namespace {
 
 constexpr int text_margin = 3;  // pixels kept free at either side of a title
-constexpr int mark_width = 12;  // room the sort mark takes at the right (9 drawn, 3 free)
+constexpr int mark_band = 6;  // the band above the titles where a sort mark is drawn
 
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 
-// A triangle at the right of the title, 9 pixels wide, in the titles' colour:
-// up for tsSortedUp, down for tsSortedDown.
+// A triangle above the middle of the title, 9 pixels wide, in the titles' colour: up
+// for tsSortedUp, down for tsSortedDown. It takes no width from the title.
 void draw_mark(QPainter& painter, const QRect& rect, TitleState state, const QColor& colour) {
   if (state == TitleState::tsSortedNone) return;
-  const int x = rect.right() - text_margin - 9;
-  const int y = rect.center().y();
+  const int x = rect.center().x() - 4;
+  const int y = rect.top() + 3;
   // Five rows, 9 pixels at the base down to 1 at the tip, with no blending at the edges.
   for (int k = 0; k < 5; ++k) {
     const int row = state == TitleState::tsSortedUp ? y + 2 - k : y - 2 + k;
@@ -150,7 +150,14 @@ int GridHeader::title_lines() const {
   return lines_;
 }
 
-int GridHeader::title_height() const { return title_lines() * fontMetrics().height() + 4; }
+int GridHeader::title_height() const { return title_lines() * fontMetrics().height() + 4 + marks_band(); }
+
+// While a column is marked the titles leave a band above them for the mark.
+int GridHeader::marks_band() const {
+  for (std::size_t c = 0; c < model_.marks().size(); ++c)
+    if (model_.marks()[c].state != TitleState::tsSortedNone && !model_.hidden(static_cast<int>(c))) return mark_band;
+  return 0;
+}
 
 QSize GridHeader::sizeHint() const {
   QSize size = QHeaderView::sizeHint();
@@ -168,10 +175,7 @@ int GridHeader::column_at(QPoint at) const {
   return g.at[static_cast<std::size_t>(levels[static_cast<std::size_t>(line)])];
 }
 
-int GridHeader::text_width(int column, int section_width) const {
-  const bool marked = model_.marks()[static_cast<std::size_t>(column)].state != TitleState::tsSortedNone;
-  return section_width - 2 * text_margin - (marked ? mark_width : 0);
-}
+int GridHeader::text_width(int, int section_width) const { return section_width - 2 * text_margin; }
 
 QStringList GridHeader::shown_title(int column) const {
   const auto& groups = model_.groups();
@@ -179,7 +183,8 @@ QStringList GridHeader::shown_title(int column) const {
     if (std::find(groups[g].at.begin(), groups[g].at.end(), column) == groups[g].at.end()) continue;
     const int height = groups[g].spans() ? sizeHint().height() : title_height();
     return fit_title(fontMetrics(), title_lines_of(model_.columns()[static_cast<std::size_t>(column)]),
-                     text_width(column, sectionSize(static_cast<int>(g))), (height - 4) / fontMetrics().height());
+                     text_width(column, sectionSize(static_cast<int>(g))),
+                     (height - 4 - marks_band()) / fontMetrics().height());
   }
   return {};
 }
@@ -227,7 +232,8 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logical)
     painter->setClipRect(cell);
     if (c >= 0 && !model_.hidden(c)) {
       const int free = text_width(c, cell.width());
-      const QRect text(cell.left() + text_margin, cell.top(), free, cell.height());
+      const int band = marks_band();
+      const QRect text(cell.left() + text_margin, cell.top() + band, free, cell.height() - band);
       painter->setPen(option.palette.color(QPalette::ButtonText));
       painter->drawText(text, Qt::AlignCenter, shown_title(c).join('\n'));
       draw_mark(*painter, cell, model_.marks()[static_cast<std::size_t>(c)].state,

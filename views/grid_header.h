@@ -46,7 +46,8 @@ class GridHeader : public QHeaderView {
 
  private:
   int title_lines() const;   // lines of one column's title: 2, or 3 where a title needs them
-  int title_height() const;  // one column's title lines
+  int title_height() const;  // one column's title lines, and the marks' band
+  int marks_band() const;
   int text_width(int column, int section_width) const;
 
   GridModel& model_;

@@ -228,8 +228,8 @@ TEST_F(GridOverTables, TitleClicksCycleTheMarkAndSortTheSharedTable) {
   EXPECT_EQ(raised.back(), rk.column_of("POTOK_3"));
 }
 
-// The mark's pixels in the title of the marked column, every grid, stacked titles included:
-// in the titles' colour, at least 9 pixels wide.
+// The mark's pixels at the top of the marked column's title, every grid, stacked titles
+// included: in the titles' colour, at least 9 pixels wide.
 TEST_F(GridOverTables, SortMarkIsDrawnInTheMarkedTitle) {
   const std::pair<int, std::string_view> marked[] = {{1, "HEAT"}, {2, "SHEAT"}, {3, "POTOK_3"}, {4, "RES_2"}, {5, "N"}};
   for (const auto& [g, field] : marked) {
@@ -248,7 +248,7 @@ TEST_F(GridOverTables, SortMarkIsDrawnInTheMarkedTitle) {
       for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x)
           if (shown.pixelColor(x, y) == ink && grid.header()->column_at({x, y}) == column &&
-              grid.header()->column_at({x + 14, y}) != column) {
+              (y < 8 || grid.header()->column_at({x, y - 8}) != column)) {
             ++count;
             left = std::min(left, x);
             right = std::max(right, x);
