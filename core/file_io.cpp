@@ -3,12 +3,15 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -111,9 +114,85 @@ bool rename_file(const std::string& from, const std::string& to) {
   return true;
 }
 
+namespace {
+
+// The part of the target's file name a temporary name keeps: at most 64 bytes, cut
+// at a character boundary, so the temporary name stays far below the system's limit
+// however long the target's name is.
+std::string name_prefix(const std::string& target) {
+  std::string name = utf8_text(native_path(target).filename());
+  constexpr std::size_t longest = 64;
+  if (name.size() > longest) {
+    std::size_t cut = longest;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  }
+  return name;
+}
+
+std::string random_part() {
+  static constexpr char digits[] = "0123456789abcdef";
+  std::random_device random;
+  std::string text;
+  for (int i = 0; i < 3; ++i) {
+    std::uint32_t v = random();
+    for (int k = 0; k < 4; ++k, v >>= 4) text += digits[v & 0xF];
+  }
+  return text;
+}
+
+// Creates a file under `path` that did not exist before: never through a name that
+// is already there, a symbolic link included. Null with errno set on failure
+// (EEXIST when the name is taken).
+FilePtr create_new_file(const std::string& path) {
+#ifdef _WIN32
+  const std::filesystem::path native = native_path(path);
+  HANDLE h = CreateFileW(native.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    errno = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST : EIO;
+    return nullptr;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    CloseHandle(h);
+    errno = EEXIST;
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(h);
+    errno = EIO;
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "wb");
+  if (file == nullptr) _close(fd);
+  return FilePtr(file);
+#else
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return FilePtr(file);
+#endif
+}
+
+}  // namespace
+
 std::string replace_file(const std::string& target, const FileWriter& write) {
-  const std::string temp = target + ".new";
-  FilePtr file = open_file(temp, "wb");
+  const std::filesystem::path folder = native_path(target).parent_path();
+  std::string temp;
+  FilePtr file;
+  if (!fails(FileOp::create)) {
+    // A fresh name each try: whatever lies in the folder, planted or left by a
+    // crash, is never opened, let alone written through.
+    for (int attempt = 0; attempt < 16 && !file; ++attempt) {
+      temp = utf8_text(folder / native_path(name_prefix(target) + "~" + random_part() + ".new"));
+      file = create_new_file(temp);
+      if (!file && errno != EEXIST) break;
+    }
+  }
   if (!file) return io_error_text(target, "не удалось создать файл");
   const auto discard = [&] {
     close_file(file);
@@ -131,6 +210,7 @@ std::string replace_file(const std::string& target, const FileWriter& write) {
     discard();
     return io_error_text(target, "не удалось записать файл");
   }
+  // A rename replaces the name itself: a link at the target goes, what it points to stays.
   if (!rename_file(temp, target)) {
     discard();
     return io_error_text(target, "не удалось заменить файл");
@@ -140,6 +220,33 @@ std::string replace_file(const std::string& target, const FileWriter& write) {
 
 std::string replace_file(const std::string& target, std::span<const std::uint8_t> bytes) {
   return replace_file(target, [bytes](std::FILE* file) { return write_bytes(file, bytes); });
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+  struct Identity {
+    DWORD volume = 0, high = 0, low = 0;
+  };
+  const auto identity = [](const std::string& path, Identity& id) {
+    const std::filesystem::path native = native_path(path);
+    HANDLE h = CreateFileW(native.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return ok;
+  };
+  Identity first, second;
+  return identity(a, first) && identity(b, second) && first.volume == second.volume && first.high == second.high &&
+         first.low == second.low;
+#else
+  struct stat first {
+  }, second{};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+#endif
 }
 
 std::string io_error_text(const std::string& path, std::string_view what) {

@@ -43,10 +43,13 @@ bool close_file(FilePtr& file);
 bool rename_file(const std::string& from, const std::string& to);
 
 // The one way the program replaces a file. `write` fills a new file beside the
-// target (the target's name + ".new"); it is then forced to the disk, renamed over
-// the target and the folder forced to the disk (Windows: FlushFileBuffers, then
-// MoveFileEx with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). At every
-// moment, a crash included, the target is the old file or the new one, whole.
+// target, created exclusively under a fresh name (the start of the target's name,
+// "~", a random part, ".new"; never through a name already there, a link included);
+// it is then forced to the disk, renamed over the target and the folder forced to
+// the disk (Windows: FlushFileBuffers, then MoveFileEx with MOVEFILE_REPLACE_EXISTING
+// | MOVEFILE_WRITE_THROUGH). The rename replaces the target's name itself: a link
+// there is replaced, never the file it points to. At every moment, a crash included,
+// the target is the old file or the new one, whole.
 // Returns an empty string on success, else the user's message. On failure, or when
 // `write` returns false or throws (the exception goes on), the new file is removed
 // and the target is left as it was.
@@ -76,6 +79,10 @@ struct ReadResult {
 // (nothing is read) unless `allow_longer`; bytes of `into` past the file's end are
 // left as they were.
 ReadResult read_file_into(const std::string& path, std::span<std::uint8_t> into, bool allow_longer = false);
+
+// Whether both names lead to one existing file (links followed): the same device
+// and inode, on Windows the same volume and file index.
+bool same_file(const std::string& a, const std::string& b);
 
 // The user's message for a file that could not be read or written.
 std::string io_error_text(const std::string& path, std::string_view what);

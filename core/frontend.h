@@ -31,6 +31,13 @@ class Frontend {
   virtual void show_information(std::string_view text) = 0;
   // Modal question: caption "КАЛОРА-5", question icon, Yes and No. True for Yes.
   virtual bool ask_yes_no(std::string_view text) = 0;
+  // The question before something is replaced or thrown away: as ask_yes_no, but
+  // "Нет" is the default and Escape answers it. True for "Да".
+  virtual bool ask_yes_no_default_no(std::string_view text) { return ask_yes_no(text); }
+  // The save question: "Да" (the default), "Нет" and "Отмена" (Escape), which takes
+  // back the command that asked.
+  enum class SaveAnswer { yes, no, cancel };
+  virtual SaveAnswer ask_save(std::string_view text) { return ask_yes_no(text) ? SaveAnswer::yes : SaveAnswer::no; }
 
   // The open or save dialog, prepared as the request says (file name cleared,
   // first filter selected). Returns the chosen path (UTF-8), empty when cancelled.

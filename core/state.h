@@ -44,6 +44,9 @@ struct State {
   bool db_open = false;
   bool tables_modified = false;
   std::array<std::uint32_t, 3> table_size{};
+  // Bytes the container holds after its last table (not the program's): kept at the
+  // end of the file by every save.
+  std::uint64_t trailing_bytes = 0;
 
   // The measurement tables: 1 stationary, 2 probe, 3 heat flow.
   db::DbfTable Dbf1{db::stat_schema};

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "core/file_io.h"
 #include "db/container.h"
 #include "db/db_texts.h"
 #include "db/leftovers.h"
@@ -34,8 +35,15 @@ std::string ask_for_database(State& state, Frontend& frontend) {
   return ask_for_file(state, frontend, FileDialogRequest::Kind::open, db::texts::databases_filter, "db");
 }
 
+// The name of a new database; a file already there is replaced only after "Да",
+// "Нет" asks for the name again. Empty when the dialog is cancelled.
 std::string ask_for_new_database(State& state, Frontend& frontend) {
-  return ask_for_file(state, frontend, FileDialogRequest::Kind::save, db::texts::databases_filter, "db");
+  for (;;) {
+    std::string name = ask_for_file(state, frontend, FileDialogRequest::Kind::save, db::texts::databases_filter, "db");
+    std::error_code ec;
+    if (name.empty() || !std::filesystem::exists(std::filesystem::symlink_status(native_path(name), ec))) return name;
+    if (frontend.ask_yes_no_default_no("Файл " + file_name_of(name) + " уже существует. Заменить его?")) return name;
+  }
 }
 
 // The subtype of the new image must fit the tables of the open database.
@@ -87,19 +95,22 @@ void reset_sort(Frontend& frontend, int grid, db::DbfTable& table, std::string_v
 }
 
 void command_create(State& state, Frontend& frontend, const DownloadStep& download) {
-  if (state.db_open) Close_DB(state, frontend);
+  if (state.db_open && !Close_DB(state, frontend)) return;
   if (download() == ModalResult::cancel) return;
   check_flash(state, frontend);
   if (state.data_present == 0) return;
-  const std::string name = ask_for_new_database(state, frontend);
-  if (name.empty()) return;
+  std::string name;
+  // A download is not thrown away without a question: "Нет" asks for the name again.
+  while ((name = ask_for_new_database(state, frontend)).empty()) {
+    if (frontend.ask_yes_no_default_no(db::texts::drop_download_question)) return;
+  }
   Create_DB(state, frontend, name);
 }
 
 void command_open(State& state, Frontend& frontend) {
   const std::string name = ask_for_database(state, frontend);
   if (name.empty()) return;
-  if (state.db_open) Close_DB(state, frontend);
+  if (state.db_open && !Close_DB(state, frontend)) return;
   Open_DB(state, frontend, name);
 }
 
@@ -110,61 +121,75 @@ std::string_view append_refusal(const State& state, std::uint8_t dev_subtype) {
   return fits ? std::string_view() : db::texts::type_mismatch;
 }
 
-void command_append(State& state, Frontend& frontend, const DownloadStep& download) {
+DbResult command_append(State& state, Frontend& frontend, const DownloadStep& download) {
   if (!state.db_open) {
     const std::string name = ask_for_database(state, frontend);
     if (!name.empty()) Open_DB(state, frontend, name);
   }
-  if (!state.db_open) return;
+  if (!state.db_open) return DbResult::refused;
   const PagesOfOpenTables pages(frontend);
   // Whatever happens next, the flags describe the open database again afterwards,
   // not the image: the next type check and the window rely on them.
   const FlagsOfOpenTables restore(state);
-  if (download() == ModalResult::cancel) return;
+  if (download() == ModalResult::cancel) return DbResult::refused;
   reset_all_sorts(state, frontend);
   if (!image_fits_database(state)) {
     frontend.show_error(db::texts::type_mismatch);
-    return;
+    return DbResult::refused;
   }
   // The database keeps its channels and gains the image's.
   const std::uint16_t database_channels = state.channel_mask;
   check_flash(state, frontend);
   state.channel_mask |= database_channels;
-  if (state.data_present == 0) return;
+  if (state.data_present == 0) return DbResult::refused;
 
-  using Decoder = void (*)(State&, Frontend&, std::uint8_t);
+  using Decoder = std::uint32_t (*)(State&, Frontend&, std::uint8_t);
   constexpr std::array<Decoder, 3> decoders{flash2table_stat, flash2table_zond, flash2table_potok};
+  std::uint32_t added = 0;
+  std::string saved_tables, skipped_tables;
   // The decoders append, thin out and pack the working copies; the save ends the step.
   std::optional<BusyMarker> appending;
   try {
     appending.emplace(state, "append");
     for (int n = 1; n <= 3; ++n) {
       if (present_flag(state, n) == 0) continue;
+      const std::string name(db::texts::table_of[n - 1]);
       if (!table(state, n).is_open()) {
         // The open database has no table for this area of the image.
-        frontend.show_error("В открытой базе данных нет таблицы " + std::string(db::texts::table_of[n - 1]) +
-                            ": эти записи не добавлены");
+        frontend.show_error("В открытой базе данных нет таблицы " + name + ": эти записи не добавлены");
+        skipped_tables += (skipped_tables.empty() ? "" : ", ") + name;
         continue;
       }
-      decoders[n - 1](state, frontend, 1);
+      const std::uint32_t n_added = decoders[n - 1](state, frontend, 1);
+      added += n_added;
+      if (n_added > 0) saved_tables += (saved_tables.empty() ? "" : ", ") + name;
     }
   } catch (const db::DbfError& e) {
     frontend.show_error(e.what());
-    return;
+    return DbResult::io_error;
   }
   state.db_open = true;
   state.calc_enabled = 1;
-  Save_DB(state, frontend);
+  if (added == 0) {
+    // Nothing new: the container stays as it was, byte for byte and its time.
+    state.channel_mask = database_channels;
+    return skipped_tables.empty() ? DbResult::ok : DbResult::refused;
+  }
+  if (const DbResult saved = Save_DB(state, frontend); saved != DbResult::ok) return saved;
+  if (skipped_tables.empty()) return DbResult::ok;
+  frontend.show_error("В базе данных сохранены новые записи таблиц " + saved_tables + "; записи таблиц " +
+                      skipped_tables + " не добавлены");
+  return DbResult::refused;
 }
 
 void command_save(State& state, Frontend& frontend) {
   if (state.db_open) Save_DB(state, frontend);
 }
 
-void command_close(State& state, Frontend& frontend) { Close_DB(state, frontend); }
+bool command_close(State& state, Frontend& frontend) { return Close_DB(state, frontend); }
 
 void command_load_bin(State& state, Frontend& frontend) {
-  if (state.db_open) Close_DB(state, frontend);
+  if (state.db_open && !Close_DB(state, frontend)) return;
   const std::string image =
       ask_for_file(state, frontend, FileDialogRequest::Kind::open, db::texts::images_filter, "bin");
   if (image.empty()) return;

@@ -9,6 +9,7 @@
 
 #include "core/frontend.h"
 #include "core/state.h"
+#include "db/container.h"
 #include "device/download.h"
 
 namespace kalora {
@@ -26,12 +27,14 @@ void command_open(State& state, Frontend& frontend);
 std::string_view append_refusal(const State& state, std::uint8_t dev_subtype);
 
 // "Дополнить": add a download to the open database (asking for one when none is
-// open), keeping only the records later than the stored ones, and save.
-void command_append(State& state, Frontend& frontend, const DownloadStep& download);
+// open), keeping only the records later than the stored ones, and save. When no
+// record is added the container is not touched. ok; refused when the image or a
+// part of it was refused (what was saved is said); io_error when a file failed.
+DbResult command_append(State& state, Frontend& frontend, const DownloadStep& download);
 // "Сохранить".
 void command_save(State& state, Frontend& frontend);
-// "Закрыть".
-void command_close(State& state, Frontend& frontend);
+// "Закрыть". False when the user took it back at the save question.
+bool command_close(State& state, Frontend& frontend);
 // "Загрузить bin файл": close, read an image file, check, ask for the new file, Create_DB.
 void command_load_bin(State& state, Frontend& frontend);
 

@@ -81,10 +81,28 @@ void write_container(State& state, const std::array<bool, 3>& stored) {
   put_u16(header, 8, state.channel_mask);
   for (int n = 1; n <= 3; ++n) put_u32(header, 6 + 4 * n, state.table_size[n - 1]);
 
+  // What followed the tables in the old container stays at the end of the new one.
+  FilePtr old_container;
+  if (state.trailing_bytes > 0) {
+    old_container = open_file(state.db_name, "rb");
+    const std::uint64_t length = old_container ? file_length(state.db_name) : 0;
+    if (!old_container || length < container_header_size + state.trailing_bytes ||
+        std::fseek(old_container.get(), static_cast<long>(length - state.trailing_bytes), SEEK_SET) != 0) {
+      throw db::DbfError(io_error_text(state.db_name, "не удалось прочитать файл"));
+    }
+  }
   const std::string error = replace_file(state.db_name, [&](std::FILE* file) {
     if (!write_bytes(file, header)) return false;
     for (int n = 1; n <= 3; ++n) {
       if (stored[n - 1]) file2db(state, file, working_copy(state, n), state.table_size[n - 1]);
+    }
+    for (std::uint64_t left = state.trailing_bytes; left > 0;) {
+      const std::size_t block = static_cast<std::size_t>(std::min<std::uint64_t>(left, rx_buf_size));
+      if (std::fread(state.rx_buf.data(), 1, block, old_container.get()) != block) {
+        throw db::DbfError(io_error_text(state.db_name, "не удалось прочитать файл"));
+      }
+      if (!write_bytes(file, {state.rx_buf.data(), block})) return false;
+      left -= block;
     }
     return true;
   });
@@ -116,6 +134,7 @@ struct ImageCheck {
 struct ContainerHeader {
   std::uint16_t channel_mask = 0;
   std::array<std::uint32_t, 3> sizes{};
+  std::uint64_t trailing = 0;  // bytes after the last table
 };
 
 // Reads and judges the header; every refusal is told to the user.
@@ -142,6 +161,7 @@ std::optional<ContainerHeader> read_header(State& state, Frontend& frontend, std
     frontend.show_error(db::texts::damaged_database);
     return std::nullopt;
   }
+  h.trailing = length - claimed;
   result = DbResult::ok;
   return h;
 }
@@ -160,6 +180,7 @@ DbResult open_tables(State& state, Frontend& frontend, const std::string& name, 
                      std::FILE* file, const std::array<bool, 3>& on_copies, bool recovered) {
   state.channel_mask = header.channel_mask;
   state.table_size = header.sizes;
+  state.trailing_bytes = header.trailing;
   state.db_name = name;
   for (int n = 1; n <= 3; ++n) release(table(state, n));
   bind_calc_fields(state);
@@ -278,7 +299,7 @@ DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
   if (state.db_open) {
     // Closing clears the image check's results, and the new database is made from them.
     const ImageCheck checked = ImageCheck::of(state);
-    Close_DB(state, frontend);
+    if (!Close_DB(state, frontend)) return DbResult::refused;
     checked.restore(state);
   }
   // Working copies a run left under this name are not created over unasked.
@@ -290,8 +311,9 @@ DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
     return DbResult::io_error;
   }
   state.db_name = name;
+  state.trailing_bytes = 0;
   bind_calc_fields(state);
-  using Decoder = void (*)(State&, Frontend&, std::uint8_t);
+  using Decoder = std::uint32_t (*)(State&, Frontend&, std::uint8_t);
   constexpr std::array<Decoder, 3> decoders{flash2table_stat, flash2table_zond, flash2table_potok};
   std::optional<BusyMarker> creating;
   try {
@@ -344,7 +366,7 @@ DbResult Save_DB(State& state, Frontend& frontend) {
 }
 
 DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
-  if (state.db_open) Close_DB(state, frontend);
+  if (state.db_open && !Close_DB(state, frontend)) return DbResult::refused;
   const FilePtr file = open_file(name, "rb");
   std::error_code ec;
   if (!file || std::filesystem::is_directory(native_path(name), ec)) {
@@ -377,6 +399,55 @@ DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
   return open_tables(state, frontend, name, *header, file.get(), found.copy, recovered);
 }
 
+DbResult read_saved_db(State& state, Frontend& frontend, const std::string& name) {
+  if (state.db_open) Close_DB(state, frontend);
+  const FilePtr file = open_file(name, "rb");
+  std::error_code ec;
+  if (!file || std::filesystem::is_directory(native_path(name), ec)) {
+    frontend.show_error(io_error_text(name, "не удалось открыть файл"));
+    return DbResult::io_error;
+  }
+  DbResult result = DbResult::ok;
+  try {
+    const auto header = read_header(state, frontend, file.get(), name, result);
+    if (!header) return result;
+    state.channel_mask = header->channel_mask;
+    state.table_size = header->sizes;
+    state.trailing_bytes = header->trailing;
+    state.db_name = name;
+    bind_calc_fields(state);
+    for (int n = 1; n <= 3; ++n) {
+      const std::uint32_t size = state.table_size[n - 1];
+      if (size == 0) continue;
+      std::vector<std::uint8_t> bytes(size);
+      if (std::fread(bytes.data(), 1, size, file.get()) != size) {
+        throw db::DbfError(io_error_text(name, "не удалось прочитать файл"));
+      }
+      db::DbfTable& t = table(state, n);
+      release(t);
+      t.set_file_name(working_copy(state, n));
+      if (n == 3) {
+        t.set_filtered(false);
+        t.set_filter("");
+      }
+      try {
+        t.open_in_memory(std::move(bytes));
+        present_flag(state, n) = 1;
+      } catch (const db::DbfError&) {
+        frontend.show_error("Не удалось открыть таблицу " + std::string(db::texts::table_of[n - 1]) +
+                            ": она повреждена");
+      }
+    }
+  } catch (const db::DbfError& e) {
+    for (int n = 1; n <= 3; ++n) release(table(state, n));
+    frontend.show_error(e.what());
+    return DbResult::io_error;
+  }
+  state.db_open = true;
+  state.calc_enabled = 1;
+  return DbResult::ok;
+}
+
 DbResult open_leftovers(State& state, Frontend& frontend, const std::string& name, const std::array<bool, 3>& copies) {
   ContainerHeader header{state.channel_mask, {}};
   const FilePtr file = open_file(name, "rb");
@@ -393,11 +464,13 @@ DbResult open_leftovers(State& state, Frontend& frontend, const std::string& nam
   return open_tables(state, frontend, name, header, file.get(), copies, true);
 }
 
-void Close_DB(State& state, Frontend& frontend) {
+bool Close_DB(State& state, Frontend& frontend) {
   bool keep_copies = false;
-  if (state.tables_modified && frontend.ask_yes_no(db::texts::save_question)) {
+  if (state.tables_modified) {
+    const Frontend::SaveAnswer answer = frontend.ask_save(db::texts::save_question);
+    if (answer == Frontend::SaveAnswer::cancel) return false;
     // A failed save leaves the working copies on the disk rather than losing them.
-    keep_copies = Save_DB(state, frontend) != DbResult::ok;
+    if (answer == Frontend::SaveAnswer::yes) keep_copies = Save_DB(state, frontend) != DbResult::ok;
   }
   frontend.save_layout_all();
   for (int n = 1; n <= 3; ++n) {
@@ -407,7 +480,8 @@ void Close_DB(State& state, Frontend& frontend) {
       t.set_filtered(false);
       t.set_filter("");
     }
-    const bool had_copy = t.is_open() || state.table_kept[n - 1];
+    // A table read into memory has no working copy; the files beside it are not its own.
+    const bool had_copy = (t.is_open() && !t.is_in_memory()) || state.table_kept[n - 1];
     release(t);
     if (had_copy && !keep_copies) remove_quietly(working_copy(state, n));
   }
@@ -419,9 +493,11 @@ void Close_DB(State& state, Frontend& frontend) {
   state.calc_enabled = 0;
   state.tables_modified = false;
   state.table_size = {};
+  state.trailing_bytes = 0;
   state.table_kept = {};
   frontend.show_empty_state();
   frontend.set_title(kalora::texts::program_title);
+  return true;
 }
 
 }  // namespace kalora

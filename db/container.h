@@ -40,6 +40,11 @@ DbResult Save_DB(State& state, Frontend& frontend);
 // message, and nothing is extracted.
 DbResult Open_DB(State& state, Frontend& frontend, const std::string& name);
 
+// Opens the container for reading only: its tables are read into memory, and nothing
+// is created, locked or changed beside it, so it works in a folder the user may not
+// write to and while another program has the database open. Refusals as Open_DB.
+DbResult read_saved_db(State& state, Frontend& frontend, const std::string& name);
+
 // Opens the database on the working copies a run left beside it (the tables it has
 // no copy of come from the container, when that is readable), with the tables marked
 // modified, so that closing asks to save them.
@@ -47,7 +52,9 @@ DbResult open_leftovers(State& state, Frontend& frontend, const std::string& nam
 
 // Ends the open database (asking to save unsaved deletions), removes the working
 // copies and returns the window to its empty state. Harmless with none open.
-void Close_DB(State& state, Frontend& frontend);
+// False when the user answered the save question with "Отмена": the database
+// stays open with its changes, and the command that closes it stops.
+bool Close_DB(State& state, Frontend& frontend);
 
 // Copy `size` bytes between a working copy and the open container file through
 // rx_buf, in blocks of at most 16384 bytes. Throw db::DbfError on failure.

@@ -9,6 +9,8 @@ namespace kalora::db::texts {
 inline constexpr std::string_view damaged_database = "База данных повреждена !";
 inline constexpr std::string_view unknown_database = "Неизвестная база данных !";
 inline constexpr std::string_view save_question = "Сохранить изменения в таблицах ?";
+inline constexpr std::string_view drop_download_question =
+    "Загруженные с прибора данные не сохранены в базе данных. Отказаться от них?";
 inline constexpr std::string_view type_mismatch = "Тип прибора и открытая база не совпадают!";
 inline constexpr std::string_view title_suffix = " - КАЛОРА-5";
 

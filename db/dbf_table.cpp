@@ -148,7 +148,15 @@ void DbfTable::create() {
 
 void DbfTable::open() {
   if (is_open()) return;
-  LockedFile file = LockedFile::open(path_, false);
+  open_on(LockedFile::open(path_, false));
+}
+
+void DbfTable::open_in_memory(std::vector<std::uint8_t> bytes) {
+  if (is_open()) close();
+  open_on(LockedFile::in_memory(std::move(bytes)));
+}
+
+void DbfTable::open_on(LockedFile file) {
   const std::vector<std::uint8_t> bytes = file.read_all();
   if (bytes.size() < header_length_ || bytes[0] != version_no_memo || get16(&bytes[8]) != header_length_ ||
       get16(&bytes[10]) != record_length_ || bytes[header_length_ - 1] != 0x0D) {

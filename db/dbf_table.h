@@ -53,6 +53,11 @@ class DbfTable {
   // Throws DbfError when the file is missing, held by someone else, or not a table
   // of this schema.
   void open();
+  // The table opened on a stored table file's bytes, kept in memory: nothing on the
+  // disk is read or written, and changes end with the close. Throws DbfError when
+  // the bytes are not a table of this schema.
+  void open_in_memory(std::vector<std::uint8_t> bytes);
+  bool is_in_memory() const { return file_.is_in_memory(); }
   void close();
   bool is_open() const { return file_.is_open(); }
   // What was written forced to the disk through the table's own handle (the only one
@@ -148,6 +153,7 @@ class DbfTable {
   std::uint8_t* writable_field(const Slot& slot);
   void start_edit();
   void require_open() const;
+  void open_on(LockedFile file);
 
   std::vector<std::uint8_t> header_bytes() const;
   void write_count();

@@ -14,9 +14,10 @@ namespace {
 
 constexpr std::size_t half_buffer = rx_buf_size / 2;
 
+// A regular file under that very name; a link planted there is no copy of ours.
 bool is_file(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(native_path(path), ec);
+  return std::filesystem::is_regular_file(std::filesystem::symlink_status(native_path(path), ec));
 }
 
 // The stored tables' sizes; all 0 when the container is missing or not one.
@@ -87,7 +88,7 @@ std::vector<std::string> Leftovers::files(const std::string& db_name) const {
   return names;
 }
 
-Leftovers find_leftovers(State& state, const std::string& db_name) {
+Leftovers find_leftovers(State& state, const std::string& db_name, bool probe_locks) {
   Leftovers found;
   const FilePtr container = open_file(db_name, "rb");
   const std::array<std::uint32_t, 3> sizes = stored_sizes(container.get());
@@ -97,7 +98,7 @@ Leftovers find_leftovers(State& state, const std::string& db_name) {
     const std::uint32_t size = sizes[n - 1];
     if (is_file(copy)) {
       try {
-        db::LockedFile::open(copy, false);
+        if (probe_locks) db::LockedFile::open(copy, false);
         found.copy[n - 1] = true;
         std::error_code ec;
         found.newest = std::max(found.newest, std::filesystem::last_write_time(native_path(copy), ec));

@@ -46,7 +46,9 @@ struct Leftovers {
 
 // Looks beside the container for working copies and the marker and compares the
 // copies with the stored tables. Never throws; an unreadable container stores nothing.
-Leftovers find_leftovers(State& state, const std::string& db_name);
+// Without `probe_locks` no copy is locked, not even for a moment, so a running
+// program is never disturbed; `held` then stays empty.
+Leftovers find_leftovers(State& state, const std::string& db_name, bool probe_locks = true);
 
 // Every leftover copy renamed to "<copy>.bak" (an older one replaced) and the marker
 // removed; returns the new names. Throws db::DbfError when a copy cannot be renamed.

@@ -1,5 +1,6 @@
 #include "db/locked_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -49,6 +50,13 @@ void LockedFile::empty_or_remove() {
 
 LockedFile::LockedFile(LockedFile&& other) noexcept { *this = std::move(other); }
 
+LockedFile LockedFile::in_memory(std::vector<std::uint8_t> bytes) {
+  LockedFile file;
+  file.in_memory_ = true;
+  file.memory_ = std::move(bytes);
+  return file;
+}
+
 LockedFile::~LockedFile() { close(); }
 
 #ifdef _WIN32
@@ -58,6 +66,8 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
     close();
     handle_ = std::exchange(other.handle_, nullptr);
     path_ = std::move(other.path_);
+    in_memory_ = std::exchange(other.in_memory_, false);
+    memory_ = std::move(other.memory_);
   }
   return *this;
 }
@@ -68,10 +78,17 @@ LockedFile LockedFile::open(const std::string& path, bool create) {
   const std::filesystem::path native = std::filesystem::u8path(path);
   // Others may read, as on Linux, where the lock binds only writers; a second open
   // for writing, from this process or another, is refused by the sharing mode.
-  HANDLE h = CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                         create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // A link planted at the name is opened as itself and refused, never followed.
+  HANDLE h =
+      CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                  create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     fail(path, GetLastError() == ERROR_SHARING_VIOLATION ? "файл занят другой программой" : "не удалось открыть файл");
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    CloseHandle(h);
+    fail(path, "это ссылка, а не файл:");
   }
   file.handle_ = h;
   file.path_ = path;
@@ -79,9 +96,10 @@ LockedFile LockedFile::open(const std::string& path, bool create) {
   return file;
 }
 
-bool LockedFile::is_open() const { return handle_ != nullptr; }
+bool LockedFile::is_open() const { return handle_ != nullptr || in_memory_; }
 
 std::vector<std::uint8_t> LockedFile::read_all() const {
+  if (in_memory_) return memory_;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(handle_, &size)) fail(path_, "не удалось прочитать файл");
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
@@ -100,6 +118,11 @@ std::vector<std::uint8_t> LockedFile::read_all() const {
 }
 
 void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (in_memory_) {
+    if (memory_.size() < offset + bytes.size()) memory_.resize(static_cast<std::size_t>(offset + bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), memory_.begin() + static_cast<std::ptrdiff_t>(offset));
+    return;
+  }
   fail_if_injected(FileOp::write, path_, bytes, [&](std::span<const std::uint8_t> part) {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
@@ -122,6 +145,10 @@ void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> by
 }
 
 void LockedFile::truncate(std::uint64_t length) {
+  if (in_memory_) {
+    memory_.resize(static_cast<std::size_t>(length));
+    return;
+  }
   fail_if_injected(FileOp::write, path_, {}, [](auto) {});
   LARGE_INTEGER pos{};
   pos.QuadPart = static_cast<LONGLONG>(length);
@@ -131,18 +158,25 @@ void LockedFile::truncate(std::uint64_t length) {
 }
 
 void LockedFile::sync() {
+  if (in_memory_) return;
   fail_if_injected(FileOp::flush, path_, {}, [](auto) {});
   if (!sync_quietly()) fail(path_, "не удалось записать файл");
 }
 
-bool LockedFile::sync_quietly() noexcept { return handle_ != nullptr && FlushFileBuffers(handle_); }
+bool LockedFile::sync_quietly() noexcept { return in_memory_ || (handle_ != nullptr && FlushFileBuffers(handle_)); }
 
 void LockedFile::close() {
+  in_memory_ = false;
+  memory_.clear();
   if (handle_ != nullptr) CloseHandle(handle_);
   handle_ = nullptr;
 }
 
 void LockedFile::replace_contents(const std::string& path, std::span<const std::uint8_t> bytes) {
+  if (in_memory_) {
+    memory_.assign(bytes.begin(), bytes.end());
+    return;
+  }
   const std::string error = replace_file(path, [&](std::FILE* file) {
     if (!write_bytes(file, bytes)) return false;
     close();  // Windows cannot rename over a file that is open, so the lock lapses for a moment
@@ -159,6 +193,8 @@ LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
     close();
     fd_ = std::exchange(other.fd_, -1);
     path_ = std::move(other.path_);
+    in_memory_ = std::exchange(other.in_memory_, false);
+    memory_ = std::move(other.memory_);
   }
   return *this;
 }
@@ -167,8 +203,9 @@ LockedFile LockedFile::open(const std::string& path, bool create) {
   LockedFile file;
   if (create) fail_if_injected(FileOp::create, path, {}, [](auto) {});
   // Never O_TRUNC here: a file someone else holds must stay as it is.
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
-  if (fd < 0) fail(path, "не удалось открыть файл");
+  // A link planted at the name is refused, never followed.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0644);
+  if (fd < 0) fail(path, errno == ELOOP ? "это ссылка, а не файл:" : "не удалось открыть файл");
   file.fd_ = fd;
   file.path_ = path;
   // flock, unlike fcntl locks, also refuses a second open from this very process.
@@ -177,9 +214,10 @@ LockedFile LockedFile::open(const std::string& path, bool create) {
   return file;
 }
 
-bool LockedFile::is_open() const { return fd_ >= 0; }
+bool LockedFile::is_open() const { return fd_ >= 0 || in_memory_; }
 
 std::vector<std::uint8_t> LockedFile::read_all() const {
+  if (in_memory_) return memory_;
   struct stat info {};
   if (::fstat(fd_, &info) != 0) fail(path_, "не удалось прочитать файл");
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
@@ -194,6 +232,11 @@ std::vector<std::uint8_t> LockedFile::read_all() const {
 }
 
 void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (in_memory_) {
+    if (memory_.size() < offset + bytes.size()) memory_.resize(static_cast<std::size_t>(offset + bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), memory_.begin() + static_cast<std::ptrdiff_t>(offset));
+    return;
+  }
   fail_if_injected(FileOp::write, path_, bytes, [&](std::span<const std::uint8_t> part) {
     [[maybe_unused]] const ssize_t put = ::pwrite(fd_, part.data(), part.size(), static_cast<off_t>(offset));
   });
@@ -207,23 +250,34 @@ void LockedFile::write_at(std::uint64_t offset, std::span<const std::uint8_t> by
 }
 
 void LockedFile::truncate(std::uint64_t length) {
+  if (in_memory_) {
+    memory_.resize(static_cast<std::size_t>(length));
+    return;
+  }
   fail_if_injected(FileOp::write, path_, {}, [](auto) {});
   if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) fail(path_, "не удалось записать файл");
 }
 
 void LockedFile::sync() {
+  if (in_memory_) return;
   fail_if_injected(FileOp::flush, path_, {}, [](auto) {});
   if (!sync_quietly()) fail(path_, "не удалось записать файл");
 }
 
-bool LockedFile::sync_quietly() noexcept { return fd_ >= 0 && ::fsync(fd_) == 0; }
+bool LockedFile::sync_quietly() noexcept { return in_memory_ || (fd_ >= 0 && ::fsync(fd_) == 0); }
 
 void LockedFile::close() {
+  in_memory_ = false;
+  memory_.clear();
   if (fd_ >= 0) ::close(fd_);  // closing the descriptor releases the lock
   fd_ = -1;
 }
 
 void LockedFile::replace_contents(const std::string& path, std::span<const std::uint8_t> bytes) {
+  if (in_memory_) {
+    memory_.assign(bytes.begin(), bytes.end());
+    return;
+  }
   int fresh = -1;
   const std::string error = replace_file(path, [&](std::FILE* file) {
     // The new file is locked before it takes the name, so nobody slips in between;

@@ -30,6 +30,11 @@ class LockedFile {
   // someone else is never emptied.
   static LockedFile open(const std::string& path, bool create);
 
+  // A file that lives only in memory: it holds `bytes`, takes every write and never
+  // touches the disk. For reading a stored table without creating anything.
+  static LockedFile in_memory(std::vector<std::uint8_t> bytes);
+  bool is_in_memory() const { return in_memory_; }
+
   bool is_open() const;
   std::vector<std::uint8_t> read_all() const;
   void write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes);
@@ -53,6 +58,8 @@ class LockedFile {
   int fd_ = -1;
 #endif
   std::string path_;
+  bool in_memory_ = false;
+  std::vector<std::uint8_t> memory_;
 };
 
 }  // namespace kalora::db

@@ -34,9 +34,9 @@ void report_damage(Frontend& frontend, std::size_t skipped, std::size_t overflow
 
 }  // namespace
 
-void append_records(State& state, Frontend& frontend, db::DbfTable& table, const RecordReader& reader,
-                    std::uint8_t mode) {
-  if (!table.is_open()) return;
+std::uint32_t append_records(State& state, Frontend& frontend, db::DbfTable& table, const RecordReader& reader,
+                             std::uint8_t mode) {
+  if (!table.is_open()) return 0;
   const bool append_mode = mode != 0;
   table.last();
   std::string reference(earliest_timestamp);
@@ -66,7 +66,7 @@ void append_records(State& state, Frontend& frontend, db::DbfTable& table, const
   }
   if (!append_mode) {
     report_damage(frontend, skipped, overflowed);
-    return;
+    return appended;
   }
 
   // Every new row is compared with the row that was last before this run.
@@ -82,6 +82,7 @@ void append_records(State& state, Frontend& frontend, db::DbfTable& table, const
   hidden.reset();
   report_damage(frontend, skipped, overflowed);
   frontend.show_information(std::string(reader.message) + std::to_string(appended - deleted));
+  return appended - deleted;
 }
 
 }  // namespace kalora

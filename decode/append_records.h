@@ -29,7 +29,8 @@ struct RecordReader {
   std::string_view message;
 };
 
-void append_records(State& state, Frontend& frontend, db::DbfTable& table, const RecordReader& reader,
-                    std::uint8_t mode);
+// Returns the number of rows that stay added.
+std::uint32_t append_records(State& state, Frontend& frontend, db::DbfTable& table, const RecordReader& reader,
+                             std::uint8_t mode);
 
 }  // namespace kalora

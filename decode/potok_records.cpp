@@ -56,11 +56,11 @@ std::size_t fill_potok(const std::array<std::uint8_t, 3>& channel_type, Bytes im
 
 }  // namespace
 
-void flash2table_potok(State& state, Frontend& frontend, std::uint8_t mode) {
+std::uint32_t flash2table_potok(State& state, Frontend& frontend, std::uint8_t mode) {
   // The decoder works on the whole table and leaves it unfiltered.
   state.Dbf3.set_filtered(false);
   state.Dbf3.set_filter("");
-  if (!state.Dbf3.is_open()) return;
+  if (!state.Dbf3.is_open()) return 0;
   bind_calc_fields(state);
   const std::array<std::uint8_t, 3> channel_type = state.channel_type;
   const RecordReader reader{
@@ -70,7 +70,7 @@ void flash2table_potok(State& state, Frontend& frontend, std::uint8_t mode) {
       [channel_type](Bytes image, std::size_t r, db::DbfTable& row) { return fill_potok(channel_type, image, r, row); },
       "Добавлено записей: ",
   };
-  append_records(state, frontend, state.Dbf3, reader, mode);
+  return append_records(state, frontend, state.Dbf3, reader, mode);
 }
 
 }  // namespace kalora

@@ -42,8 +42,8 @@ std::size_t fill_stat(Bytes image, std::size_t p, db::DbfTable& row) {
 
 }  // namespace
 
-void flash2table_stat(State& state, Frontend& frontend, std::uint8_t mode) {
-  if (!state.Dbf1.is_open()) return;
+std::uint32_t flash2table_stat(State& state, Frontend& frontend, std::uint8_t mode) {
+  if (!state.Dbf1.is_open()) return 0;
   state.calc_enabled = 0;
   const RecordReader reader{
       state.stat_count,
@@ -52,7 +52,7 @@ void flash2table_stat(State& state, Frontend& frontend, std::uint8_t mode) {
       fill_stat,
       "Добавлено записей в стационарный метод: ",
   };
-  append_records(state, frontend, state.Dbf1, reader, mode);
+  return append_records(state, frontend, state.Dbf1, reader, mode);
 }
 
 }  // namespace kalora

@@ -27,9 +27,9 @@ std::size_t fill_zond(Bytes image, std::size_t p, db::DbfTable& row) {
 
 }  // namespace
 
-void flash2table_zond(State& state, Frontend& frontend, std::uint8_t mode) {
+std::uint32_t flash2table_zond(State& state, Frontend& frontend, std::uint8_t mode) {
   // Without a probe table there is nothing to fill (the append command says so).
-  if (!state.Dbf2.is_open()) return;
+  if (!state.Dbf2.is_open()) return 0;
   const RecordReader reader{
       state.zond_count,
       zond_room,
@@ -37,7 +37,7 @@ void flash2table_zond(State& state, Frontend& frontend, std::uint8_t mode) {
       fill_zond,
       "Добавлено записей в зондовый метод: ",
   };
-  append_records(state, frontend, state.Dbf2, reader, mode);
+  return append_records(state, frontend, state.Dbf2, reader, mode);
 }
 
 }  // namespace kalora

@@ -12,7 +12,7 @@
 namespace {
 
 using kalora::State;
-using Decoder = void (*)(State&, kalora::Frontend&, std::uint8_t);
+using Decoder = std::uint32_t (*)(State&, kalora::Frontend&, std::uint8_t);
 constexpr std::array<Decoder, 3> decoders{kalora::flash2table_stat, kalora::flash2table_zond,
                                           kalora::flash2table_potok};
 

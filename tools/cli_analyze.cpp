@@ -3,6 +3,7 @@
 #include "tools/exit_codes.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <exception>
@@ -47,6 +48,14 @@ std::optional<double> number_of(const std::string& s) {
   return v;
 }
 
+// A name ending in ".pdf" (any case) and more than that.
+bool has_pdf_extension(const std::string& path) {
+  if (path.size() <= 4) return false;
+  std::string end = path.substr(path.size() - 4);
+  std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return std::tolower(c); });
+  return end == ".pdf";
+}
+
 std::optional<Request> parse(std::span<const std::string> args) {
   Request r;
   r.db = args[0];
@@ -73,6 +82,7 @@ std::optional<Request> parse(std::span<const std::string> args) {
     } else if (a == "--pdf" && r.output == Output::text && has_value) {
       r.output = Output::pdf;
       r.pdf = args[++i];
+      if (!has_pdf_extension(r.pdf)) return std::nullopt;
     } else {
       const auto* option =
           std::find_if(std::begin(numbers), std::end(numbers), [&](const auto& n) { return n.first == a; });
@@ -130,10 +140,10 @@ int cli_analyze(std::span<const std::string> args) {
     std::cerr << '\n';
     return exit_usage_or_io;
   }
+  if (request->output == Output::pdf && !output_is_not_input(request->pdf, request->db)) return exit_usage_or_io;
   State state;
   ConsoleFrontend frontend;
-  const SavedDatabase saved(request->db);
-  const DbResult opened = Open_DB(state, frontend, saved.name());
+  const DbResult opened = read_database(state, frontend, request->db);
   if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
   int code = exit_usage_or_io;
   try {

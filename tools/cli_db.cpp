@@ -11,6 +11,7 @@
 #include "decode/check_flash.h"
 #include "device/image_file.h"
 #include "tools/cli_recover.h"
+#include "tools/command_line.h"
 #include "tools/console_frontend.h"
 
 namespace kalora {
@@ -55,36 +56,43 @@ void write_csv(db::DbfTable& table, std::ostream& out) {
 
 }  // namespace
 
-int cli_bin2db(std::span<const std::string> args) {
+int cli_bin2db(std::span<const std::string> all) {
+  const ForcedArgs args = without_force(all);
+  if (args.rest.size() != 2) return usage_of("bin2db [--force] IMAGE.bin OUT.db");
+  const std::string& image = args.rest[0];
+  const std::string& out = args.rest[1];
+  if (!output_is_not_input(out, image)) return exit_usage_or_io;
+  if (!no_unsaved_leftovers(out)) return exit_refused;
+  if (!may_write(out, args.force)) return exit_refused;
   State state;
   ConsoleFrontend frontend;
-  if (!no_unsaved_leftovers(args[1])) return exit_refused;
-  if (const BinLoad loaded = load_bin_file(state, args[0], frontend); loaded != BinLoad::loaded)
+  if (const BinLoad loaded = load_bin_file(state, image, frontend); loaded != BinLoad::loaded)
     return loaded == BinLoad::not_an_image ? exit_refused : exit_usage_or_io;
   check_flash(state, frontend);
   if (state.data_present == 0) {
     if (!frontend.refused()) std::cerr << "В образе нет измерений\n";
     return exit_refused;
   }
-  const DbResult result = Create_DB(state, frontend, args[1]);
+  const DbResult result = Create_DB(state, frontend, out);
   Close_DB(state, frontend);
   return exit_code(result, frontend);
 }
 
 int cli_append(std::span<const std::string> args) {
+  if (!output_is_not_input(args[0], args[1])) return exit_usage_or_io;
   State state;
   ConsoleFrontend frontend;
   if (!no_unsaved_leftovers(args[0])) return exit_refused;
   const DbResult opened = Open_DB(state, frontend, args[0]);
   if (opened != DbResult::ok) return exit_code(opened, frontend);
   BinLoad image = BinLoad::unreadable;
-  command_append(state, frontend, [&] {
+  const DbResult appended = command_append(state, frontend, [&] {
     image = load_bin_file(state, args[1], frontend);
     return image == BinLoad::loaded ? ModalResult::ok : ModalResult::cancel;
   });
   Close_DB(state, frontend);
   if (image == BinLoad::unreadable) return exit_usage_or_io;
-  return frontend.refused() ? exit_refused : exit_ok;
+  return exit_code(appended, frontend);
 }
 
 int cli_dump(std::span<const std::string> args) {
@@ -95,20 +103,22 @@ int cli_dump(std::span<const std::string> args) {
   }
   State state;
   ConsoleFrontend frontend;
-  const SavedDatabase saved(args[0]);
-  const DbResult opened = Open_DB(state, frontend, saved.name());
+  const DbResult opened = read_database(state, frontend, args[0]);
   if (opened != DbResult::ok) return exit_code(opened, frontend);
   const int n = which[0] - '0';
   db::DbfTable& t = table(state, n);
   int code = exit_ok;
   if (t.is_open()) {
+    // Another table that would not open was reported; the one asked for is whole.
     write_csv(t, std::cout);
+    std::cout.flush();
+    if (!std::cout) code = exit_usage_or_io;
   } else {
-    std::cerr << "В базе данных нет таблицы " << db::texts::table_of[n - 1] << '\n';
+    if (state.table_size[n - 1] == 0) std::cerr << "В базе данных нет таблицы " << db::texts::table_of[n - 1] << '\n';
     code = exit_refused;
   }
   Close_DB(state, frontend);
-  return code == exit_ok && frontend.refused() ? exit_refused : code;
+  return code;
 }
 
 }  // namespace kalora

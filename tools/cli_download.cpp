@@ -14,6 +14,7 @@
 #include "device/posix_serial.h"
 #include "device/serial_ports.h"
 #include "tools/cli_download.h"
+#include "tools/command_line.h"
 #include "tools/console_frontend.h"
 #include "tools/exit_codes.h"
 
@@ -116,7 +117,12 @@ int cli_ports(std::span<const std::string>) {
   return exit_ok;
 }
 
-int cli_download(std::span<const std::string> args) {
+int cli_download(std::span<const std::string> all) {
+  const ForcedArgs forced = without_force(all);
+  const std::span<const std::string> args(forced.rest);
+  if (args.empty() || args.size() > 3) return usage_of("download [--force] OUT.bin [PORT1 [PORT2] | auto]");
+  // Refused before the instrument is asked, so nobody waits for a download that cannot be kept.
+  if (!may_write(args[0], forced.force)) return exit_refused;
   const std::array<std::string, 2> defaults = first_and_second_port();
   const bool search = args.size() == 2 && args[1] == "auto";
   std::vector<std::string> ports(defaults.begin(), defaults.end());

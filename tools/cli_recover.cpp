@@ -3,8 +3,8 @@
 
 #include <filesystem>
 #include <iostream>
-#include <random>
 
+#include "core/file_io.h"
 #include "core/state.h"
 #include "db/container.h"
 #include "db/leftovers.h"
@@ -41,35 +41,34 @@ bool no_unsaved_leftovers(const std::string& db_name) {
   return false;
 }
 
-SavedDatabase::SavedDatabase(const std::string& db_name) : name_(db_name) {
-  const Leftovers found = unsaved_leftovers(db_name);
-  if (!found.unsaved) return;
-  std::cerr << "Внимание: рядом с базой данных " << db_name << " остались несохранённые рабочие копии ("
-            << names_of(db_name, found) << "), показано сохранённое содержимое (kalora-cli recover)\n";
-  std::error_code ec;
-  const auto base = std::filesystem::temp_directory_path(ec);
-  std::random_device random;
-  const auto folder = base / ("kalora-" + std::to_string(random()));
-  if (ec || !std::filesystem::create_directory(folder, ec)) return;
-  const auto copy = folder / std::filesystem::u8path(db_name).filename();
-  if (!std::filesystem::copy_file(std::filesystem::u8path(db_name), copy, ec)) {
-    std::filesystem::remove_all(folder, ec);
-    return;
+DbResult read_database(State& state, Frontend& frontend, const std::string& db_name) {
+  // The copies are only looked at, never locked: the program that holds them goes on undisturbed.
+  const Leftovers found = find_leftovers(state, db_name, false);
+  if (found.any()) {
+    std::cerr << "Внимание: рядом с базой данных " << db_name << " есть " << (found.unsaved ? "несохранённые " : "")
+              << "рабочие копии (" << names_of(db_name, found)
+              << "): база данных открыта другой программой или не была закрыта; показано сохранённое содержимое"
+              << (found.unsaved ? " (kalora-cli recover)" : "") << '\n';
   }
-  const std::u8string folder_text = folder.u8string(), copy_text = copy.u8string();
-  folder_.assign(folder_text.begin(), folder_text.end());
-  name_.assign(copy_text.begin(), copy_text.end());
+  const DbResult result = read_saved_db(state, frontend, db_name);
+  if (result == DbResult::ok && state.trailing_bytes > 0) {
+    std::cerr << "Внимание: после таблиц в файле " << db_name << " лишних байт: " << state.trailing_bytes << '\n';
+  }
+  return result;
 }
 
-SavedDatabase::~SavedDatabase() {
-  if (folder_.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove_all(std::filesystem::u8path(folder_), ec);
+bool output_is_not_input(const std::string& output, const std::string& input) {
+  if (!same_file(output, input)) return true;
+  std::cerr << "Выходной файл " << output << " - это входной файл " << input << ": он не перезаписывается\n";
+  return false;
 }
 
 int cli_recover(std::span<const std::string> args) {
   const bool discard = args.size() == 2;
-  if (discard && args[0] != "--discard") return exit_usage_or_io;
+  if ((discard && args[0] != "--discard") || args.back().starts_with("--")) {
+    std::cerr << "usage: kalora-cli recover [--discard] DB.db\n";
+    return exit_usage_or_io;
+  }
   const std::string& db_name = args.back();
   State state;
   ConsoleFrontend frontend;
@@ -79,6 +78,12 @@ int cli_recover(std::span<const std::string> args) {
     return exit_refused;
   }
   if (!found.any()) {
+    // Without copies there is nothing to recover, and a missing database is a wrong name.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::u8path(db_name), ec)) {
+      std::cerr << io_error_text(db_name, "не удалось открыть файл") << '\n';
+      return exit_usage_or_io;
+    }
     drop_busy_marker(db_name);
     std::cout << "Несохранённых рабочих копий у базы данных " << db_name << " нет\n";
     return exit_ok;

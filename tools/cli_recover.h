@@ -5,6 +5,10 @@
 #include <span>
 #include <string>
 
+#include "core/frontend.h"
+#include "core/state.h"
+#include "db/container.h"
+
 namespace kalora {
 
 // recover [--discard] DB.db
@@ -14,21 +18,14 @@ int cli_recover(std::span<const std::string> args);
 // when unsaved working copies lie beside it.
 bool no_unsaved_leftovers(const std::string& db_name);
 
-// For a command that only reads: the container's name to open. With unsaved working
-// copies beside the database, one warning line on stderr and a private copy of the
-// container in a temporary folder, so that the saved state is read and the copies
-// are left alone; the folder goes with the object.
-class SavedDatabase {
- public:
-  explicit SavedDatabase(const std::string& db_name);
-  ~SavedDatabase();
-  SavedDatabase(const SavedDatabase&) = delete;
-  SavedDatabase& operator=(const SavedDatabase&) = delete;
-  const std::string& name() const { return name_; }
+// For a command that only reads: the saved container read into memory
+// (read_saved_db), nothing created beside it. Working copies beside the database
+// (another program has it open, or a run ended without closing) get one warning
+// line on stderr, bytes after the tables another.
+DbResult read_database(State& state, Frontend& frontend, const std::string& db_name);
 
- private:
-  std::string folder_;
-  std::string name_;
-};
+// For a command that writes `output`: false (and the message on stderr) when it is
+// the same file as the input `input`.
+bool output_is_not_input(const std::string& output, const std::string& input);
 
 }  // namespace kalora

@@ -107,10 +107,10 @@ int cli_report(std::span<const std::string> args) {
     std::cerr << "usage: kalora-cli report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls|OUT.xlsx|OUT.csv\n";
     return exit_usage_or_io;
   }
+  if (!output_is_not_input(args[2], args[0])) return exit_usage_or_io;
   State state;
   ConsoleFrontend frontend;
-  const SavedDatabase saved(args[0]);
-  const DbResult opened = Open_DB(state, frontend, saved.name());
+  const DbResult opened = read_database(state, frontend, args[0]);
   if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
   const int code = write_report(state, *view, *output, args[2]);
   // Closing clears the filter's expression, which a table refuses while filtering.

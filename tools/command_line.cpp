@@ -1,5 +1,10 @@
 #include "tools/command_line.h"
 
+#include <filesystem>
+#include <iostream>
+
+#include "tools/exit_codes.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -11,6 +16,32 @@
 #endif
 
 namespace kalora {
+
+ForcedArgs without_force(std::span<const std::string> args) {
+  ForcedArgs forced;
+  for (const std::string& a : args) {
+    if (a == "--force") {
+      forced.force = true;
+    } else {
+      forced.rest.push_back(a);
+    }
+  }
+  return forced;
+}
+
+bool may_write(const std::string& path, bool force) {
+  std::error_code ec;
+  // A link there, even one that leads nowhere, is something the user has put there.
+  if (force || !std::filesystem::exists(std::filesystem::symlink_status(std::filesystem::u8path(path), ec)))
+    return true;
+  std::cerr << "Файл " << path << " уже существует; чтобы заменить его, добавьте --force\n";
+  return false;
+}
+
+int usage_of(std::string_view usage) {
+  std::cerr << "usage: kalora-cli " << usage << '\n';
+  return exit_usage_or_io;
+}
 
 #ifdef _WIN32
 

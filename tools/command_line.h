@@ -2,10 +2,26 @@
 // arguments in UTF-8, standard output and error passing bytes unchanged.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalora {
+
+// The arguments with every "--force" taken out, and whether there was one.
+struct ForcedArgs {
+  bool force = false;
+  std::vector<std::string> rest;
+};
+ForcedArgs without_force(std::span<const std::string> args);
+
+// For a command that would create `path`: true when nothing is there or `force` is
+// given; otherwise false, with the message on stderr.
+bool may_write(const std::string& path, bool force);
+
+// The usage line of one command on stderr; returns the exit code of wrong usage.
+int usage_of(std::string_view usage);
 
 // The arguments after the program's name, in UTF-8. Windows hands `argv` over in
 // the ANSI code page, which loses every letter outside it, so there they are read

@@ -59,9 +59,9 @@ struct Command {
 const std::vector<Command>& commands() {
   static const std::vector<Command> table{
       {"check", "check IMAGE.bin", 1, 1, check},
-      {"download", "download OUT.bin [PORT1 [PORT2] | auto]", 1, 3, cli_download},
+      {"download", "download [--force] OUT.bin [PORT1 [PORT2] | auto]", 1, 4, cli_download},
       {"ports", "ports", 0, 0, cli_ports},
-      {"bin2db", "bin2db IMAGE.bin OUT.db", 2, 2, cli_bin2db},
+      {"bin2db", "bin2db [--force] IMAGE.bin OUT.db", 2, 3, cli_bin2db},
       {"append", "append DB.db IMAGE.bin", 2, 2, cli_append},
       {"dump", "dump DB.db 1|2|3", 2, 2, cli_dump},
       {"report", "report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls|OUT.xlsx|OUT.csv", 3, 3, cli_report},

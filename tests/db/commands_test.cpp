@@ -123,16 +123,20 @@ TEST(Commands, AppendChecksTheInstrumentAgainstTheOpenDatabase) {
       {"subtype 3", test::meter_image(2, 0), test::ImageBuilder(3), {{Message::error, mismatch}}, false},
       // Subtype 0 passes; the image check finds nothing and the command ends silently.
       {"subtype 0", test::meter_image(2, 0), test::ImageBuilder(0).methods(3).stat_count(3), {}, false},
+      // Nothing added: the container is not touched.
       {"heat flow, all records older",
        test::flow_image(4, 10),
        test::flow_image(4, 0),
        {{Message::information, "Добавлено записей: 0"}},
-       true},
+       false},
       {"probe area without a probe table",
        test::meter_image(2, 0),
        test::meter_image(3, 3, 1),
        {{Message::information, "Добавлено записей в стационарный метод: 2"},
-        {Message::error, "В открытой базе данных нет таблицы зондового метода: эти записи не добавлены"}},
+        {Message::error, "В открытой базе данных нет таблицы зондового метода: эти записи не добавлены"},
+        {Message::error,
+         "В базе данных сохранены новые записи таблиц стационарного метода; записи таблиц "
+         "зондового метода не добавлены"}},
        true},
   };
   for (const Case& c : cases) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "core/file_io.h"
 #include "db/commands.h"
 #include "db/container.h"
@@ -247,7 +249,8 @@ TEST(Container, FailedSaveLeavesTheOldContainerWhole) {
   const Bytes_ before = test::read_bytes(f.db);
   const std::array<std::uint32_t, 1> first{1};
   delete_rows(f.state, f.frontend, f.state.Dbf1, first);
-  std::filesystem::create_directory(f.db + ".new");  // the new container cannot be written
+  // The new container cannot be created.
+  set_file_fault_hook([](FileOp op) { return op == FileOp::create ? EACCES : 0; });
   EXPECT_EQ(Save_DB(f.state, f.frontend), DbResult::io_error);
   ASSERT_EQ(f.frontend.messages.size(), 1u);
   EXPECT_NE(f.frontend.messages[0].text.find("Прежний файл базы данных не изменён."), std::string::npos);
@@ -258,6 +261,7 @@ TEST(Container, FailedSaveLeavesTheOldContainerWhole) {
   // Closing with Yes: the save fails again, and the working copy stays on the disk.
   f.frontend.answers = {true};
   Close_DB(f.state, f.frontend);
+  set_file_fault_hook({});
   EXPECT_EQ(test::read_bytes(f.db), before);
   EXPECT_TRUE(std::filesystem::exists(f.db + "1"));
 }

@@ -24,6 +24,14 @@ class RecordingFrontend : public Frontend {
   void show_information(std::string_view text) override {
     messages.push_back({Message::information, std::string(text)});
   }
+  int cancel_saves = 0;  // the next this many save questions are answered "Отмена"
+
+  SaveAnswer ask_save(std::string_view text) override {
+    if (cancel_saves == 0) return Frontend::ask_save(text);
+    --cancel_saves;
+    messages.push_back({Message::question, std::string(text)});
+    return SaveAnswer::cancel;
+  }
   bool ask_yes_no(std::string_view text) override {
     messages.push_back({Message::question, std::string(text)});
     if (answers.empty()) return false;

@@ -49,7 +49,7 @@ TEST(DurableSave, NewFileFlushedBeforeTheRenameAndTheFolderAfterIt) {
     std::string target;
   };
   const std::vector<Case> cases{
-      {{"bin2db", image, db}, db},                                     // a container over an old one
+      {{"bin2db", "--force", image, db}, db},                          // a container over an old one
       {{"report", db, "stat", dir.file("r.xls")}, dir.file("r.xls")},  // an exported workbook
   };
   for (const Case& c : cases) {
@@ -60,12 +60,19 @@ TEST(DurableSave, NewFileFlushedBeforeTheRenameAndTheFolderAfterIt) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     ASSERT_EQ(test::run_program("strace", args).exit_code, 0);
     const auto calls = read_trace(dir.file("trace"));
-    const std::string temp = "\"" + c.target + ".new\"";
+    // A fresh name beside the target, created exclusively and never through a link.
+    const std::regex temp_name("\"(" + std::regex_replace(c.target, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
+                               "~[0-9a-f]{12}\\.new)\"");
+    std::string temp;
     const std::size_t opened = find_call(calls, 0, [&](const Call& k) {
-      return k.name == "openat" && k.args.find(temp) != std::string::npos &&
-             k.args.find("O_CREAT") != std::string::npos;
+      std::smatch m;
+      if (k.name != "openat" || !std::regex_search(k.args, m, temp_name)) return false;
+      temp = "\"" + m[1].str() + "\"";
+      return true;
     });
     ASSERT_LT(opened, calls.size()) << "the new file is not written beside the target";
+    for (const char* flag : {"O_CREAT", "O_EXCL", "O_NOFOLLOW"})
+      EXPECT_NE(calls[opened].args.find(flag), std::string::npos) << flag;
     const std::string fd = calls[opened].result;
     const std::size_t renamed = find_call(calls, opened, [&](const Call& k) {
       return k.name.starts_with("rename") && k.args.find(temp + ", ") != std::string::npos;
