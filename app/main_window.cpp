@@ -129,6 +129,8 @@ class TForm1::WindowFrontend : public Frontend {
   void show_error(std::string_view text) override { w_.dialogs_->show_error(text); }
   void show_information(std::string_view text) override { w_.dialogs_->show_information(text); }
   bool ask_yes_no(std::string_view text) override { return w_.dialogs_->ask_yes_no(text); }
+  bool ask_yes_no_default_no(std::string_view text) override { return w_.dialogs_->ask_yes_no_default_no(text); }
+  SaveAnswer ask_save(std::string_view text) override { return w_.dialogs_->ask_save(text); }
   std::string choose_file(const FileDialogRequest& request) override { return w_.dialogs_->choose_file(request); }
   void hide_pages() override { w_.PageControl1->hide(); }
   void show_pages() override { w_.PageControl1->show(); }
@@ -339,21 +341,28 @@ void TForm1::FormCreate() {
   show_empty_state();
 }
 
-void TForm1::FormClose() {
+bool TForm1::FormClose() {
   closed_ = true;
   settings_key->set_value(value_default_dir, QString::fromStdString(state_.default_dir));
   try {
-    close_database();
+    if (!close_database()) {
+      closed_ = false;  // "Отмена" at the save question: the program goes on
+      return false;
+    }
   } catch (const std::exception& e) {
     frontend_->show_error(e.what());  // the run ends all the same
   }
   font_.remove();
   QCoreApplication::quit();
+  return true;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (!closed_) FormClose();
-  event->accept();
+  if (closed_ || FormClose()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
 }
 
 PortLister TForm1::port_lister() const {

@@ -141,14 +141,15 @@ class TForm1 : public QMainWindow {
   // Every slot that reaches the tables or files runs through here: a failure is shown, never thrown out.
   void guarded(const std::function<void()>& handler);
   void FormCreate();
-  void FormClose();
+  // False when the user took the close back at the save question.
+  bool FormClose();
   void build_menus();
   void build_toolbar();
   void build_pages();
   void build_keyboard();
   void switch_page(int step);  // Ctrl+Tab: the next grid page shown, "Поток" by its inner pages
   void inner_page_shown();
-  void close_database();
+  bool close_database();
   void close_analysis();   // the database has gone: its analysis window too
   void close_samples();    // and its results per sample
   // The download window, shown modally, searching where the settings say.

@@ -13,14 +13,22 @@ namespace {
 
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-int message_box(QWidget* owner, QMessageBox::Icon icon, std::string_view caption, std::string_view text, bool yes_no) {
+// The buttons of a message box and which of them Enter and Escape press.
+enum class Buttons { ok, yes_no, no_yes, yes_no_cancel };
+
+int message_box(QWidget* owner, QMessageBox::Icon icon, std::string_view caption, std::string_view text,
+                Buttons buttons) {
   QMessageBox box(icon, qs(caption), qs(text), QMessageBox::NoButton, owner);
-  if (yes_no) {
-    // Enter keeps what the user did.
-    box.setDefaultButton(box.addButton(QStringLiteral("Да"), QMessageBox::YesRole));
-    box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-  } else {
+  if (buttons == Buttons::ok) {
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+  } else {
+    QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    // Enter keeps what the user did; where something would be replaced, it keeps the old.
+    box.setDefaultButton(buttons == Buttons::no_yes ? no : yes);
+    box.setEscapeButton(no);
+    if (buttons == Buttons::yes_no_cancel)
+      box.setEscapeButton(box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole));
   }
   box.exec();
   return box.buttonRole(box.clickedButton());
@@ -38,15 +46,32 @@ QStringList qt_file_filters(std::string_view filter) {
 }
 
 void QtDialogs::show_error(std::string_view text) {
-  message_box(owner_, QMessageBox::Critical, texts::caption_error, text, false);
+  message_box(owner_, QMessageBox::Critical, texts::caption_error, text, Buttons::ok);
 }
 
 void QtDialogs::show_information(std::string_view text) {
-  message_box(owner_, QMessageBox::Information, texts::caption_information, text, false);
+  message_box(owner_, QMessageBox::Information, texts::caption_information, text, Buttons::ok);
 }
 
 bool QtDialogs::ask_yes_no(std::string_view text) {
-  return message_box(owner_, QMessageBox::Question, texts::program_title, text, true) == QMessageBox::YesRole;
+  return message_box(owner_, QMessageBox::Question, texts::program_title, text, Buttons::yes_no) ==
+         QMessageBox::YesRole;
+}
+
+bool QtDialogs::ask_yes_no_default_no(std::string_view text) {
+  return message_box(owner_, QMessageBox::Question, texts::program_title, text, Buttons::no_yes) ==
+         QMessageBox::YesRole;
+}
+
+Frontend::SaveAnswer QtDialogs::ask_save(std::string_view text) {
+  switch (message_box(owner_, QMessageBox::Question, texts::program_title, text, Buttons::yes_no_cancel)) {
+    case QMessageBox::YesRole:
+      return SaveAnswer::yes;
+    case QMessageBox::NoRole:
+      return SaveAnswer::no;
+    default:
+      return SaveAnswer::cancel;
+  }
 }
 
 std::string QtDialogs::choose_file(const FileDialogRequest& request) {

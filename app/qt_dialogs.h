@@ -16,6 +16,8 @@ class QtDialogs : public Frontend {
   void show_error(std::string_view text) override;
   void show_information(std::string_view text) override;
   bool ask_yes_no(std::string_view text) override;
+  bool ask_yes_no_default_no(std::string_view text) override;
+  SaveAnswer ask_save(std::string_view text) override;
   std::string choose_file(const FileDialogRequest& request) override;
 
  private:

@@ -66,7 +66,7 @@ void TForm1::dbf_refr() {
   for (auto* g : grids_) g->grid_model()->refresh();
 }
 
-void TForm1::close_database() { Close_DB(state_, frontend()); }
+bool TForm1::close_database() { return Close_DB(state_, frontend()); }
 
 void TForm1::show_kind(std::uint8_t measur) {
   views::potok_filter(state_, measur);

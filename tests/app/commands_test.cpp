@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <filesystem>
+#include <functional>
 
 #include "device/receive.h"
 #include "device/sim_process.h"
@@ -165,6 +166,69 @@ TEST_F(FileCommands, CreateDownloadsFromTheFirstPort) {
   ASSERT_TRUE(std::filesystem::exists(dir.file("wall.db")));
   expect_database_shown(w, {{"Поток"}, {"Тепловой поток", "Rк", "Ro"}, 5});
   EXPECT_EQ(w.state().default_dir, dir.path().string());
+}
+
+// A new database's name that is taken asks first; "Нет", and a cancelled name
+// dialog answered "Нет", lead back to the name dialog with the download kept.
+TEST_F(FileCommands, CreateAsksBeforeReplacingAndKeepsTheDownload) {
+  SimProcess sim({sample("flow"), "--full-speed"});
+  ASSERT_TRUE(use_as_first_port(sim));
+  write_bytes(dir.file("wall.db"), {'m', 'i', 'n', 'e'});
+  auto& w = start();
+  dialogs.files = {dir.file("wall.db"), "", dir.file("new.db")};
+  dialogs.answers = {false, false};
+  menu_action(w, "N8")->trigger();  // Создать
+  EXPECT_EQ(dialogs.messages,
+            (std::vector<Message>{
+                {Message::question, "Файл wall.db уже существует. Заменить его?"},
+                {Message::question, "Загруженные с прибора данные не сохранены в базе данных. Отказаться от них?"}}));
+  EXPECT_EQ(dialogs.dialogs.size(), 3u);
+  EXPECT_EQ(read_bytes(dir.file("wall.db")), (std::vector<unsigned char>{'m', 'i', 'n', 'e'}));
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("new - КАЛОРА-5"));
+  EXPECT_GT(w.grid(5)->grid_model()->rowCount(), 0);
+
+  // "Да" to the name taken replaces it; "Загрузить bin файл" asks the same.
+  dialogs.messages.clear();
+  dialogs.files = {sample("both"), dir.file("wall.db")};
+  dialogs.answers = {true};
+  w.bin1Click();
+  EXPECT_EQ(dialogs.messages,
+            (std::vector<Message>{{Message::question, "Файл wall.db уже существует. Заменить его?"}}));
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("wall - КАЛОРА-5"));
+}
+
+// "Отмена" (Escape) at the save question takes back whichever command asked: the
+// database stays open with the typed comment.
+TEST_F(FileCommands, CancelAtTheSaveQuestionKeepsTheDatabaseOpen) {
+  auto& w = start();
+  dialogs.files = {sample("both"), dir.file("wall.db")};
+  w.bin1Click();
+  views::DBGridPro& stat = *w.grid(1);
+  ASSERT_TRUE(stat.grid_model()->setData(cell(stat, 0, "COMMENT"), QStringLiteral("угол"), Qt::EditRole));
+  const std::vector<std::pair<const char*, std::function<void()>>> commands{
+      {"Закрыть", [&] { menu_action(w, "N5")->trigger(); }},
+      {"Выход", [&] { menu_action(w, "N6")->trigger(); }},
+      {"close box", [&] { w.close(); }},
+      {"Открыть",
+       [&] {
+         dialogs.files = {dir.file("wall.db")};
+         menu_action(w, "N3")->trigger();
+       }},
+      {"Создать", [&] { menu_action(w, "N8")->trigger(); }},
+      {"Загрузить bin файл", [&] { menu_action(w, "bin1")->trigger(); }},
+  };
+  for (const auto& [name, run] : commands) {
+    SCOPED_TRACE(name);
+    dialogs.messages.clear();
+    dialogs.cancel_saves = 1;
+    run();
+    EXPECT_EQ(dialogs.messages, (std::vector<Message>{{Message::question, "Сохранить изменения в таблицах ?"}}));
+    EXPECT_TRUE(w.state().db_open);
+    EXPECT_TRUE(w.state().tables_modified);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("wall - КАЛОРА-5"));
+    EXPECT_EQ(stat.grid_model()->data(cell(stat, 0, "COMMENT"), Qt::DisplayRole).toString(), QStringLiteral("угол"));
+  }
+  EXPECT_TRUE(dialogs.files.empty());
 }
 
 TEST_F(FileCommands, DatabaseCommandsDoNothingWithoutADatabase) {

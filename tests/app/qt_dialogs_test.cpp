@@ -44,6 +44,7 @@ TEST(QtDialogs, MessageBoxesCarryTheirCaptionIconAndButtons) {
     answer_next<QMessageBox>(owner, [&seen, press](QMessageBox& box) {
       seen = {box.windowTitle(), box.text(), box.icon(), button_texts(box)};
       if (std::string_view(press) == "Enter") return QTest::keyClick(&box, Qt::Key_Return);
+      if (std::string_view(press) == "Escape") return QTest::keyClick(&box, Qt::Key_Escape);
       for (auto* b : box.buttons())
         if (b->text() == QString::fromUtf8(press)) b->click();
     });
@@ -68,6 +69,39 @@ TEST(QtDialogs, MessageBoxesCarryTheirCaptionIconAndButtons) {
     EXPECT_EQ(seen.caption, QStringLiteral("КАЛОРА-5"));
     EXPECT_EQ(seen.icon, QMessageBox::Question);
     EXPECT_EQ(seen.buttons.size(), 2);
+  }
+
+  // The save question can take its command back; the question before a file is
+  // replaced keeps the file on Enter and Escape.
+  using Answer = Frontend::SaveAnswer;
+  const std::function<int()> save = [&] {
+    return static_cast<int>(dialogs.ask_save("Сохранить изменения в таблицах ?"));
+  };
+  const std::function<int()> replace = [&] {
+    return int{dialogs.ask_yes_no_default_no("Файл a.db уже существует. Заменить его?")};
+  };
+  struct Case {
+    const std::function<int()>& ask;
+    const char* press;
+    int answer;
+    QStringList buttons;
+  };
+  const QStringList three{"Да", "Нет", "Отмена"}, two{"Да", "Нет"};
+  const Case cases[] = {
+      {save, "Да", int(Answer::yes), three},
+      {save, "Нет", int(Answer::no), three},
+      {save, "Отмена", int(Answer::cancel), three},
+      {save, "Enter", int(Answer::yes), three},
+      {save, "Escape", int(Answer::cancel), three},
+      {replace, "Да", 1, two},
+      {replace, "Enter", 0, two},
+      {replace, "Escape", 0, two},
+  };
+  for (const Case& c : cases) {
+    record_and(c.press);
+    EXPECT_EQ(c.ask(), c.answer) << c.press;
+    EXPECT_EQ(seen.caption, QStringLiteral("КАЛОРА-5"));
+    EXPECT_EQ(seen.buttons, c.buttons);
   }
 }
 
