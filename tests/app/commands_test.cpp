@@ -79,6 +79,7 @@ TEST_F(FileCommands, ImageFileBecomesADatabaseThatClosesAndReopens) {
   const std::string db = dir.file("wall.db");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.image);
+    std::filesystem::remove(db);  // a new name each time: no question before replacing
     dialogs.files = {sample(c.image), db};
     const std::size_t asked = dialogs.dialog_folders.size();
     w.bin1Click();

@@ -152,7 +152,7 @@ TEST(Decoders, CountsBeyondTheirAreaAreCutToItsRoomAndReported) {
   struct Case {
     const char* name;
     ImageBuilder image;
-    void (*decode)(State&, Frontend&, std::uint8_t);
+    std::uint32_t (*decode)(State&, Frontend&, std::uint8_t);
     db::DbfTable State::*table;
     std::size_t rows;
     std::string message;
