@@ -106,10 +106,10 @@ int cli_samples(std::span<const std::string> args) {
     std::cerr << usage_text;
     return exit_usage_or_io;
   }
+  if (!request->path.empty() && !output_is_not_input(request->path, request->db)) return exit_usage_or_io;
   State state;
   ConsoleFrontend frontend;
-  const SavedDatabase saved(request->db);
-  const DbResult opened = Open_DB(state, frontend, saved.name());
+  const DbResult opened = read_database(state, frontend, request->db);
   if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
   int code = exit_usage_or_io;
   try {
