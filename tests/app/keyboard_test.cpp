@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QTest>
+#include <filesystem>
 
 #include "app/help_window.h"
 #include "app/keyboard.h"
@@ -61,6 +62,7 @@ class Keyboard : public WindowTest {
     w.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
     dialogs.files = {std::string(KALORA_SAMPLES) + "/" + kind + ".bin", dir.file(std::string(kind) + ".db")};
+    std::filesystem::remove(dir.file(std::string(kind) + ".db"));  // a new database each time, asked nothing
     w.bin1Click();
     QCoreApplication::processEvents();
     return w;
