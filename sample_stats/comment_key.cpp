@@ -1,5 +1,7 @@
 #include "sample_stats/comment_key.h"
 
+#include "db/cp1251.h"
+
 namespace kalora::samples {
 
 namespace {
@@ -14,19 +16,6 @@ char32_t lower(char32_t c) {
   if (c >= 0x0400 && c <= 0x040F) return c + 0x50;  // Ѐ..Џ (Ё, Є, І, Ї, Ў, ...)
   if (c == 0x0490) return 0x0491;                   // Ґ
   return c;
-}
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 }  // namespace
@@ -46,7 +35,7 @@ std::string comment_key(std::string_view utf8) {
     // Two-byte sequences hold every letter that changes; anything else is copied.
     if ((b & 0xE0) == 0xC0 && i + 1 < s.size() && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
       const char32_t c = (static_cast<char32_t>(b & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
-      append_utf8(key, lower(c));
+      db::append_utf8(key, lower(c));
       i += 2;
     } else {
       key += b < 0x80 ? static_cast<char>(lower(b)) : s[i];
