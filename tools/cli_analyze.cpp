@@ -6,17 +6,14 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <exception>
 #include <iostream>
 #include <optional>
 
 #include "analysis/analysis_json.h"
 #include "analysis/analysis_text.h"
 #include "analysis/wall_layers.h"
-#include "db/container.h"
 #include "db/db_texts.h"
 #include "tools/cli_recover.h"
-#include "tools/console_frontend.h"
 
 #ifdef KALORA_CLI_PDF
 #include "analysis/analysis_print.h"
@@ -141,18 +138,7 @@ int cli_analyze(std::span<const std::string> args) {
     return exit_usage_or_io;
   }
   if (request->output == Output::pdf && !output_is_not_input(request->pdf, request->db)) return exit_usage_or_io;
-  State state;
-  ConsoleFrontend frontend;
-  const DbResult opened = read_database(state, frontend, request->db);
-  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
-  int code = exit_usage_or_io;
-  try {
-    code = run(state, *request);
-  } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
-  }
-  Close_DB(state, frontend);
-  return code;
+  return with_database(request->db, [&](State& state) { return run(state, *request); });
 }
 
 }  // namespace kalora

@@ -1,6 +1,7 @@
 #include "tools/cli_recover.h"
 #include "tools/exit_codes.h"
 
+#include <exception>
 #include <filesystem>
 #include <iostream>
 
@@ -55,6 +56,21 @@ DbResult read_database(State& state, Frontend& frontend, const std::string& db_n
     std::cerr << "Внимание: после таблиц в файле " << db_name << " лишних байт: " << state.trailing_bytes << '\n';
   }
   return result;
+}
+
+int with_database(const std::string& db_name, const std::function<int(State&)>& run) {
+  State state;
+  ConsoleFrontend frontend;
+  const DbResult opened = read_database(state, frontend, db_name);
+  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
+  int code = exit_usage_or_io;
+  try {
+    code = run(state);
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
+  }
+  Close_DB(state, frontend);
+  return code;
 }
 
 bool output_is_not_input(const std::string& output, const std::string& input) {

@@ -2,6 +2,7 @@
 // without closing: changing commands refuse, reading commands warn, recover decides.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -23,6 +24,12 @@ bool no_unsaved_leftovers(const std::string& db_name);
 // (another program has it open, or a run ended without closing) get one warning
 // line on stderr, bytes after the tables another.
 DbResult read_database(State& state, Frontend& frontend, const std::string& db_name);
+
+// A reading command's whole run: the database read into memory (read_database),
+// `run` on it, the database closed. The exit code `run` returns; exit_refused or
+// exit_usage_or_io when the database cannot be read, exit_usage_or_io when `run`
+// throws (its message on stderr).
+int with_database(const std::string& db_name, const std::function<int(State&)>& run);
 
 // For a command that writes `output`: false (and the message on stderr) when it is
 // the same file as the input `input`.

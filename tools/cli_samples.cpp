@@ -107,18 +107,7 @@ int cli_samples(std::span<const std::string> args) {
     return exit_usage_or_io;
   }
   if (!request->path.empty() && !output_is_not_input(request->path, request->db)) return exit_usage_or_io;
-  State state;
-  ConsoleFrontend frontend;
-  const DbResult opened = read_database(state, frontend, request->db);
-  if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
-  int code = exit_usage_or_io;
-  try {
-    code = run(state, *request);
-  } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
-  }
-  Close_DB(state, frontend);
-  return code;
+  return with_database(request->db, [&](State& state) { return run(state, *request); });
 }
 
 int cli_comment(std::span<const std::string> args) {
