@@ -15,13 +15,10 @@
 #include "reports/exp2excel.h"
 #include "reports/report_choice.h"
 #include "reports/view_report.h"
+#include "tools/cli_pdf.h"
 #include "tools/cli_recover.h"
 #include "tools/console_frontend.h"
 #include "views/potok_filter.h"
-
-#ifdef KALORA_CLI_PDF
-#include "reports/page_painter.h"
-#endif
 
 namespace kalora {
 
@@ -58,17 +55,6 @@ std::optional<Output> output_of(const std::string& path) {
   return std::nullopt;
 }
 
-// Empty on success, else the user's message.
-std::string write_pdf(const reports::BuiltReport& report, const std::string& path) {
-#ifdef KALORA_CLI_PDF
-  return reports::write_pdf_offscreen([&] { return report; }, path);
-#else
-  (void)report;
-  (void)path;
-  return "Вывод в PDF недоступен: программа собрана без Qt";
-#endif
-}
-
 int write_report(State& state, const ViewName& view, Output output, const std::string& path) {
   const auto report = reports::choose_report(state.db_open, view.outer, view.inner,
                                              {state.Dbf1.is_open(), state.Dbf2.is_open(), state.Dbf3.is_open()});
@@ -87,7 +73,7 @@ int write_report(State& state, const ViewName& view, Output output, const std::s
   }
   std::string error;
   try {
-    error = output.pdf ? write_pdf(built, path)
+    error = output.pdf ? write_report_pdf(built, path)
                        : reports::export_view(state, built, output.format, path, reports::TfrOLEExcelExport{});
   } catch (const std::exception& e) {
     error = e.what();

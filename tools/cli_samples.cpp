@@ -15,13 +15,10 @@
 #include "sample_stats/sample_record.h"
 #include "sample_stats/samples_json.h"
 #include "sample_stats/samples_text.h"
+#include "tools/cli_pdf.h"
 #include "tools/cli_recover.h"
 #include "tools/console_frontend.h"
 #include "views/comment_text.h"
-
-#ifdef KALORA_CLI_PDF
-#include "reports/page_painter.h"
-#endif
 
 namespace kalora {
 
@@ -55,17 +52,6 @@ std::optional<Request> parse(std::span<const std::string> args) {
   return r;
 }
 
-// Empty on success, else the user's message.
-std::string write_pdf(const reports::BuiltReport& report, const std::string& path) {
-#ifdef KALORA_CLI_PDF
-  return reports::write_pdf_offscreen([&] { return report; }, path);
-#else
-  (void)report;
-  (void)path;
-  return "Вывод в PDF недоступен: программа собрана без Qt";
-#endif
-}
-
 int run(State& state, const Request& request) {
   const int number = static_cast<int>(request.method);
   db::DbfTable& t = table(state, number);
@@ -85,7 +71,7 @@ int run(State& state, const Request& request) {
     case Output::pdf:
     case Output::xlsx: {
       const auto record = samples::sample_record(results, {{}, request.db, samples::today_text()});
-      error = request.output == Output::pdf ? write_pdf(record, request.path)
+      error = request.output == Output::pdf ? write_report_pdf(record, request.path)
                                             : reports::TfrOLEExcelExport{}.export_report(record, request.path, true);
       break;
     }
