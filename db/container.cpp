@@ -237,6 +237,18 @@ DbResult open_tables(State& state, Frontend& frontend, const std::string& name, 
   return DbResult::ok;
 }
 
+// The container opened for reading; null (and the message shown) when it cannot be
+// opened or names a folder.
+FilePtr open_container(Frontend& frontend, const std::string& name) {
+  FilePtr file = open_file(name, "rb");
+  std::error_code ec;
+  if (!file || std::filesystem::is_directory(native_path(name), ec)) {
+    frontend.show_error(io_error_text(name, "не удалось открыть файл"));
+    return nullptr;
+  }
+  return file;
+}
+
 }  // namespace
 
 std::array<std::uint32_t, 3> stored_table_sizes(std::span<const std::uint8_t> header) {
@@ -367,12 +379,8 @@ DbResult Save_DB(State& state, Frontend& frontend) {
 
 DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
   if (state.db_open && !Close_DB(state, frontend)) return DbResult::refused;
-  const FilePtr file = open_file(name, "rb");
-  std::error_code ec;
-  if (!file || std::filesystem::is_directory(native_path(name), ec)) {
-    frontend.show_error(io_error_text(name, "не удалось открыть файл"));
-    return DbResult::io_error;
-  }
+  const FilePtr file = open_container(frontend, name);
+  if (!file) return DbResult::io_error;
   DbResult result = DbResult::ok;
   std::optional<ContainerHeader> header;
   try {
@@ -401,12 +409,8 @@ DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
 
 DbResult read_saved_db(State& state, Frontend& frontend, const std::string& name) {
   if (state.db_open) Close_DB(state, frontend);
-  const FilePtr file = open_file(name, "rb");
-  std::error_code ec;
-  if (!file || std::filesystem::is_directory(native_path(name), ec)) {
-    frontend.show_error(io_error_text(name, "не удалось открыть файл"));
-    return DbResult::io_error;
-  }
+  const FilePtr file = open_container(frontend, name);
+  if (!file) return DbResult::io_error;
   DbResult result = DbResult::ok;
   try {
     const auto header = read_header(state, frontend, file.get(), name, result);
