@@ -10,28 +10,13 @@ namespace kalora::analysis {
 namespace {
 
 using reports::PageCell;
+using reports::text_cell;
 
 constexpr int left = reports::page_margin;
 constexpr int usable = reports::page_width - 2 * reports::page_margin;
 constexpr int line_height = 18;
 constexpr int row_height = 30;  // two lines of a wrapped criterion
 constexpr int label_width = 250;
-
-PageCell text_cell(int x, int y, int width, int height, std::string text, int size, bool bold = false,
-                   bool framed = false, bool wrap = false) {
-  PageCell c;
-  c.x = x;
-  c.y = y;
-  c.width = width;
-  c.height = height;
-  c.text = std::move(text);
-  c.font.size_pt = size;
-  c.font.bold = bold;
-  c.align = reports::Align::left;
-  c.wrap = framed || wrap;
-  if (framed) c.frame = {true, true, true, true};
-  return c;
-}
 
 std::string settings_line(const SeriesResult& s, const AnalysisOptions& o) {
   std::string line = "Наибольший перерыв " + reports::format_number(o.max_gap, "0") + " с";
@@ -75,7 +60,9 @@ AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::si
     page.cells.push_back(text_cell(left, y, usable, line_height, "Методы: " + std::string(methods_title), 10));
     y += line_height;
     if (const std::string wall = wall_summary(options); !wall.empty()) {
-      page.cells.push_back(text_cell(left, y, usable, 2 * line_height, wall, 10, false, false, true));
+      PageCell cell = text_cell(left, y, usable, 2 * line_height, wall, 10);
+      cell.wrap = true;
+      page.cells.push_back(std::move(cell));
       y += 2 * line_height;
     }
     y += 6;

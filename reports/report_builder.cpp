@@ -123,6 +123,21 @@ void replace_all(std::string& text, std::string_view what, std::string_view with
 
 }  // namespace
 
+PageCell text_cell(int x, int y, int width, int height, std::string text, int size, bool bold, bool framed) {
+  PageCell c;
+  c.x = x;
+  c.y = y;
+  c.width = width;
+  c.height = height;
+  c.text = std::move(text);
+  c.font.size_pt = size;
+  c.font.bold = bold;
+  c.align = Align::left;
+  c.wrap = framed;
+  if (framed) c.frame = {true, true, true, true};
+  return c;
+}
+
 std::string cell_text(const FieldValue& value, const std::string& pattern) {
   if (const auto* number = std::get_if<double>(&value)) return format_number(*number, pattern);
   if (const auto* text = std::get_if<std::string>(&value)) {

@@ -85,4 +85,9 @@ BuiltReport build_report(ReportId id, std::uint16_t channel_mask, const RecordSo
 // The text a data cell prints for a field's value.
 std::string cell_text(const FieldValue& value, const std::string& pattern);
 
+// A text cell placed by code rather than by a layout: left-aligned; a framed cell
+// is ruled on every side and wraps its text.
+PageCell text_cell(int x, int y, int width, int height, std::string text, int size, bool bold = false,
+                   bool framed = false);
+
 }  // namespace kalora::reports

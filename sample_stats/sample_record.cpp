@@ -63,17 +63,8 @@ const std::array probe_columns{
 
 PageCell cell(int x, int y, int width, int height, std::string text, int size = 10, bool bold = false,
               bool framed = false, reports::Align align = reports::Align::left) {
-  PageCell c;
-  c.x = x;
-  c.y = y;
-  c.width = width;
-  c.height = height;
-  c.text = std::move(text);
-  c.font.size_pt = size;
-  c.font.bold = bold;
+  PageCell c = reports::text_cell(x, y, width, height, std::move(text), size, bold, framed);
   c.align = align;
-  c.wrap = framed;
-  if (framed) c.frame = {true, true, true, true};
   return c;
 }
 
