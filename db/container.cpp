@@ -104,6 +104,8 @@ void write_container(State& state, const std::array<bool, 3>& stored) {
       if (!write_bytes(file, {state.rx_buf.data(), block})) return false;
       left -= block;
     }
+    // Windows cannot rename over a file that is still open.
+    old_container.reset();
     return true;
   });
   if (!error.empty()) throw db::DbfError(error);
