@@ -32,8 +32,7 @@ QString with_accelerator(const QString& text, QString& used) {
 void TForm1::switch_page(int step) {
   std::vector<const Page*> shown;
   for (const Page& p : pages)
-    if (p.grid > 0 && page_visible(p) && (p.control == Control::outer || page_visible(potok_page)))
-      shown.push_back(&p);
+    if (p.grid > 0 && page_visible(p) && (p.control == Control::outer || page_visible(potok_page))) shown.push_back(&p);
   if (shown.empty()) return;
   const Page* now = shown_page();
   std::size_t at = 0;
@@ -62,9 +61,9 @@ void TForm1::build_keyboard() {
   });
   for (const QKeySequence& next : {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
     shortcut(next, [this] { switch_page(1); });
-  for (const QKeySequence& previous : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
-                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
-                                       QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+  for (const QKeySequence& previous :
+       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+        QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
     shortcut(previous, [this] { switch_page(-1); });
 
   for (views::DBGridPro* g : grids_) {

@@ -426,8 +426,7 @@ namespace {
 std::string date_sort_key(std::string_view date) {
   const auto digits = [&](std::size_t at, std::size_t n) {
     return std::all_of(date.begin() + static_cast<std::ptrdiff_t>(at),
-                       date.begin() + static_cast<std::ptrdiff_t>(at + n),
-                       [](char c) { return c >= '0' && c <= '9'; });
+                       date.begin() + static_cast<std::ptrdiff_t>(at + n), [](char c) { return c >= '0' && c <= '9'; });
   };
   if (date.size() < 10 || date[2] != '.' || date[5] != '.' || !digits(0, 2) || !digits(3, 2) || !digits(6, 4))
     return std::string(date);

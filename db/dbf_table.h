@@ -118,8 +118,7 @@ class DbfTable {
   void add_index(std::string name, std::string_view field, bool descending);
   // An index over a date text dd.mm.yyyy and a time text hh:mm:ss, ordered as the
   // instant they name (year, month, day, then the time).
-  void add_date_time_index(std::string name, std::string_view date_field, std::string_view time_field,
-                           bool descending);
+  void add_date_time_index(std::string name, std::string_view date_field, std::string_view time_field, bool descending);
   // Makes the named index the record order; an empty name returns to natural order.
   // False when there is no such index.
   bool set_index(std::string_view name);

@@ -105,8 +105,8 @@ int wrapped_height(std::string_view text, int width, const CellFont& font) {
 // The rows of a record: each row of the data band (its cells share their top) as high
 // as the band says, or as its wrapped remarks need.
 struct Rows {
-  std::vector<int> tops;     // of the band's rows, in the layout
-  std::vector<int> heights;  // for this record
+  std::vector<int> tops;             // of the band's rows, in the layout
+  std::vector<int> heights;          // for this record
   int place(int layout_top) const {  // the row's top within the record's block
     int y = 0;
     for (std::size_t r = 0; r < tops.size() && tops[r] < layout_top; ++r) y += heights[r];

@@ -116,7 +116,8 @@ QString ReportPreview::page_text() const { return page_label_->text(); }
 
 void ReportPreview::update_page_text() {
   const int count = static_cast<int>(shown_.pages.size());
-  page_label_->setText(QStringLiteral("Стр. %1 из %2").arg(std::clamp(preview_->currentPage(), 1, std::max(count, 1))).arg(count));
+  page_label_->setText(
+      QStringLiteral("Стр. %1 из %2").arg(std::clamp(preview_->currentPage(), 1, std::max(count, 1))).arg(count));
 }
 
 void ReportPreview::go_to_page(int page) {

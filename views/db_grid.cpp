@@ -1,8 +1,8 @@
 #include "views/db_grid.h"
 
 #include <QEvent>
-#include <QHelpEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -378,8 +378,8 @@ void DBGridPro::fit_content_now() {
   const auto& groups = model_->groups();
   const auto& columns = model_->columns();
   const int levels = static_cast<int>(model_->shown_levels().size());
-  constexpr int cell_room = 8;     // the cell's margins and its grid line
-  constexpr int title_room = 6;    // the title's margins
+  constexpr int cell_room = 8;       // the cell's margins and its grid line
+  constexpr int title_room = 6;      // the title's margins
   constexpr int values_read = 2000;  // enough records to find the widest value of a column
   // Per group: its widest value, and the title widths in two and in three lines.
   std::vector<int> value(groups.size(), 0), two(groups.size(), 0), three(groups.size(), 0);

@@ -14,10 +14,9 @@ namespace kalora::views {
 namespace {
 
 constexpr int text_margin = 3;  // pixels kept free at either side of a title
-constexpr int mark_band = 6;  // the band above the titles where a sort mark is drawn
+constexpr int mark_band = 6;    // the band above the titles where a sort mark is drawn
 
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 
 // A triangle above the middle of the title, 9 pixels wide, in the titles' colour: up
 // for tsSortedUp, down for tsSortedDown. It takes no width from the title.
@@ -129,7 +128,8 @@ int GridHeader::title_lines() const {
   const int levels = static_cast<int>(model_.shown_levels().size());
   // Asked for at every point of the header: worked out again only when widths, marks or columns change.
   std::vector<int> key{levels, fontMetrics().height()};
-  for (std::size_t g = 0; g < groups.size(); ++g) key.push_back(isSectionHidden(static_cast<int>(g)) ? -1 : sectionSize(static_cast<int>(g)));
+  for (std::size_t g = 0; g < groups.size(); ++g)
+    key.push_back(isSectionHidden(static_cast<int>(g)) ? -1 : sectionSize(static_cast<int>(g)));
   for (std::size_t c = 0; c < model_.columns().size(); ++c)
     key.push_back((model_.hidden(static_cast<int>(c)) ? 4 : 0) + static_cast<int>(model_.marks()[c].state));
   if (key == lines_key_) return lines_;

@@ -21,7 +21,7 @@ namespace {
 QChar accelerator(const QString& text) {
   const QString plain = QString(text).replace(QStringLiteral("&&"), QString());
   return plain.count('&') == 1 && plain.indexOf('&') + 1 < plain.size() ? plain.at(plain.indexOf('&') + 1).toLower()
-                                                                          : QChar();
+                                                                        : QChar();
 }
 
 void expect_own_accelerators(const QList<QAction*>& actions, const QString& where) {
@@ -177,7 +177,7 @@ TEST_F(Keyboard, RemarksTypedIntoStackedChannelsLandInTheirOwnField) {
     bool sorted;
     Qt::Key end;  // how the first edit is ended
   } cases[] = {{false, Qt::Key_Return}, {false, Qt::Key_Down}, {false, Qt::Key_Tab},
-               {true, Qt::Key_Return}, {true, Qt::Key_Down},  {true, Qt::Key_Up}};
+               {true, Qt::Key_Return},  {true, Qt::Key_Down},  {true, Qt::Key_Up}};
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(n));
@@ -187,7 +187,8 @@ TEST_F(Keyboard, RemarksTypedIntoStackedChannelsLandInTheirOwnField) {
     const auto type_into = [&](std::string_view field, const QString& text, Qt::Key end) {
       grid.setFocus();
       grid.setCurrentIndex(cell(grid, 1, field));
-      for (const QChar ch : text) key(static_cast<Qt::Key>(ch.toUpper().unicode()), ch.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
+      for (const QChar ch : text)
+        key(static_cast<Qt::Key>(ch.toUpper().unicode()), ch.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
       key(end);
       QCoreApplication::processEvents();
     };

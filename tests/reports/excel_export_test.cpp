@@ -155,6 +155,30 @@ TEST(ExcelExport, RecordsPrintAsTheReportDoesWithSharedFramesForGreekHeadings) {
   EXPECT_TRUE(unit.starts_with(row + "," + std::to_string(col + 1) + " ")) << unit;
 }
 
+// The instrument's name runs on past its narrow title cell in print; on the sheet its merged
+// range reaches to the method's name, so a spreadsheet does not clip it.
+TEST(ExcelExport, TitleReachesToTheNextCellOfItsLine) {
+  for (const auto& [id, method] :
+       {std::pair{ReportId::stat, "Стационарный метод"}, std::pair{ReportId::zond, "Зондовый метод"}}) {
+    const auto sheet = TfrOLEExcelExport().to_sheet(build_report(id, 0, MemoryRecordSource{})).sheet;
+    const auto at = [&](const std::string& text) {
+      for (const auto& c : sheet.cells)
+        if (const auto* t = std::get_if<std::string>(&c.value); t && *t == text) return c;
+      ADD_FAILURE() << text;
+      return xls::SheetCell{};
+    };
+    const xls::SheetCell title = at("КАЛОРА-5"), next = at(method);
+    ASSERT_EQ(title.row, next.row);
+    bool merged = false;
+    for (const auto& m : sheet.merges)
+      if (m.first_row == title.row && m.first_col == title.col) {
+        merged = true;
+        EXPECT_EQ(m.last_col + 1, next.col) << method;
+      }
+    EXPECT_TRUE(merged) << method;
+  }
+}
+
 TEST(ExcelExport, ResistanceViewExportsTheChannelRowsOfTheMask) {
   KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   TempDir dir;

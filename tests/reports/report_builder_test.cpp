@@ -221,8 +221,11 @@ TEST(ReportBuilder, LongRemarkWrapsAndItsRowGrows) {
     std::uint16_t mask;
     int comment_x;  // of the remark's cells, on the page
     int lines;      // the remark wraps into at least so many lines
-  } cases[] = {{ReportId::flow, 5, 617, 1}, {ReportId::rk, 5, 846, 2}, {ReportId::ro, 7, 846, 2},
-               {ReportId::stat, 0, 704, 1}, {ReportId::zond, 0, 531, 1}};
+  } cases[] = {{ReportId::flow, 5, 617, 1},
+               {ReportId::rk, 5, 846, 2},
+               {ReportId::ro, 7, 846, 2},
+               {ReportId::stat, 0, 704, 1},
+               {ReportId::zond, 0, 531, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.id));
     MemoryRecordSource records;  // the first record's remark (channel 3's on the heat-flow pages) is long

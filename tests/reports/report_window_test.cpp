@@ -208,7 +208,7 @@ for row in ws.iter_rows():
         if c.value == sys.argv[2]:
             print(c.alignment.wrap_text, ws.row_dimensions[c.row].height)
 )",
-                                                               xlsx, remark});
+                                                        xlsx, remark});
     ASSERT_EQ(cell.exit_code, 0) << cell.err;
     std::istringstream in(cell.out);
     std::string wrap;
@@ -317,9 +317,15 @@ TEST(ReportPreview, OpensFittedToTheWidthTurnsPagesAndMarksWhatItFinds) {
     Qt::KeyboardModifiers modifiers;
     int page;
   } steps[] = {
-      {"»", {}, {}, 5}, {"‹", {}, {}, 4}, {"«", {}, {}, 1}, {"‹", {}, {}, 1}, {"›", {}, {}, 2},
-      {nullptr, Qt::Key_End, Qt::NoModifier, 5}, {nullptr, Qt::Key_Home, Qt::ControlModifier, 1},
-      {nullptr, Qt::Key_End, Qt::ControlModifier, 5}, {nullptr, Qt::Key_Home, Qt::NoModifier, 1},
+      {"»", {}, {}, 5},
+      {"‹", {}, {}, 4},
+      {"«", {}, {}, 1},
+      {"‹", {}, {}, 1},
+      {"›", {}, {}, 2},
+      {nullptr, Qt::Key_End, Qt::NoModifier, 5},
+      {nullptr, Qt::Key_Home, Qt::ControlModifier, 1},
+      {nullptr, Qt::Key_End, Qt::ControlModifier, 5},
+      {nullptr, Qt::Key_Home, Qt::NoModifier, 1},
   };
   for (const auto& s : steps) {
     if (s.button) {
