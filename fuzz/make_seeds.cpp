@@ -49,7 +49,8 @@ void tables_of(const Bytes& image, const fs::path& dir, const std::string& stem)
   std::copy(image.begin(), image.end(), state.flash.begin());
   check_flash(state, frontend);
   const std::uint8_t present[3] = {state.stat_present, state.zond_present, state.potok_present};
-  void (*decoders[3])(State&, Frontend&, std::uint8_t) = {flash2table_stat, flash2table_zond, flash2table_potok};
+  std::uint32_t (*decoders[3])(State&, Frontend&, std::uint8_t) = {flash2table_stat, flash2table_zond,
+                                                                   flash2table_potok};
   for (int n = 1; n <= 3; ++n) {
     if (present[n - 1] == 0) continue;
     const std::string path = fuzz::work_file(stem + std::to_string(n));
