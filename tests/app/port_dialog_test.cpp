@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "app/port_dialog.h"
+#include "device/download.h"
 #include "window_fixture.h"
 
 namespace kalora::test {
@@ -28,8 +29,9 @@ TEST_F(PortChoiceCommand, SettingsShowThePortsAndTheDialogStoresTheChoice) {
   system_ports = {{"/dev/ttyUSB0", "FT232R USB UART", "FTDI"}};
   auto& w = start();
   const auto stored = [this](const char* name) { return QSettings(settings_file(), QSettings::IniFormat).value(name); };
-  EXPECT_EQ(stored("Port_1"), "/dev/ttyS0");
-  EXPECT_EQ(stored("Port_2"), "/dev/ttyS1");
+  const auto defaults = default_port_names();
+  EXPECT_EQ(stored("Port_1").toString().toStdString(), defaults[0]);
+  EXPECT_EQ(stored("Port_2").toString().toStdString(), defaults[1]);
   EXPECT_EQ(stored("Port_auto"), "1");
   EXPECT_TRUE(QSettings(settings_file(), QSettings::IniFormat).contains("Port_last"));
 
@@ -84,7 +86,7 @@ TEST_F(PortChoiceCommand, SettingsShowThePortsAndTheDialogStoresTheChoice) {
   }
   const PortChoice choice = app::read_port_choice(w.settings());
   EXPECT_TRUE(choice.automatic);
-  EXPECT_EQ(choice.second, "/dev/ttyS1");
+  EXPECT_EQ(choice.second, defaults[1]);
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ TEST(DownloadWindow, LayoutAndTexts) {
     EXPECT_NE(w.form.findChild<QObject*>(name), nullptr) << name;
   }
 #ifdef _WIN32
-  EXPECT_EQ(TForm2::defaultPortNames(), (QStringList{"COM1", "COM2"}));
+  EXPECT_EQ(TForm2::defaultPortNames(), (QStringList{"\\\\.\\COM1", "\\\\.\\COM2"}));
 #else
   EXPECT_EQ(TForm2::defaultPortNames(), (QStringList{"/dev/ttyS0", "/dev/ttyS1"}));
 #endif

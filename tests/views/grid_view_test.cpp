@@ -228,36 +228,31 @@ TEST_F(GridOverTables, TitleClicksCycleTheMarkAndSortTheSharedTable) {
   EXPECT_EQ(raised.back(), rk.column_of("POTOK_3"));
 }
 
-// The mark's pixels at the top of the marked column's title, every grid, stacked titles
-// included: in the titles' colour, at least 9 pixels wide.
+// The mark's pixels in the band the titles leave above their text while a column is
+// marked, every grid, stacked titles included: in the titles' colour, at least 9 pixels
+// wide. No text reaches into the band, whatever the font.
 TEST_F(GridOverTables, SortMarkIsDrawnInTheMarkedTitle) {
   const std::pair<int, std::string_view> marked[] = {{1, "HEAT"}, {2, "SHEAT"}, {3, "POTOK_3"}, {4, "RES_2"}, {5, "N"}};
+  constexpr int band = 6;
   for (const auto& [g, field] : marked) {
     DBGridPro grid(g);
     grid.grid_model()->bind(state);
     grid.resize(1200, 300);
     grid.show();
     const int column = grid.column_of(field);
-    const QColor ink = grid.header()->palette().color(QPalette::ButtonText);
-    int left = 0, right = 0;  // of the mark's pixels
-    const auto mark_pixels = [&] {
-      const QImage shown = grid.header()->grab().toImage();
-      int count = 0;
-      left = shown.width();
-      right = 0;
-      for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-          if (shown.pixelColor(x, y) == ink && grid.header()->column_at({x, y}) == column &&
-              (y < 8 || grid.header()->column_at({x, y - 8}) != column)) {
-            ++count;
-            left = std::min(left, x);
-            right = std::max(right, x);
-          }
-      return count;
-    };
-    const int unmarked = mark_pixels();
     grid.click_title(column, false);
-    EXPECT_GE(mark_pixels(), unmarked + 12) << g << ' ' << field;
+    const QImage shown = grid.header()->grab().toImage();
+    const QColor ink = grid.header()->palette().color(QPalette::ButtonText);
+    int count = 0, left = shown.width(), right = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x)
+        if (shown.pixelColor(x, y) == ink && grid.header()->column_at({x, y}) == column &&
+            (y < band || grid.header()->column_at({x, y - band}) != column)) {
+          ++count;
+          left = std::min(left, x);
+          right = std::max(right, x);
+        }
+    EXPECT_GE(count, 25) << g << ' ' << field;  // the triangle's five rows: 9 + 7 + 5 + 3 + 1
     EXPECT_GE(right - left + 1, 9) << g << ' ' << field;
   }
 }
