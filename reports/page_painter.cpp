@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -10,6 +11,10 @@
 #include <QPrinter>
 #include <algorithm>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "analysis/plot_painter.h"
 #include "core/file_io.h"
@@ -178,8 +183,29 @@ bool print_report(QPrinter& printer, const BuiltReport& report) {
   return painter.end();
 }
 
+#ifdef _WIN32
+namespace {
+
+// Without a screen Qt reads its fonts from one folder: on Windows that is the system's
+// fonts folder, unless the user names another.
+void use_the_systems_fonts() {
+  if (qEnvironmentVariableIsSet("QT_QPA_FONTDIR")) return;
+  wchar_t windows[MAX_PATH];
+  const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  qputenv("QT_QPA_FONTDIR", QDir(QString::fromWCharArray(windows, static_cast<qsizetype>(length)))
+                                .filePath(QStringLiteral("Fonts"))
+                                .toLocal8Bit());
+}
+
+}  // namespace
+#endif
+
 std::string write_pdf_offscreen(const std::function<BuiltReport()>& build, const std::string& path) {
   // Fonts, charts and the PDF writer need an application, never a screen.
+#ifdef _WIN32
+  use_the_systems_fonts();
+#endif
   qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // only our messages
   static int argc = 3;
   static char name[] = "kalora-cli";

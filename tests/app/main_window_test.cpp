@@ -7,6 +7,7 @@
 #include <QCollator>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -146,7 +147,8 @@ TEST_F(StartUp, FontIsTakenFromTheFirstFolderThatHoldsIt) {
     QStringList folders;
     for (const auto& f : c.folders) folders << QString::fromStdString(f);
     EXPECT_EQ(font.install(folders), c.found);
-    EXPECT_EQ(c.found ? QFileInfo(font.font_path()).absolutePath().toStdString() : font.font_path().toStdString(),
+    EXPECT_EQ(c.found ? QDir::toNativeSeparators(QFileInfo(font.font_path()).absolutePath()).toStdString()
+                      : font.font_path().toStdString(),
               c.from);
   }
 }

@@ -347,7 +347,9 @@ TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
 }
 
 TEST_F(CliReport, NeedsNoScreenWhateverTheEnvironmentSays) {
-  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
+#ifdef _WIN32
+  GTEST_SKIP() << "the display's variables are Linux's";
+#endif
   const std::string db = make_db("zond");
   for (const char* name : {"a.pdf", "a.xls"}) {
     const auto r = test::run_program("env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=xcb",

@@ -213,7 +213,9 @@ TEST(CliSamples, RecordAsPdfAndWorkbook) {
 // samples/samples.db is what samples/make-samples.sh makes: the image's rows with
 // the comments the script types.
 TEST(CliSamples, SampleDatabaseIsWhatItsScriptMakes) {
-  KALORA_NEEDS_LINUX_TOOL("bash");
+#ifdef _WIN32
+  GTEST_SKIP() << "the script runs the Linux kalora-cli and kalora-sim";
+#endif
   test::TempDir dir;
   const auto made = test::run_program(
       "bash", {std::string(KALORA_SAMPLES) + "/make-samples.sh", std::filesystem::path(KALORA_CLI).parent_path().string(),

@@ -63,12 +63,15 @@ for tool in Xvfb xdotool; do
   command -v $tool >/dev/null || { echo "no $tool: the desktop program was not started"; exit 77; }
 done
 
-# A fresh prefix: the user's first start, nothing in the registry.
-export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A fresh prefix: the user's first start, nothing in the registry. Its home is a folder
+# of the test (Wine links the user's Documents to it), where the database waits: the
+# file dialog starts in the documents the first time.
+export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$dir/home"
+mkdir -p "$HOME"
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 "$wine" wineboot --init >/dev/null 2>&1
 "$wineserver" -w
-cp "$dir/packaged.db" "$folder/wall.db"
+cp "$dir/packaged.db" "$HOME/wall.db"
 
 exec 3>"$dir/display"
 Xvfb -displayfd 3 -screen 0 1024x700x24 >/dev/null 2>&1 &
