@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QFontDatabase>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -213,6 +214,8 @@ std::string write_pdf_offscreen(const std::function<BuiltReport()>& build, const
   static char platform[] = "offscreen";
   static char* argv[] = {name, platform_option, platform, nullptr};
   const QApplication app(argc, argv);
+  // With no font at all the pages would come out without a letter on them.
+  if (QFontDatabase::families().isEmpty()) return "Не найдено ни одного шрифта: PDF не записан";
   return write_pdf(build(), QString::fromStdString(path)).toStdString();
 }
 

@@ -5,10 +5,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCollator>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,8 +95,9 @@ TEST_F(StartUp, FirstRunShowsTheEmptyWindowAndWritesDefaultDir) {
   EXPECT_EQ(w.active_grid(), 0);
 
   EXPECT_TRUE(w.EmptyHint->isVisibleTo(&w));
-  EXPECT_EQ(w.EmptyHint->text(),
-            QStringLiteral("Создать — приём данных с прибора, Открыть — база данных, Загрузить bin файл — образ памяти"));
+  EXPECT_EQ(
+      w.EmptyHint->text(),
+      QStringLiteral("Создать — приём данных с прибора, Открыть — база данных, Загрузить bin файл — образ памяти"));
   // The first time the dialogs start in the user's documents, else the home folder.
   QString here = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (!QDir(here).exists()) here = QDir::homePath();
@@ -126,8 +127,10 @@ TEST_F(StartUp, MissingFontEndsTheProgramWithAMessage) {
   EXPECT_EQ(dialogs.messages[0].kind, Message::error);
   // The message names every place the font was looked for.
   const QString text = QString::fromStdString(dialogs.messages[0].text);
-  EXPECT_TRUE(text.startsWith("Не удалось установить в систему шрифт\nmy_font.ttf не найден в папках:")) << dialogs.messages[0].text;
-  for (const QString& folder : app::PrivateFont::font_folders()) EXPECT_TRUE(text.contains(folder)) << folder.toStdString();
+  EXPECT_TRUE(text.startsWith("Не удалось установить в систему шрифт\nmy_font.ttf не найден в папках:"))
+      << dialogs.messages[0].text;
+  for (const QString& folder : app::PrivateFont::font_folders())
+    EXPECT_TRUE(text.contains(folder)) << folder.toStdString();
   // The remaining start-up steps still ran.
   EXPECT_TRUE(QSettings(settings_file(), QSettings::IniFormat).contains("Default_dir"));
   EXPECT_FALSE(w.PageControl1->isVisibleTo(&w));
@@ -140,7 +143,8 @@ TEST_F(StartUp, FontIsTakenFromTheFirstFolderThatHoldsIt) {
     std::vector<std::string> folders;
     bool found;
     std::string from;
-  } cases[] = {{{empty.path().string(), here}, true, here}, {{here, empty.path().string()}, true, here},
+  } cases[] = {{{empty.path().string(), here}, true, here},
+               {{here, empty.path().string()}, true, here},
                {{empty.path().string()}, false, ""}};
   for (const auto& c : cases) {
     app::PrivateFont font;
@@ -233,8 +237,8 @@ TEST_F(Pages, ChannelMaskHidesTheColumnsOfMissingChannels) {
 TEST_F(Pages, ShortcutsOfTheMainMenu) {
   auto& w = start();
   const std::pair<const char*, const char*> shortcuts[] = {
-      {"Создать", "Ctrl+N"}, {"Открыть", "Ctrl+O"},        {"Сохранить", "Ctrl+S"},     {"Печать", "Ctrl+P"},
-      {"Помощь", "F1"},      {"Закрыть", "Ctrl+W"},        {"Выход", "Ctrl+Q; Alt+X"}, {"Удалить строки", "Del"}};
+      {"Создать", "Ctrl+N"}, {"Открыть", "Ctrl+O"}, {"Сохранить", "Ctrl+S"},    {"Печать", "Ctrl+P"},
+      {"Помощь", "F1"},      {"Закрыть", "Ctrl+W"}, {"Выход", "Ctrl+Q; Alt+X"}, {"Удалить строки", "Del"}};
   for (const auto& [text, keys] : shortcuts)
     EXPECT_EQ(action(w, QString::fromUtf8(text))->shortcuts(), QKeySequence::listFromString(QString::fromLatin1(keys)))
         << text;

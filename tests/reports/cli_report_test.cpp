@@ -346,6 +346,22 @@ TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("нет")));
 }
 
+#ifdef _WIN32
+// Where Qt finds no font the pages would have no letters: refused, nothing written.
+TEST_F(CliReport, NoFontNoPdf) {
+  const std::string db = make_db("zond");
+  const test::TempDir no_fonts;
+  const wchar_t* fonts = _wgetenv(L"QT_QPA_FONTDIR");
+  const std::wstring kept = fonts ? fonts : L"";
+  SetEnvironmentVariableW(L"QT_QPA_FONTDIR", no_fonts.path().wstring().c_str());
+  const auto r = cli({"report", db, "zond", dir.file("a.pdf")});
+  SetEnvironmentVariableW(L"QT_QPA_FONTDIR", fonts ? kept.c_str() : nullptr);
+  EXPECT_EQ(r.exit_code, 2) << r.err;
+  EXPECT_NE(r.err.find("Не найдено ни одного шрифта"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("a.pdf")));
+}
+#endif
+
 TEST_F(CliReport, NeedsNoScreenWhateverTheEnvironmentSays) {
 #ifdef _WIN32
   GTEST_SKIP() << "the display's variables are Linux's";

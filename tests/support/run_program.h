@@ -18,8 +18,8 @@
 // xlrd or dbfread, pdftotext) run on Linux and under Wine, which starts the machine's
 // Linux programs; on Windows itself the test says so and is skipped.
 #ifdef _WIN32
-#define KALORA_NEEDS_LINUX_TOOL(tool)                                                       \
-  do {                                                                                     \
+#define KALORA_NEEDS_LINUX_TOOL(tool)                                                                     \
+  do {                                                                                                    \
     if (!::kalora::test::under_wine()) GTEST_SKIP() << "needs the Linux " tool ", which Windows has not"; \
   } while (false)
 #else
@@ -131,7 +131,8 @@ inline int start_and_wait(const std::string& program, const std::vector<std::str
 inline int run_under_wine(const std::string& program, const std::vector<std::string>& args, const std::string& out,
                           const std::string& err) {
   const std::string status = out + ".status";
-  std::vector<std::string> shell{"-c", "\"$0\" \"$@\" >\"$OUT\" 2>\"$ERR\" </dev/null; echo $? >\"$STATUS.tmp\"; mv \"$STATUS.tmp\" \"$STATUS\""};
+  std::vector<std::string> shell{
+      "-c", "\"$0\" \"$@\" >\"$OUT\" 2>\"$ERR\" </dev/null; echo $? >\"$STATUS.tmp\"; mv \"$STATUS.tmp\" \"$STATUS\""};
   const auto command = linux_command(program, args);
   shell.insert(shell.end(), command.begin(), command.end());
   std::vector<std::string> with_files{"OUT=" + unix_path(out), "ERR=" + unix_path(err), "STATUS=" + unix_path(status),
