@@ -102,8 +102,9 @@ mkfifo "$scratch/hold"
 sim_pid=$!
 exec 9>"$scratch/hold"
 for _ in $(seq 100); do [ -e "$scratch/line" ] && break; sleep 0.1; done
-ln -sfn "$scratch/line" "$WINEPREFIX/dosdevices/com1"
+# Wine links com1 to /dev/ttyS0 again whenever it starts: the link is made once it runs.
 start_app
+ln -sfn "$scratch/line" "$WINEPREFIX/dosdevices/com1"
 xdotool key --window "$window" ctrl+n
 download=$(wait_window 'Прием данных')
 sleep 5

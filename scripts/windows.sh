@@ -23,24 +23,13 @@ fi
 bash scripts/install-deps.sh windows
 
 qt_prefix=$(bash scripts/qt-windows.sh prefix)
-# Under CI the desktop tests run only when asked (KALORA_WINDOWS_DESKTOP=1): a few window
-# tests still fail under Wine (the sort-mark pixels, the zip's Ctrl+O), and the cold cross
-# build of the desktop program has not yet been timed inside CI's limit.
-desktop_wanted=1
-if [ "$mode" = test ] && [ "${CI:-}" = true ] && [ "${KALORA_WINDOWS_DESKTOP:-}" != 1 ]; then
-  desktop_wanted=0
-fi
-if [ -f "$qt_prefix/.complete" ] && [ "$desktop_wanted" = 1 ]; then
+if [ -f "$qt_prefix/.complete" ]; then
   gui=(-DKALORA_BUILD_GUI=ON -DKALORA_QT_PREFIX="$qt_prefix")
   programs=(kalora-cli kalora kalora_font)
 else
   programs=(kalora-cli)
   gui=(-DKALORA_BUILD_GUI=OFF)
-  if [ "$desktop_wanted" = 1 ]; then
-    echo "windows: the desktop program and its tests were skipped: no static Qt for Windows in $qt_prefix (make qt-windows builds it)"
-  else
-    echo "windows: the desktop program and its tests were skipped under CI (KALORA_WINDOWS_DESKTOP=1 runs them)"
-  fi
+  echo "windows: the desktop program and its tests were skipped: no static Qt for Windows in $qt_prefix (make qt-windows builds it)"
 fi
 
 configure() {
@@ -90,15 +79,5 @@ cd "$build"
 # Wine now and then fails to start a program at all (seen once: a test "failed" in
 # 0.00 s with no output, and passed on every rerun); such a test gets one more try,
 # which the log shows.
-# Window tests that still assume Linux (pdftotext, '/' in the paths they compare, the
-# ports' Linux names) and fail under Wine until they are mended; the run names them.
-not_yet_on_windows='DownloadWindow.LayoutAndTexts|QtDialogs.FileDialogsStartInTheFolderAndAnswerWithThePath'
-not_yet_on_windows+='|PortChoiceCommand.SettingsShowThePortsAndTheDialogStoresTheChoice|Pages.HelpOpensContentsAndIndex'
-not_yet_on_windows+='|AnalysisCommand.SeriesVerdictsPlotsSettingsAndPrintedPages|ReportPainter.EveryFontOfTheReportsHoldsTheirLetters'
-not_yet_on_windows+='|ReportPainter.PdfReplacesAFileOnlyWhenWritten|ReportPainter.PrintsTheRangeAndCopiesAsChosen'
-not_yet_on_windows+='|ReportCommands.DialogsOnlyForAnOpenViewAndTheExportOptionsDecide'
-if [ ${#programs[@]} -gt 1 ]; then
-  echo "test-windows: not run under Wine yet (they assume Linux): ${not_yet_on_windows//|/, }"
-fi
-ctest --output-on-failure -j "$jobs" --timeout 600 --repeat until-pass:2 -E "^($not_yet_on_windows)\$"
+ctest --output-on-failure -j "$jobs" --timeout 600 --repeat until-pass:2
 echo "test-windows: tests done after $((SECONDS - start)) s"
