@@ -21,8 +21,10 @@ if(NOT KALORA_XLSXWRITER_PREFIX)
     CACHE PATH "The static .xlsx writer library for Windows (scripts/xlsxwriter-windows.sh)")
 endif()
 
-# Only a finished install (its stamp is written last) counts.
+# Only a finished install (its stamp is written last) counts, and only while it is there.
+set(kalora_xlsxwriter_ready FALSE)
 if(EXISTS "${KALORA_XLSXWRITER_PREFIX}/.complete")
+  set(kalora_xlsxwriter_ready TRUE)
   find_path(KALORA_XLSXWRITER_INCLUDE_DIR xlsxwriter.h
     PATHS "${KALORA_XLSXWRITER_PREFIX}/include" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
   find_library(KALORA_XLSXWRITER_LIBRARY NAMES libxlsxwriter.a
@@ -30,7 +32,7 @@ if(EXISTS "${KALORA_XLSXWRITER_PREFIX}/.complete")
 endif()
 find_library(KALORA_MINGW_ZLIB NAMES libz.a)
 
-if(KALORA_XLSXWRITER_INCLUDE_DIR AND KALORA_XLSXWRITER_LIBRARY AND KALORA_MINGW_ZLIB)
+if(kalora_xlsxwriter_ready AND KALORA_XLSXWRITER_INCLUDE_DIR AND KALORA_XLSXWRITER_LIBRARY AND KALORA_MINGW_ZLIB)
   add_library(kalora_xlsxwriter STATIC IMPORTED)
   set_target_properties(kalora_xlsxwriter PROPERTIES
     IMPORTED_LOCATION "${KALORA_XLSXWRITER_LIBRARY}"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the scripts that cross-build a Debian source package for Windows; sourced,
 # not run. The callers set `set -euo pipefail` themselves.
 #   mingw_triplet          the MinGW-w64 target

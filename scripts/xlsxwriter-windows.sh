@@ -40,9 +40,9 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 apt-get source --download-only libxlsxwriter
-dsc=$(ls libxlsxwriter_"$version"-*.dsc 2>/dev/null | head -n1)
+dsc=$(find . -maxdepth 1 -name "libxlsxwriter_$version-*.dsc" -printf '%f\n' | head -n1)
 if [ -z "$dsc" ]; then
-  echo "xlsxwriter-windows: Debian's source is not libxlsxwriter $version ($(ls ./*.dsc))" >&2
+  echo "xlsxwriter-windows: Debian's source is not libxlsxwriter $version ($(find . -maxdepth 1 -name '*.dsc'))" >&2
   exit 1
 fi
 dpkg-source -x "$dsc" src >/dev/null
@@ -59,7 +59,8 @@ cmake -S src -B build -G Ninja \
 cmake --build build --parallel "$jobs"
 rm -rf "$prefix"
 cmake --install build >/dev/null
-echo "${dsc%.dsc}" | sed 's/^libxlsxwriter_/libxlsxwriter /' >"$prefix/debian-source"
+debian_version=${dsc%.dsc}
+echo "libxlsxwriter ${debian_version#libxlsxwriter_}" >"$prefix/debian-source"
 touch "$prefix/.complete"
 echo "xlsxwriter-windows: installed into $prefix ($(du -sh "$prefix" | cut -f1)) after $((SECONDS - start)) s"
 
