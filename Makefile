@@ -49,7 +49,8 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 qt-windows:
 	JOBS=$(JOBS) bash scripts/qt-windows.sh
 
-# The core, kalora-cli and their tests cross-built with MinGW-w64 and run under Wine.
+# The core, kalora-cli and their tests cross-built with MinGW-w64 and run under Wine;
+# the static .xlsx writer library is built into /var/cache/kalora on first use (seconds).
 test-windows:
 	bash scripts/windows.sh test $(WINDOWS_BUILD) $(JOBS) $(CMAKE_FLAGS)
 

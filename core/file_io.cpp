@@ -45,6 +45,42 @@ std::string utf8_text(const std::filesystem::path& path) {
   return {text.begin(), text.end()};
 }
 
+#ifdef _WIN32
+namespace {
+
+// The text in the ANSI code page; empty when a letter has no place in it.
+std::string ansi_text(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  BOOL lossy = FALSE;
+  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, &lossy);
+  if (size <= 0 || lossy) return {};
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                      nullptr, &lossy);
+  return lossy ? std::string{} : text;
+}
+
+}  // namespace
+#endif
+
+std::string narrow_name(const std::filesystem::path& path) {
+#ifdef _WIN32
+  if (GetACP() == CP_UTF8) return utf8_text(path);
+  const std::wstring wide = path.wstring();
+  if (std::string text = ansi_text(wide); !text.empty()) return text;
+  const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  if (size == 0) return {};
+  std::wstring shorter(size, L'\0');
+  const DWORD length = GetShortPathNameW(wide.c_str(), shorter.data(), size);
+  if (length == 0 || length >= size) return {};
+  shorter.resize(length);
+  return ansi_text(shorter);
+#else
+  return path.string();
+#endif
+}
+
 void remove_quietly(const std::string& utf8_path) {
   std::error_code ec;
   const std::filesystem::path path = native_path(utf8_path);

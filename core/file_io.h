@@ -24,6 +24,12 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 std::filesystem::path native_path(const std::string& utf8_path);
 std::string utf8_text(const std::filesystem::path& path);
 
+// The name a C library's plain fopen opens an existing file or folder by: its UTF-8
+// text; on Windows, where fopen reads names in the ANSI code page, that code page's
+// text, or the short (8.3) name where the code page lacks one of the name's letters.
+// Empty when neither can name it.
+std::string narrow_name(const std::filesystem::path& path);
+
 // Removes one of the program's own files, if it is there; errors are ignored. A folder
 // of that name is someone else's and stays.
 void remove_quietly(const std::string& utf8_path);

@@ -8,6 +8,7 @@ set -euo pipefail
 windows_packages=(
   cmake ninja-build make
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev dpkg-dev  # zlib for the .xlsx writer built from Debian's source
   wine64 wine
   googletest
   python3  # the zip test lists and unpacks the package

@@ -11,22 +11,15 @@
 # and are removed once the install is complete.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/debian-source.sh
 
 qt_version=6.4.2
-triplet=x86_64-w64-mingw32
+triplet=$mingw_triplet
 cache=${KALORA_QT_CACHE:-/var/cache/kalora}
 work=${KALORA_QT_WORK:-/var/tmp/kalora-qt}
 jobs=${JOBS:-2}
 
-compiler_key() {
-  if command -v "$triplet-g++-posix" >/dev/null; then
-    echo "gcc$("$triplet-g++-posix" -dumpversion | cut -d. -f1)"
-  else
-    echo gcc
-  fi
-}
-
-prefix="$cache/qt-$qt_version-mingw64-$(compiler_key)"
+prefix="$cache/qt-$qt_version-mingw64-$(mingw_compiler_key)"
 if [ "${1:-}" = prefix ]; then
   echo "$prefix"
   exit 0
@@ -37,21 +30,10 @@ if [ -f "$prefix/.complete" ]; then
   exit 0
 fi
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-
 # The cross compilers and Wine come with the Windows dependencies; the host Qt tools and
 # their CMake files, and dpkg-source to unpack the source package, are added here.
 bash scripts/install-deps.sh windows
-need=()
-for p in qt6-base-dev qt6-base-dev-tools dpkg-dev patch xz-utils; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+apt_need qt6-base-dev qt6-base-dev-tools dpkg-dev patch xz-utils
 
 host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev | sed 's/+.*//')
 if [ "$host_version" != "$qt_version" ]; then
@@ -59,33 +41,7 @@ if [ "$host_version" != "$qt_version" ]; then
   exit 1
 fi
 
-# A deb-src entry beside each deb entry of the machine's own sources (deb822 files and
-# one-line lists), added once, so that apt-get source can fetch from the same mirrors.
-has_deb_src() {
-  grep -qsE '^[[:space:]]*Types:.*deb-src' /etc/apt/sources.list.d/*.sources && return 0
-  grep -qsE '^[[:space:]]*deb-src[[:space:]]' /etc/apt/sources.list /etc/apt/sources.list.d/*.list && return 0
-  return 1
-}
-if ! has_deb_src; then
-  src_list=/etc/apt/sources.list.d/kalora-deb-src
-  echo "qt-windows: adding deb-src entries ($src_list.*)"
-  found=0
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    grep -qE '^Types:.*\bdeb\b' "$f" || continue
-    grep -q 'deb.debian.org\|debian' "$f" || continue
-    sed -E 's/^Types:.*/Types: deb-src/' "$f" | $SUDO tee "$src_list.sources" >/dev/null
-    found=1
-    break
-  done
-  if [ $found = 0 ] && [ -f /etc/apt/sources.list ]; then
-    grep -E '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list | sed -E 's/^([[:space:]]*)deb /\1deb-src /' |
-      $SUDO tee "$src_list.list" >/dev/null
-    found=1
-  fi
-  [ $found = 1 ] || { echo "qt-windows: no Debian deb entry to pair with deb-src" >&2; exit 1; }
-  $SUDO apt-get update -qq
-fi
+ensure_deb_src qt-windows
 
 # The source package, unpacked without Debian's patches: the ones that concern the
 # Windows build are applied below by name.
@@ -128,7 +84,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 EOF
 
-build="$work/build-$qt_version-$(compiler_key)"
+build="$work/build-$qt_version-$(mingw_compiler_key)"
 mkdir -p "$build"
 cd "$build"
 if [ ! -f build.ninja ]; then

@@ -2,6 +2,7 @@
 # The Windows cross build (MinGW-w64, cmake/mingw-w64-x86_64.cmake):
 #   scripts/windows.sh test BUILD_DIR JOBS [CMAKE_FLAGS...]      make test-windows
 #   scripts/windows.sh package BUILD_DIR JOBS OUT_DIR [CMAKE_FLAGS...]   make package
+# The .xlsx writer library is built on demand (scripts/xlsxwriter-windows.sh).
 # With the static Qt of `make qt-windows` in its cache folder the desktop program and its
 # window tests are built too; without it the core, kalora-cli and their tests only, and
 # a line says what was left out.
@@ -21,6 +22,9 @@ if [ "$mode" = package ]; then
 fi
 
 bash scripts/install-deps.sh windows
+# The static .xlsx writer: built from Debian's source the first time (about 15 s), found
+# by CMake in its cache folder from then on.
+JOBS=$jobs bash scripts/xlsxwriter-windows.sh
 
 qt_prefix=$(bash scripts/qt-windows.sh prefix)
 if [ -f "$qt_prefix/.complete" ]; then

@@ -132,12 +132,11 @@ bool write_sheet(lxw_workbook* workbook, lxw_worksheet* ws, const xls::Sheet& sh
   return true;
 }
 
-// A name of our own in the temporary folder for the library to write to.
-std::filesystem::path private_file() {
+// A name of our own for the library to write to.
+std::string private_name() {
   static std::atomic<unsigned> serial{0};
   std::random_device random;
-  return std::filesystem::temp_directory_path() /
-         ("kalora-" + std::to_string(random()) + "-" + std::to_string(serial++) + ".xlsx");
+  return "kalora-" + std::to_string(random()) + "-" + std::to_string(serial++) + ".xlsx";
 }
 
 }  // namespace
@@ -145,12 +144,20 @@ std::filesystem::path private_file() {
 std::string save_workbook(const xls::Sheet& sheet, const std::string& path) {
   const std::string refused = "Отчёт не помещается в книгу Excel";
   std::error_code ec;
-  const std::filesystem::path scratch = private_file();
-  // The library writes its file whole on close; its bytes then go to `path` the
-  // way every file of the program is saved.
+  // The library writes its file whole on close, in the temporary folder; its bytes then
+  // go to `path` the way every file of the program is saved. The library opens its file
+  // with plain fopen, so it gets the folder's name in the form fopen reads (on Windows a
+  // user's temporary folder often holds a Cyrillic user name).
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+  std::string library_folder = ec ? std::string{} : narrow_name(folder);
+  if (library_folder.empty()) return io_error_text(path, "не удалось создать файл");
+  const std::string name = private_name();
+  const std::filesystem::path scratch = folder / name;
+  const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+  if (library_folder.back() != separator && library_folder.back() != '/') library_folder += separator;
   lxw_error closed = LXW_NO_ERROR;
   {
-    WorkbookPtr workbook(workbook_new(scratch.string().c_str()));
+    WorkbookPtr workbook(workbook_new((library_folder + name).c_str()));
     if (!workbook) return io_error_text(path, "не удалось создать файл");
     lxw_worksheet* ws = workbook_add_worksheet(workbook.get(), sheet.name.c_str());
     if (!ws || !write_sheet(workbook.get(), ws, sheet)) {
@@ -165,7 +172,7 @@ std::string save_workbook(const xls::Sheet& sheet, const std::string& path) {
     const auto size = std::filesystem::file_size(scratch, ec);
     if (!ec) {
       bytes.resize(size);
-      const ReadResult read = read_file_into(scratch.string(), bytes);
+      const ReadResult read = read_file_into(utf8_text(scratch), bytes);
       if (!read.ok || read.bytes_read != size) bytes.clear();
     }
   }

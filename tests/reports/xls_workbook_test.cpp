@@ -2,8 +2,13 @@
 // where it is installed; saving replaces a file only when the new one is complete.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "reports/xls/workbook.h"
 #include "reports/xlsx/xlsx_workbook.h"
@@ -253,6 +258,60 @@ TEST(XlsWorkbook, SavingReplacesOnlyWithACompleteFile) {
   EXPECT_NE(save_workbook(sample_sheet(), dir.file("taken.xls")), "");
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.xls")));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+// Points the system's temporary folder (TMP on Windows, TMPDIR elsewhere) at another
+// folder while it lives.
+class TemporaryFolderAt {
+ public:
+  explicit TemporaryFolderAt(const std::filesystem::path& folder) {
+#ifdef _WIN32
+    wchar_t old[MAX_PATH + 1];
+    const DWORD n = GetEnvironmentVariableW(L"TMP", old, MAX_PATH + 1);
+    had_ = n > 0 && n <= MAX_PATH;
+    if (had_) old_ = old;
+    SetEnvironmentVariableW(L"TMP", folder.c_str());
+#else
+    const char* old = std::getenv("TMPDIR");
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    setenv("TMPDIR", folder.c_str(), 1);
+#endif
+  }
+  ~TemporaryFolderAt() {
+#ifdef _WIN32
+    SetEnvironmentVariableW(L"TMP", had_ ? old_.c_str() : nullptr);
+#else
+    had_ ? setenv("TMPDIR", old_.c_str(), 1) : unsetenv("TMPDIR");
+#endif
+  }
+  TemporaryFolderAt(const TemporaryFolderAt&) = delete;
+  TemporaryFolderAt& operator=(const TemporaryFolderAt&) = delete;
+
+ private:
+  bool had_ = false;
+  std::filesystem::path::string_type old_;
+};
+
+// The .xlsx book is made in the temporary folder first: a user's folder named in
+// Cyrillic (a Cyrillic user name puts it there on Windows) still gets the book, and
+// nothing is left behind in it.
+TEST(XlsWorkbook, XlsxIsSavedWhateverTheTemporaryFolderIsNamed) {
+  TempDir dir;
+  for (const char* name : {"temp", "Временные файлы Ивана"}) {
+    SCOPED_TRACE(name);
+    const std::filesystem::path temp = test::utf8_path(dir.file(name));
+    std::filesystem::create_directory(temp);
+    const std::string target = dir.file(std::string(name) + ".xlsx");
+    {
+      const TemporaryFolderAt at(temp);
+      ASSERT_EQ(std::filesystem::temp_directory_path() / "", temp / "");
+      EXPECT_EQ(xlsx::save_workbook(sample_sheet(), target), "");
+    }
+    const auto bytes = test::read_bytes(target);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()).substr(0, 4), std::string("PK\x03\x04", 4));
+    EXPECT_TRUE(std::filesystem::is_empty(temp));
+  }
 }
 
 TEST(XlsWorkbook, LibreOfficeConvertsItToCsv) {
