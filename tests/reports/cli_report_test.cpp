@@ -106,7 +106,8 @@ class CliReport : public testing::Test {
 };
 
 TEST_F(CliReport, EveryViewOfTheSamplesPrintsAndExportsItsReport) {
-  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
+  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd");
+  KALORA_NEEDS_CLI_PDF();
   int written = 0;
   for (const char* image : {"stat", "zond", "both", "flow"}) {
     const std::string db = make_db(image);
@@ -245,7 +246,8 @@ TEST_F(CliReport, CsvHoldsTheViewsRecordsAsStored) {
 }
 
 TEST_F(CliReport, AnEmptyTableStillGivesTitleHeadingsAndFooter) {
-  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
+  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd");
+  KALORA_NEEDS_CLI_PDF();
   const std::string db = make_db("stat");
   {
     State state;
@@ -273,7 +275,8 @@ TEST_F(CliReport, AnEmptyTableStillGivesTitleHeadingsAndFooter) {
 
 // Channel types all 0: no channel rows, but every record still prints its block.
 TEST_F(CliReport, HeatFlowRecordsPrintWithoutAnyChannel) {
-  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
+  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd");
+  KALORA_NEEDS_CLI_PDF();
   const std::string db = make_db("flow");
   auto bytes = test::read_bytes(db);
   bytes[8] = bytes[9] = 0;  // the container's channel mask
@@ -310,7 +313,8 @@ TEST_F(CliReport, HeatFlowRecordsPrintWithoutAnyChannel) {
 }
 
 TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
-  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd and the PDF output of the Qt build");
+  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with xlrd");
+  KALORA_NEEDS_CLI_PDF();
   const std::string db = make_db("zond");
   for (const char* name : {"old.pdf", "old.XLS", "old.xlsx", "old.csv"}) {
     const std::string out = dir.file(name);
@@ -349,6 +353,7 @@ TEST_F(CliReport, ReplacesAnExistingFileAndRefusesWrongUse) {
 #ifdef _WIN32
 // Where Qt finds no font the pages would have no letters: refused, nothing written.
 TEST_F(CliReport, NoFontNoPdf) {
+  KALORA_NEEDS_CLI_PDF();
   const std::string db = make_db("zond");
   const test::TempDir no_fonts;
   const wchar_t* fonts = _wgetenv(L"QT_QPA_FONTDIR");

@@ -75,14 +75,14 @@ std::vector<std::string> expected_json_lines(const SampleResults& r) {
       out.push_back(p + "fit null");
     } else {
       const LineFit& f = *g.fit;
-      for (const auto& [key, v] : std::vector<std::pair<std::string, std::optional<double>>>{
-               {"lambda0", f.lambda0},
-               {"b", f.b},
-               {"r2", f.r2},
-               {"lambda10", f.lambda_low},
-               {"lambda25", f.lambda_high},
-               {"t_min", f.t_min},
-               {"t_max", f.t_max}})
+      for (const auto& [key, v] :
+           std::vector<std::pair<std::string, std::optional<double>>>{{"lambda0", f.lambda0},
+                                                                      {"b", f.b},
+                                                                      {"r2", f.r2},
+                                                                      {"lambda10", f.lambda_low},
+                                                                      {"lambda25", f.lambda_high},
+                                                                      {"t_min", f.t_min},
+                                                                      {"t_max", f.t_max}})
         out.push_back(p + "fit." + key + ' ' + flat(v));
       out.push_back(p + "fit.lambda10_outside " + (f.low_outside ? "true" : "false"));
       out.push_back(p + "fit.lambda25_outside " + (f.high_outside ? "true" : "false"));
@@ -156,7 +156,8 @@ TEST(CliSamples, ExitCodesAndMessages) {
 
 // The printed record as PDF and as a workbook, each read back by a reader we did not write.
 TEST(CliSamples, RecordAsPdfAndWorkbook) {
-  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with openpyxl and the PDF output of the Qt build");
+  KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with openpyxl");
+  KALORA_NEEDS_CLI_PDF();
   test::TempDir dir;
   const SampleResults results = results_of(sample_db, Method::stationary);
   const reports::BuiltReport expected = sample_record(results, {{}, sample_db, today_text()});
@@ -169,14 +170,17 @@ TEST(CliSamples, RecordAsPdfAndWorkbook) {
   std::string all = text.out;
   const std::size_t page_count = static_cast<std::size_t>(std::count(all.begin(), all.end(), '\f'));
   EXPECT_EQ(page_count, expected.pages.size());
-  const std::vector<std::string> wanted{"Протокол испытаний",       "Стационарный метод",
-                                        "samples.db",               "Дата печати: " + today_text(),
-                                        "Образец: ПСБ-С 25",        "Образец: (без комментария)",
-                                        "возможный выброс",         "вне диапазона tср",
+  const std::vector<std::string> wanted{"Протокол испытаний",
+                                        "Стационарный метод",
+                                        "samples.db",
+                                        "Дата печати: " + today_text(),
+                                        "Образец: ПСБ-С 25",
+                                        "Образец: (без комментария)",
+                                        "возможный выброс",
+                                        "вне диапазона tср",
                                         "Стр. 1 из " + std::to_string(expected.pages.size()),
                                         "λ = λ0 + b·tср"};  // a group's plot, vector in the PDF
-  for (const std::string& want : wanted)
-    EXPECT_NE(all.find(want), std::string::npos) << want;
+  for (const std::string& want : wanted) EXPECT_NE(all.find(want), std::string::npos) << want;
   // Every number of the record is on its page as the record shows it.
   for (const reports::Page& page : expected.pages)
     for (const reports::PageCell& c : page.cells)
@@ -218,8 +222,8 @@ TEST(CliSamples, SampleDatabaseIsWhatItsScriptMakes) {
 #endif
   test::TempDir dir;
   const auto made = test::run_program(
-      "bash", {std::string(KALORA_SAMPLES) + "/make-samples.sh", std::filesystem::path(KALORA_CLI).parent_path().string(),
-               test::utf8_string(dir.path())});
+      "bash", {std::string(KALORA_SAMPLES) + "/make-samples.sh",
+               std::filesystem::path(KALORA_CLI).parent_path().string(), test::utf8_string(dir.path())});
   ASSERT_EQ(made.exit_code, 0) << made.err;
   for (const char* which : {"1", "2"}) {
     const auto shipped = cli({"dump", sample_db, which}), fresh = cli({"dump", dir.file("samples.db"), which});

@@ -26,6 +26,14 @@
 #define KALORA_NEEDS_LINUX_TOOL(tool) static_cast<void>(0)
 #endif
 
+// kalora-cli writes PDF only where it is built with Qt: the Windows build without the
+// static Qt of `make qt-windows` is not.
+#if defined(_WIN32) && !defined(KALORA_CLI_PDF)
+#define KALORA_NEEDS_CLI_PDF() GTEST_SKIP() << "kalora-cli.exe is built without Qt here, so without PDF output"
+#else
+#define KALORA_NEEDS_CLI_PDF() static_cast<void>(0)
+#endif
+
 namespace kalora::test {
 
 struct RunResult {
