@@ -32,22 +32,9 @@ for kind in flow wall; do
   "$native/kalora-cli" bin2db "$here/samples/$kind.bin" "$scratch/$kind.db" >/dev/null
 done
 
-exec 3>"$scratch/display"
-Xvfb -displayfd 3 -screen 0 1024x700x24 >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$scratch/display")
+source "$here/scripts/xvfb.sh"
+start_xvfb "$scratch"
 
-wait_window() {
-  local found=
-  for _ in $(seq 300); do
-    found=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$found" ] && break
-    sleep 0.1
-  done
-  [ -n "$found" ] || { echo "windows-screenshots: the window $1 did not appear" >&2; return 1; }
-  echo "$found"
-}
 start_app() {
   (cd "$build" && exec "$wine" kalora.exe) >/dev/null 2>&1 &
   app_pid=$!

@@ -414,14 +414,15 @@ TEST(ReportCommands, DialogsOnlyForAnOpenViewAndTheExportOptionsDecide) {
   // Options cancelled: nothing written, nothing opened.
   commands.Excel1Click({OuterTab::stat, InnerTab::flow});
   EXPECT_EQ(shown, std::vector<std::string>{"ExcelOptionsDialog"});
-  EXPECT_FALSE(std::filesystem::exists(frontend.answer));
+  EXPECT_FALSE(std::filesystem::exists(test::utf8_path(frontend.answer)));
   EXPECT_TRUE(opened.empty());
 
   // Accepted with the box cleared: written, not opened; ticked: written and opened.
   accept_options = true;
   open_after = false;
   commands.Excel1Click({OuterTab::stat, InnerTab::flow});
-  EXPECT_TRUE(std::filesystem::exists(frontend.answer));
+  EXPECT_TRUE(std::filesystem::exists(test::utf8_path(frontend.answer)))
+      << (frontend.messages.empty() ? "" : frontend.messages.back().text);
   EXPECT_TRUE(opened.empty());
   open_after = true;
   commands.Excel1Click({OuterTab::zond, InnerTab::flow});

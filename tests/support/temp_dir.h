@@ -1,10 +1,12 @@
 // A fresh folder for one test, removed with everything in it at the end.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kalora::test {
@@ -31,8 +33,13 @@ class TempDir {
     }
   }
   ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    // Under Wine a program that has just ended may hold its files for a moment more.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      std::error_code ec;
+      std::filesystem::remove_all(path_, ec);
+      if (!ec || !std::filesystem::exists(path_, ec)) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

@@ -12,6 +12,7 @@ samples=$3
 objdump=$4
 wine=$5
 source "$(dirname "$0")/package_lib.sh"
+source "$(dirname "$0")/../../scripts/xvfb.sh"
 
 desktop=0
 [ -f "$build/kalora.exe" ] && desktop=1
@@ -73,28 +74,14 @@ wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 "$wineserver" -w
 cp "$dir/packaged.db" "$HOME/wall.db"
 
-exec 3>"$dir/display"
-Xvfb -displayfd 3 -screen 0 1024x700x24 >/dev/null 2>&1 &
-xvfb=$!
-exec 3>&-
-for _ in $(seq 50); do [ -s "$dir/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$dir/display")
+start_xvfb "$dir"
 app=
-trap '[ -n "$app" ] && kill $app 2>/dev/null; "$wineserver" -k 2>/dev/null; kill $xvfb 2>/dev/null; wait; rm -rf "$dir"' EXIT
+trap '[ -n "$app" ] && kill $app 2>/dev/null; "$wineserver" -k 2>/dev/null; kill $xvfb_pid 2>/dev/null; wait; rm -rf "$dir"' EXIT
 
 # Started from its folder, as Explorer starts it.
 (cd "$folder" && exec "$wine" kalora.exe) >"$dir/kalora.out" 2>&1 &
 app=$!
-wait_window() {
-  local found=
-  for _ in $(seq 300); do
-    found=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$found" ] && break
-    sleep 0.1
-  done
-  [ -n "$found" ] || fail "no window \"$1\" appeared ($(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
-  echo "$found"
-}
-window=$(wait_window '^КАЛОРА-5$')
+window=$(wait_window '^КАЛОРА-5$') || fail "kalora.exe showed no main window"
 sleep 2
 # Keys go through XTEST to the window that has the focus (there is no window manager).
 # The file dialog has no name: it is the window that Ctrl+O adds.
@@ -112,7 +99,7 @@ sleep 1
 xdotool windowfocus --sync "$dialog" 2>/dev/null
 xdotool type --delay 50 "wall.db"
 xdotool key Return
-opened=$(wait_window '^wall - КАЛОРА-5$')
+opened=$(wait_window '^wall - КАЛОРА-5$') || fail "Ctrl+O opened no database"
 xdotool windowfocus --sync "$opened" 2>/dev/null
 xdotool key alt+F4
 for _ in $(seq 200); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
