@@ -35,7 +35,9 @@ QApplication& application() {
   return *app;
 }
 
-std::string sample(const std::string& kind) { return std::string(KALORA_SAMPLES) + "/" + kind + ".bin"; }
+[[maybe_unused]] std::string sample(const std::string& kind) {
+  return std::string(KALORA_SAMPLES) + "/" + kind + ".bin";
+}
 
 struct Window {
   State state;
@@ -62,7 +64,7 @@ struct Window {
   QStringList statuses;
 };
 
-std::string error_text(const test::MainWindow& frontend) {
+[[maybe_unused]] std::string error_text(const test::MainWindow& frontend) {
   return frontend.messages.size() == 1 ? frontend.messages[0].text : std::string();
 }
 
@@ -239,9 +241,10 @@ TEST(DownloadWindow, SearchFindsTheInstrument) {
     EXPECT_EQ(w.statuses, expected);
     EXPECT_EQ(answered, c.accepted ? QStringList{QString::fromStdString(found)} : QStringList{});
     if (!c.accepted) {
-      EXPECT_EQ(error_text(w.frontend), "Прибор не обнаружен! Проверте правильность подключения согласно инструкции!\n"
-                                        "Опрошен порт: " +
-                                            silent.path() + ". Порт прибора выбирается командой «Файл → Порт прибора…».");
+      EXPECT_EQ(error_text(w.frontend),
+                "Прибор не обнаружен! Проверте правильность подключения согласно инструкции!\n"
+                "Опрошен порт: " +
+                    silent.path() + ". Порт прибора выбирается командой «Файл → Порт прибора…».");
     }
   }
 }
