@@ -5,6 +5,9 @@
 #   mingw_compiler_key     the compiler's part of a cache folder's name (gcc12-posix)
 #   ensure_deb_src WHO     a deb-src entry for apt-get source, added once if missing
 #   apt_need PACKAGE...    installs the ones not yet installed
+#   cached_install WHO PREFIX [ARG]
+#                          ends the calling script when ARG is "prefix" (prints PREFIX)
+#                          or when PREFIX holds a complete install
 
 mingw_triplet=x86_64-w64-mingw32
 
@@ -57,4 +60,16 @@ ensure_deb_src() {
   fi
   [ $found = 1 ] || { echo "$who: no Debian deb entry to pair with deb-src" >&2; return 1; }
   $SUDO apt-get update -qq
+}
+
+# The stamp is written last: a folder without it is an interrupted install.
+cached_install() {
+  if [ "${3:-}" = prefix ]; then
+    echo "$2"
+    exit 0
+  fi
+  if [ -f "$2/.complete" ]; then
+    echo "$1: $2 is ready"
+    exit 0
+  fi
 }

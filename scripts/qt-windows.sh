@@ -20,15 +20,7 @@ work=${KALORA_QT_WORK:-/var/tmp/kalora-qt}
 jobs=${JOBS:-2}
 
 prefix="$cache/qt-$qt_version-mingw64-$(mingw_compiler_key)"
-if [ "${1:-}" = prefix ]; then
-  echo "$prefix"
-  exit 0
-fi
-# The stamp is written last: a folder without it is an interrupted install.
-if [ -f "$prefix/.complete" ]; then
-  echo "qt-windows: $prefix is ready"
-  exit 0
-fi
+cached_install qt-windows "$prefix" "${1:-}"
 
 # The cross compilers and Wine come with the Windows dependencies; the host Qt tools and
 # their CMake files, and dpkg-source to unpack the source package, are added here.

@@ -7,7 +7,6 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
-display=:${SCREENSHOT_DISPLAY:-77}
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/kalora-shots.XXXXXX")
 xvfb_pid= app_pid= window=
@@ -25,21 +24,8 @@ cp "$here/samples/samples.db" "$scratch/samples.db"
 mkdir -p "$scratch/config/Velmora/KALORA"
 printf '[General]\nDefault_dir=%s\n' "$scratch" >"$scratch/config/Velmora/KALORA/1.0.ini"
 
-Xvfb "$display" -screen 0 1024x700x24 >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-
-# The first window whose name matches; the run ends when none appears.
-wait_window() {
-  local found=
-  for _ in $(seq 100); do
-    found=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$found" ] && break
-    sleep 0.1
-  done
-  [ -n "$found" ] || { echo "screenshots: the window $1 did not appear" >&2; return 1; }
-  echo "$found"
-}
+source "$here/scripts/xvfb.sh"
+start_xvfb "$scratch"
 
 # One run of the program per database: a second file dialog in the same run loses
 # keystrokes under xdotool. The main window at its designed size, 800 × 592.

@@ -20,15 +20,7 @@ work=${KALORA_XLSX_WORK:-/var/tmp/kalora-xlsxwriter}
 jobs=${JOBS:-2}
 
 prefix="$cache/xlsxwriter-$version-mingw64-$(mingw_compiler_key)"
-if [ "${1:-}" = prefix ]; then
-  echo "$prefix"
-  exit 0
-fi
-# The stamp is written last: a folder without it is an interrupted install.
-if [ -f "$prefix/.complete" ]; then
-  echo "xlsxwriter-windows: $prefix is ready"
-  exit 0
-fi
+cached_install xlsxwriter-windows "$prefix" "${1:-}"
 start=$SECONDS
 
 # The cross compilers and the MinGW-w64 zlib come with the Windows dependencies.
