@@ -45,7 +45,8 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) --timeout 900
 
 # The static Qt for the Windows desktop program, built once from Debian's qtbase source
-# into /var/cache/kalora (about an hour of both cores; a second call returns at once).
+# into /var/cache/kalora (about an hour of both cores; a second call returns at once), or
+# unpacked in seconds from its archive in ../shared/cache when that is the right one.
 qt-windows:
 	JOBS=$(JOBS) bash scripts/qt-windows.sh
 

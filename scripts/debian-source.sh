@@ -2,7 +2,8 @@
 # Shared by the scripts that cross-build a Debian source package for Windows; sourced,
 # not run. The callers set `set -euo pipefail` themselves.
 #   mingw_triplet          the MinGW-w64 target
-#   mingw_compiler_key     the compiler's part of a cache folder's name (gcc12-posix)
+#   mingw_compiler_key     the compiler's part of a cache folder's name (gcc12-posix);
+#                          installs the compiler first when it is missing
 #   ensure_deb_src WHO     a deb-src entry for apt-get source, added once if missing
 #   apt_need PACKAGE...    installs the ones not yet installed
 #   cached_install WHO PREFIX [ARG]
@@ -15,12 +16,13 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
+# The folder's name must not depend on whether the compiler happened to be there yet:
+# without it the name is that of the compiler the build will install.
 mingw_compiler_key() {
-  if command -v "$mingw_triplet-g++-posix" >/dev/null; then
-    echo "gcc$("$mingw_triplet-g++-posix" -dumpversion | cut -d. -f1)"
-  else
-    echo gcc
-  fi
+  local compiler=$mingw_triplet-g++-posix
+  command -v "$compiler" >/dev/null || apt_need g++-mingw-w64-x86-64-posix >&2
+  command -v "$compiler" >/dev/null || { echo "no $compiler: the cache folder cannot be named" >&2; return 1; }
+  echo "gcc$("$compiler" -dumpversion | cut -d. -f1)"
 }
 
 apt_need() {

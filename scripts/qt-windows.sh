@@ -5,22 +5,36 @@
 # offscreen platform plugins; every third-party library bundled and linked in.
 #   scripts/qt-windows.sh            build and install (a second call returns at once)
 #   scripts/qt-windows.sh prefix     print the install folder (whether built or not)
-# The install folder is keyed by the Qt version and the compiler version:
-#   ${KALORA_QT_CACHE:-/var/cache/kalora}/qt-<version>-mingw64-gcc<N>
+#   scripts/qt-windows.sh archive    only unpack the archive below; never build (CI)
+# The install folder is keyed by the Qt version and the compiler version (the compiler
+# is installed first if missing):
+#   ${KALORA_QT_CACHE:-/var/cache/kalora}/qt-<version>-mingw64-gcc<N>-posix
+# A ready archive of exactly that folder, ${KALORA_QT_ARCHIVE_DIR:-../shared/cache}/
+# qt-<version>-mingw64-gcc<N>-posix.tar.xz beside the checkout, is unpacked instead of
+# building when its sha256 is the one below (KALORA_QT_ARCHIVE_SHA256 names another).
 # The source and the build tree (about 2.7 GB) live in ${KALORA_QT_WORK:-/var/tmp/kalora-qt}
 # and are removed once the install is complete.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/debian-source.sh
+source scripts/qt-archive.sh
 
 qt_version=6.4.2
 triplet=$mingw_triplet
 cache=${KALORA_QT_CACHE:-/var/cache/kalora}
 work=${KALORA_QT_WORK:-/var/tmp/kalora-qt}
 jobs=${JOBS:-2}
+archive_dir=${KALORA_QT_ARCHIVE_DIR:-../shared/cache}
+# The archive made by this script from Debian's qt6-base 6.4.2+dfsg-10, MinGW-w64 gcc 12.
+archive_sha256=${KALORA_QT_ARCHIVE_SHA256:-e811311aef342cdd126bf7229a7179bf360f387515b1b499ddb6513ca4c30959}
 
 prefix="$cache/qt-$qt_version-mingw64-$(mingw_compiler_key)"
 cached_install qt-windows "$prefix" "${1:-}"
+use_qt_archive "$archive_dir" "$prefix" "$archive_sha256" && exit 0
+if [ "${1:-}" = archive ]; then
+  echo "qt-windows: not built here (make qt-windows builds it)"
+  exit 0
+fi
 
 # The cross compilers and Wine come with the Windows dependencies; the host Qt tools and
 # their CMake files, and dpkg-source to unpack the source package, are added here.
