@@ -25,6 +25,7 @@ native_packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-dbfread python3-xlrd python3-openpyxl poppler-utils
+  libreoffice-calc-nogui libreoffice-base-drivers  # every export (and a dBase table) opened as in a user's Calc
   xvfb xdotool imagemagick
   # the order of flushes and renames of a saved file
   strace
