@@ -83,6 +83,7 @@ void write_wall(Writer& w, const Wall& wall, const AnalysisOptions& options) {
     w.close('}');
   }
   w.close(']');
+  w.key("conditions"), w.string(wall.conditions == Conditions::A ? "A" : "B");
   const auto r = wall.resistance();
   w.key("R"), w.number(r);
   w.key("R_o"), w.number(r ? std::optional<double>(options.rsi + *r + options.rse) : std::nullopt);
@@ -109,6 +110,9 @@ std::string trust_name(Trust trust) {
 std::string to_json(const Analysis& analysis, const AnalysisOptions& options) {
   Writer w;
   w.open('{');
+  w.key("surface"), w.string(surface_key(options.surface));
+  w.key("rsi"), w.number(options.rsi);
+  w.key("rse"), w.number(options.rse);
   w.key("wall");
   write_wall(w, options.wall, options);
   w.key("series");
@@ -120,6 +124,15 @@ std::string to_json(const Analysis& analysis, const AnalysisOptions& options) {
     w.key("first"), w.string(clock_text(s.first));
     w.key("last"), w.string(clock_text(s.last));
     w.key("records"), w.integer(static_cast<std::int64_t>(s.records));
+    // What was analysed: the span's rows of the series.
+    for (const auto& [key, time] : {std::pair{"from", s.from}, std::pair{"to", s.to}}) {
+      w.key(key);
+      if (s.analysed < 2)
+        w.null();
+      else
+        w.string(clock_text(time));
+    }
+    w.key("analysed"), w.integer(static_cast<std::int64_t>(s.analysed));
     w.key("channels");
     w.open('[');
     for (const ChannelResult& c : s.channels) write_channel(w, c);

@@ -18,11 +18,8 @@ constexpr int line_height = 18;
 constexpr int row_height = 30;  // two lines of a wrapped criterion
 constexpr int label_width = 250;
 
-std::string settings_line(const SeriesResult& s, const AnalysisOptions& o) {
+std::string settings_line(const AnalysisOptions& o) {
   std::string line = "Наибольший перерыв " + reports::format_number(o.max_gap, "0") + " с";
-  if (s.kind == 1)
-    line += ", Rsi = " + reports::format_number(o.rsi, "0.000") + ", Rse = " + reports::format_number(o.rse, "0.000") +
-            " м²·К/Вт";
   if (o.whole_days) line += ", целые сутки";
   return line;
 }
@@ -55,7 +52,13 @@ AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::si
     y += line_height;
     page.cells.push_back(text_cell(left, y, usable, line_height, series_title(s), 10, true));
     y += line_height;
-    page.cells.push_back(text_cell(left, y, usable, line_height, settings_line(s, options), 10));
+    if (const std::string span = span_line(s, options); !span.empty()) {
+      page.cells.push_back(text_cell(left, y, usable, line_height, span, 10, true));
+      y += line_height;
+    }
+    page.cells.push_back(text_cell(left, y, usable, line_height, settings_line(options), 10));
+    y += line_height;
+    page.cells.push_back(text_cell(left, y, usable, line_height, surface_line(options), 10));
     y += line_height + 8;
     page.cells.push_back(text_cell(left, y, usable, line_height, "Методы: " + std::string(methods_title), 10));
     y += line_height;
@@ -66,7 +69,7 @@ AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::si
       y += 2 * line_height;
     }
     y += 6;
-    if (s.channels.empty())
+    if (s.channels.empty() && (s.analysed >= 2 || options.span.whole()))
       page.cells.push_back(text_cell(left, y, usable, line_height, "Нет каналов с двумя и более записями", 10));
     // Per channel two columns, the average and the dynamic method, or one across both.
     const int columns = static_cast<int>(s.channels.size());

@@ -48,6 +48,13 @@ std::string series_title(const SeriesResult& s) {
          clock_text(s.last) + ", записей " + std::to_string(s.records) + ", часов " + number(s.hours(), "0.0");
 }
 
+std::string span_line(const SeriesResult& s, const AnalysisOptions& o) {
+  if (o.span.whole()) return {};
+  if (s.analysed < 2) return "В выбранном промежутке меньше двух записей";
+  return "Анализируемый промежуток: " + clock_text(s.from) + " – " + clock_text(s.to) + ", записей " +
+         std::to_string(s.analysed);
+}
+
 std::string verdict(std::optional<bool> passed) {
   return !passed ? "недостаточно данных" : *passed ? "выполнен" : "не выполнен";
 }
@@ -112,6 +119,11 @@ std::vector<SideBySideRow> side_by_side(const ChannelResult& c) {
   return rows;
 }
 
+std::string surface_line(const AnalysisOptions& o) {
+  return "Сопротивления теплообмену: " + std::string(surface_title(o.surface)) + ", Rsi = " + number(o.rsi, "0.0000") +
+         ", Rse = " + number(o.rse, "0.0000", resistance_unit);
+}
+
 std::vector<ResultLine> wall_lines(const Wall& wall, const AnalysisOptions& options) {
   std::vector<ResultLine> out;
   if (wall.empty()) return out;
@@ -120,9 +132,12 @@ std::vector<ResultLine> wall_lines(const Wall& wall, const AnalysisOptions& opti
     out.push_back({"Слой", what + ", " + number(l.thickness_mm, "") + " мм"});
   }
   if (const auto r = wall.resistance()) {
-    out.push_back({"R проектное (Σd/λ)", number(*r, "0.000", resistance_unit)});
-    out.push_back({"Rо проектное", number(options.rsi + *r + options.rse, "0.000", resistance_unit)});
-    out.push_back({"U проектное", number(1 / (options.rsi + *r + options.rse), "0.000", "Вт/(м²·К)")});
+    const double ro = options.rsi + *r + options.rse;
+    const std::string conditions = ", условия эксплуатации " + std::string(conditions_name(wall.conditions));
+    out.push_back({"Термическое сопротивление конструкции Rк проектное (Σd/λ" + conditions + ")",
+                   number(*r, "0.000", resistance_unit)});
+    out.push_back({"Сопротивление теплопередаче Rо проектное", number(ro, "0.000", resistance_unit)});
+    out.push_back({"Коэффициент теплопередачи U проектный", number(1 / ro, "0.000", "Вт/(м²·К)")});
   }
   if (const auto capacity = wall.capacity())
     out.push_back({"Теплоёмкость стены", number(*capacity / 1000, "0.0", "кДж/(м²·К)")});
@@ -130,14 +145,16 @@ std::vector<ResultLine> wall_lines(const Wall& wall, const AnalysisOptions& opti
 }
 
 std::string analysis_text(const Analysis& analysis, const AnalysisOptions& options) {
-  std::string out;
+  std::string out = surface_line(options) + '\n';
   const auto wall = wall_lines(options.wall, options);
   if (!wall.empty()) out += "Стена (слои изнутри наружу)\n";
   for (const ResultLine& line : wall) out += "  " + line.label + ": " + line.value + '\n';
   if (analysis.series.empty()) out += "Серий наблюдений нет\n";
   for (const SeriesResult& s : analysis.series) {
     out += series_title(s) + '\n';
-    if (s.channels.empty()) out += "  нет каналов с двумя и более записями\n";
+    if (const std::string span = span_line(s, options); !span.empty()) out += "  " + span + '\n';
+    if (s.channels.empty() && (s.analysed >= 2 || options.span.whole()))
+      out += "  нет каналов с двумя и более записями\n";
     for (const ChannelResult& c : s.channels) {
       out += "  Канал " + std::to_string(c.channel) + '\n';
       out += "    Метод средних значений\n";

@@ -18,6 +18,8 @@ struct ResultLine {
 
 std::string kind_name(int kind);  // "Rо" or "Rк"
 std::string series_title(const SeriesResult& series);
+// The rows analysed when a span is chosen; empty for the whole series.
+std::string span_line(const SeriesResult& series, const AnalysisOptions& options);
 std::string verdict(std::optional<bool> passed);  // "выполнен", "не выполнен", "недостаточно данных"
 std::string overall(const ChannelResult& channel);
 
@@ -37,6 +39,9 @@ struct SideBySideRow {
 };
 inline constexpr std::string_view methods_title = "метод средних значений и динамический метод по ISO 9869-1";
 std::vector<SideBySideRow> side_by_side(const ChannelResult& channel);
+
+// The surface resistances and the convention they come from, in a line.
+std::string surface_line(const AnalysisOptions& options);
 
 // The layers, the design values and the heat capacity; nothing for an unknown wall.
 std::vector<ResultLine> wall_lines(const Wall& wall, const AnalysisOptions& options);

@@ -2,15 +2,16 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDoubleSpinBox>
 #include <QFont>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QDoubleSpinBox>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -71,13 +72,20 @@ void AnalysisWindow::build() {
     auto* box = new QDoubleSpinBox(this);
     box->setObjectName(name);
     box->setLocale(QLocale(QLocale::Russian));  // the decimal comma
-    box->setDecimals(3);
+    box->setDecimals(4);
     box->setRange(0, 10);
     box->setSingleStep(0.01);
     box->setValue(value);
-    connect(box, &QDoubleSpinBox::valueChanged, this, [this] { settings_edited(); });
+    connect(box, &QDoubleSpinBox::valueChanged, this, [this] { surface_typed(); });
     return box;
   };
+  surface = new QComboBox(this);
+  surface->setObjectName(QStringLiteral("surface"));
+  for (const SurfaceConvention& c : surface_conventions) surface->addItem(qs(std::string(c.title)));
+  surface->addItem(qs(std::string(custom_surface_title)));
+  connect(surface, &QComboBox::activated, this, [this](int index) { surface_chosen(index); });
+  settings->addWidget(new QLabel(QStringLiteral("Теплообмен у поверхностей:"), this));
+  settings->addWidget(surface);
   rsi_ = spin(QStringLiteral("rsi"), options_.rsi);
   rse_ = spin(QStringLiteral("rse"), options_.rse);
   max_gap_ = new QSpinBox(this);
@@ -106,6 +114,7 @@ void AnalysisWindow::build() {
   settings->addWidget(print_button);
   settings->addWidget(pdf_button);
   layout->addLayout(settings);
+  layout->addLayout(build_span());
 
   auto* split = new QSplitter(Qt::Horizontal, this);
   auto* left = new QSplitter(Qt::Vertical, split);
@@ -142,6 +151,16 @@ void AnalysisWindow::build() {
   for (std::size_t i = 0; i < plots.size(); ++i) {
     plots[i] = new plot::PlotView(plot_column);
     plots[i]->setObjectName(QStringLiteral("plot_%1").arg(i + 1));
+    // A drag across the time axis chooses the span, to whole minutes that hold it.
+    plots[i]->x_dragged = [this](double low_h, double high_h) {
+      guard_([&] {
+        const int i = current_series();
+        if (i < 0) return;
+        const std::int64_t first = analysis_.series[static_cast<std::size_t>(i)].first;
+        const auto at = [&](double hours) { return first + static_cast<std::int64_t>(hours * 3600); };
+        set_span({at(low_h) / 60 * 60, (at(high_h) + 59) / 60 * 60});
+      });
+    };
     plots_layout->addWidget(plots[i], static_cast<int>(i / 2), static_cast<int>(i % 2));
   }
   // The results and plots take what the window gains; the series and the wall keep
@@ -153,6 +172,63 @@ void AnalysisWindow::build() {
   split->setStretchFactor(1, 1);
   split->setSizes({300, 980});
   layout->addWidget(split);
+}
+
+QLayout* AnalysisWindow::build_span() {
+  auto* row = new QHBoxLayout;
+  const auto edit = [this](const QString& name) {
+    auto* e = new QDateTimeEdit(this);
+    e->setObjectName(name);
+    e->setDisplayFormat(QStringLiteral("dd.MM.yyyy HH:mm"));
+    e->setTimeSpec(Qt::UTC);  // the instrument's clock, no zone
+    connect(e, &QDateTimeEdit::editingFinished, this, [this] { guard_([this] { span_typed(); }); });
+    return e;
+  };
+  span_from = edit(QStringLiteral("span_from"));
+  span_to = edit(QStringLiteral("span_to"));
+  whole_series = new QPushButton(QStringLiteral("Весь ряд"), this);
+  whole_series->setObjectName(QStringLiteral("whole_series"));
+  connect(whole_series, &QPushButton::clicked, this, [this] { guard_([this] { set_span({}); }); });
+  row->addWidget(new QLabel(QStringLiteral("Анализируемый промежуток с"), this));
+  row->addWidget(span_from);
+  row->addWidget(new QLabel(QStringLiteral("по"), this));
+  row->addWidget(span_to);
+  row->addWidget(whole_series);
+  auto* hint = new QLabel(QStringLiteral("(или протяните мышью по оси времени графика)"), this);
+  hint->setEnabled(false);
+  row->addWidget(hint);
+  row->addStretch();
+  return row;
+}
+
+void AnalysisWindow::set_span(Span span) {
+  if (span.from == options_.span.from && span.to == options_.span.to) return;
+  options_.span = span;
+  if (options_changed) options_changed(options_);
+  reanalyse();
+}
+
+// Both ends as the fields show them; an end at the series' own end stays open.
+void AnalysisWindow::span_typed() {
+  const int i = current_series();
+  if (i < 0) return;
+  const SeriesResult& s = analysis_.series[static_cast<std::size_t>(i)];
+  std::int64_t from = span_from->dateTime().toSecsSinceEpoch();
+  std::int64_t to = span_to->dateTime().toSecsSinceEpoch();
+  if (from > to) std::swap(from, to);
+  set_span({from / 60 <= s.first / 60 ? std::nullopt : std::optional(from),
+            to / 60 >= s.last / 60 ? std::nullopt : std::optional(to)});
+}
+
+void AnalysisWindow::show_span(const SeriesResult* s) {
+  const QSignalBlocker b1(span_from), b2(span_to);
+  for (QWidget* w : std::initializer_list<QWidget*>{span_from, span_to, whole_series}) w->setEnabled(s != nullptr);
+  if (!s) return;
+  const auto time = [](std::int64_t t) { return QDateTime::fromSecsSinceEpoch(t, Qt::UTC); };
+  for (QDateTimeEdit* e : {span_from, span_to}) e->setDateTimeRange(time(s->first / 60 * 60), time(s->last));
+  span_from->setDateTime(time(options_.span.from.value_or(s->first)));
+  span_to->setDateTime(time(options_.span.to.value_or(s->last)));
+  whole_series->setEnabled(!options_.span.whole());
 }
 
 QWidget* AnalysisWindow::build_wall_editor() {
@@ -170,7 +246,15 @@ QWidget* AnalysisWindow::build_wall_editor() {
   material->setObjectName(QStringLiteral("material"));
   material->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   material->setMinimumContentsLength(10);
-  for (const Material& m : materials()) material->addItem(qs(std::string(m.name)));
+  for (const Material& m : materials()) {
+    material->addItem(qs(std::string(m.name)));
+    material->setItemData(
+        material->count() - 1,
+        QStringLiteral("λА = %1, λБ = %2 Вт/(м·К), ρ = %3 кг/м³; %4")
+            .arg(qs(reports::format_number(m.lambda_a, "0.000")), qs(reports::format_number(m.lambda_b, "0.000")),
+                 QString::number(m.rho), qs(std::string(m.source))),
+        Qt::ToolTipRole);
+  }
   thickness = new QSpinBox(box);
   thickness->setObjectName(QStringLiteral("thickness"));
   thickness->setRange(1, 2000);
@@ -201,6 +285,13 @@ QWidget* AnalysisWindow::build_wall_editor() {
   connect(heat_capacity, &QDoubleSpinBox::valueChanged, this, [this] { guard_([this] { wall_edited(); }); });
   capacity_row->addWidget(new QLabel(QStringLiteral("Теплоёмкость, кДж/(м²·К):"), box));
   capacity_row->addWidget(heat_capacity);
+  conditions = new QComboBox(box);
+  conditions->setObjectName(QStringLiteral("conditions"));
+  for (const Conditions c : {Conditions::A, Conditions::B}) conditions->addItem(qs(std::string(conditions_name(c))));
+  conditions->setToolTip(QStringLiteral("λ встроенных материалов для условий эксплуатации А или Б"));
+  connect(conditions, &QComboBox::activated, this, [this] { guard_([this] { wall_edited(); }); });
+  capacity_row->addWidget(new QLabel(QStringLiteral("Условия эксплуатации:"), box));
+  capacity_row->addWidget(conditions);
   form->addLayout(capacity_row);
   design = new QLabel(box);
   design->setObjectName(QStringLiteral("design"));
@@ -211,12 +302,15 @@ QWidget* AnalysisWindow::build_wall_editor() {
 }
 
 void AnalysisWindow::wall_edited() {
-  auto parsed = parse_layers(layers_edit->text().toStdString());
+  const auto chosen = conditions->currentIndex() == 0 ? Conditions::A : Conditions::B;
+  auto parsed = parse_layers(layers_edit->text().toStdString(), chosen);
   if (!parsed.error.empty()) return show_design(parsed.error);
   Wall wall;
   wall.layers = std::move(parsed.layers);
+  wall.conditions = chosen;
   if (heat_capacity->value() > 0) wall.heat_capacity = heat_capacity->value() * 1000;
-  if (layers_text(wall.layers) == layers_text(options_.wall.layers) && wall.heat_capacity == options_.wall.heat_capacity)
+  if (layers_text(wall.layers) == layers_text(options_.wall.layers) &&
+      wall.heat_capacity == options_.wall.heat_capacity && wall.conditions == options_.wall.conditions)
     return show_design({});
   options_.wall = std::move(wall);
   show_design({});
@@ -237,12 +331,12 @@ void AnalysisWindow::show_design(const std::string& error) {
 void AnalysisWindow::set_options(const AnalysisOptions& options) {
   options_ = options;
   {
-    const QSignalBlocker b1(rsi_), b2(rse_), b3(max_gap_), b4(whole_days_);
-    rsi_->setValue(options.rsi);
-    rse_->setValue(options.rse);
+    const QSignalBlocker b3(max_gap_), b4(whole_days_);
+    show_surface();
     max_gap_->setValue(static_cast<int>(options.max_gap));
     whole_days_->setChecked(options.whole_days);
-    const QSignalBlocker b5(heat_capacity);
+    const QSignalBlocker b5(heat_capacity), b6(conditions);
+    conditions->setCurrentIndex(options.wall.conditions == Conditions::A ? 0 : 1);
     layers_edit->setText(qs(layers_text(options.wall.layers)));
     heat_capacity->setValue(options.wall.heat_capacity ? *options.wall.heat_capacity / 1000 : 0);
   }
@@ -250,9 +344,37 @@ void AnalysisWindow::set_options(const AnalysisOptions& options) {
   reanalyse();
 }
 
-void AnalysisWindow::settings_edited() {
+// A named convention takes its exact values (1/8,7 is not what four decimals show).
+void AnalysisWindow::surface_chosen(int index) {
+  if (index >= 0 && index < static_cast<int>(std::size(surface_conventions)))
+    options_.use_surface(surface_conventions[index].surface);
+  else
+    options_.surface = Surface::custom;
+  show_surface();
+  settings_edited();
+}
+
+// Typed values are named by the convention they match, else they are the user's own.
+void AnalysisWindow::surface_typed() {
   options_.rsi = rsi_->value();
   options_.rse = rse_->value();
+  options_.surface = surface_of(options_.rsi, options_.rse);
+  show_surface();
+  settings_edited();
+}
+
+void AnalysisWindow::show_surface() {
+  const QSignalBlocker b1(rsi_), b2(rse_), b3(surface);
+  rsi_->setValue(options_.rsi);
+  rse_->setValue(options_.rse);
+  const int named = static_cast<int>(std::size(surface_conventions));
+  int index = named;  // custom, after the named ones
+  for (int i = 0; i < named; ++i)
+    if (surface_conventions[i].surface == options_.surface) index = i;
+  surface->setCurrentIndex(index);
+}
+
+void AnalysisWindow::settings_edited() {
   options_.max_gap = max_gap_->value();
   options_.whole_days = whole_days_->isChecked();
   show_design({});
@@ -261,9 +383,15 @@ void AnalysisWindow::settings_edited() {
 }
 
 void AnalysisWindow::reanalyse() {
-  const int shown = current_series();
+  int shown = current_series();
   analysis_ = state_.Dbf3.is_open() ? analyse(read_observations(state_.Dbf3), options_) : Analysis{};
   fill_series_list();
+  // Opened again with a span kept: the series that holds it.
+  if (shown < 0 && !options_.span.whole()) {
+    const auto& all = analysis_.series;
+    const auto it = std::find_if(all.begin(), all.end(), [&](const SeriesResult& s) { return s.analysed >= 2; });
+    if (it != all.end()) shown = static_cast<int>(it - all.begin());
+  }
   choose_series(std::clamp(shown, 0, static_cast<int>(analysis_.series.size()) - 1));
 }
 
@@ -293,6 +421,9 @@ void AnalysisWindow::show_series(int index) {
   const bool valid = index >= 0 && index < static_cast<int>(analysis_.series.size());
   const SeriesResult empty;
   const SeriesResult& s = valid ? analysis_.series[static_cast<std::size_t>(index)] : empty;
+  // Another series chosen outside the span: the span was the other one's.
+  if (valid && !options_.span.whole() && s.analysed == 0) return set_span({});
+  show_span(valid ? &s : nullptr);
   results->setColumnCount(static_cast<int>(s.channels.size()) * 2);
   QStringList titles;
   for (const ChannelResult& c : s.channels) titles << QStringLiteral("Канал %1").arg(c.channel) << QString();
@@ -318,6 +449,8 @@ void AnalysisWindow::show_series(int index) {
   }
   if (!valid) {
     results_note->setText(analysis_.series.empty() ? QStringLiteral("Серий наблюдений нет") : QString());
+  } else if (s.analysed < 2) {
+    results_note->setText(QStringLiteral("В выбранном промежутке меньше двух записей: анализировать нечего."));
   } else if (s.channels.empty()) {
     results_note->setText(QStringLiteral(
         "В этой серии нет канала с двумя и более записями, в которых заполнены q, tв и tн: "

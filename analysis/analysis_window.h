@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDateTimeEdit;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
@@ -57,14 +58,27 @@ class AnalysisWindow : public QDialog {
   QSpinBox* thickness = nullptr;
   QPushButton* add_layer = nullptr;
   QDoubleSpinBox* heat_capacity = nullptr;
+  QComboBox* conditions = nullptr;  // "А", "Б": the λ of the built-in materials
   QLabel* design = nullptr;
   std::array<plot::PlotView*, 4> plots{};  // flux, temperatures, running R, q against the dynamic model
   QPushButton* print_button = nullptr;
   QPushButton* pdf_button = nullptr;
+  QComboBox* surface = nullptr;  // the named conventions, then "заданные значения"
+  // The analysed span within the chosen series, and "Весь ряд" to analyse all of it.
+  QDateTimeEdit* span_from = nullptr;
+  QDateTimeEdit* span_to = nullptr;
+  QPushButton* whole_series = nullptr;
 
  private:
   void build();
   void settings_edited();
+  void surface_chosen(int index);
+  void surface_typed();
+  void show_surface();
+  QLayout* build_span();
+  void set_span(Span span);
+  void span_typed();
+  void show_span(const SeriesResult* series);
   QWidget* build_wall_editor();
   void wall_edited();
   void show_design(const std::string& error);

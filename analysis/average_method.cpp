@@ -39,6 +39,11 @@ std::optional<double> resistance_over(const ChannelResult& r, const std::vector<
 
 }  // namespace
 
+void AnalysisOptions::use_surface(Surface named) {
+  surface = named;
+  if (const SurfaceConvention* c = find_surface(named)) rsi = c->rsi, rse = c->rse;
+}
+
 std::optional<ChannelResult> analyse_channel(const Series& series, int channel, const AnalysisOptions& options) {
   const auto c = static_cast<std::size_t>(channel - 1);
   std::vector<const Observation*> rows;
@@ -123,9 +128,17 @@ Analysis analyse(const Observations& observations, const AnalysisOptions& option
     result.first = s.rows.front().time;
     result.last = s.rows.back().time;
     result.records = s.rows.size();
+    const Series inside = within(s, options.span);
+    result.analysed = inside.rows.size();
+    if (result.analysed < 2) {
+      out.series.push_back(std::move(result));
+      continue;
+    }
+    result.from = inside.rows.front().time;
+    result.to = inside.rows.back().time;
     for (int c = 1; c <= channel_count; ++c)
-      if (auto channel = analyse_channel(s, c, options)) {
-        assess(*channel, s.kind, options);
+      if (auto channel = analyse_channel(inside, c, options)) {
+        assess(*channel, inside.kind, options);
         result.channels.push_back(std::move(*channel));
       }
     out.series.push_back(std::move(result));

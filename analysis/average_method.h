@@ -10,6 +10,8 @@
 
 #include "analysis/dynamic_method.h"
 #include "analysis/observations.h"
+#include "analysis/span.h"
+#include "analysis/surface.h"
 #include "analysis/wall_layers.h"
 
 namespace kalora::analysis {
@@ -26,10 +28,15 @@ struct Verdict {
 };
 
 struct AnalysisOptions {
+  // Sets rsi and rse to a named convention's values.
+  void use_surface(Surface named);
+
   double max_gap = 21600;   // seconds; a longer pause starts a new series
-  double rsi = 0.13;        // m²·K/W, inner surface, for surface-to-surface series
-  double rse = 0.04;        // m²·K/W, outer surface
+  Surface surface = Surface::sp50;  // what rsi and rse are
+  double rsi = 1 / 8.7;             // m²·K/W, inner surface, for surface-to-surface series
+  double rse = 1 / 23.0;            // m²·K/W, outer surface
   bool whole_days = false;  // drop the start, keeping at least the last floor(D) whole days
+  Span span;                // the rows of every series analysed
   Wall wall;                // layers or heat capacity, when known
 };
 
@@ -72,6 +79,9 @@ struct SeriesResult {
   std::int64_t first = 0;  // clock seconds of its first and last row
   std::int64_t last = 0;
   std::size_t records = 0;
+  // The rows inside the span, and the times of the first and last of them.
+  std::size_t analysed = 0;
+  std::int64_t from = 0, to = 0;
   std::vector<ChannelResult> channels;  // those with at least two rows, in order 1, 2, 3
 
   double hours() const { return static_cast<double>(last - first) / 3600; }

@@ -1,6 +1,7 @@
 #include "analysis/plot_painter.h"
 
 #include <QFontMetricsF>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -94,7 +95,7 @@ class Painter {
  public:
   Painter(QPainter& painter, const QFont& font) : p_(painter), font_(font), fm_(font, painter.device()) {}
 
-  void paint(const QRectF& area, const Plot& plot) {
+  std::optional<XPlace> paint(const QRectF& area, const Plot& plot) {
     const double line = fm_.height();
     const double gap = line * 0.4;
     QRectF rest = area.adjusted(gap, gap / 2, -gap, -gap / 2);
@@ -129,7 +130,7 @@ class Painter {
     const double label_room = fm_.horizontalAdvance(plot.x.kind == AxisKind::value ? QStringLiteral("−0000,0")
                                                                                     : QStringLiteral("00:00"));
     const Scale x = scale_of(plot.x, x_data, 0, std::max(1, static_cast<int>(frame.width() / (label_room * 1.6))));
-    if (frame.width() <= 1 || frame.height() <= 1) return;
+    if (frame.width() <= 1 || frame.height() <= 1) return std::nullopt;
     x_ = x, y_ = y, frame_ = frame, left_ = rest.left();
 
     draw_grid();
@@ -146,6 +147,7 @@ class Painter {
       p_.drawText(frame, Qt::AlignCenter, qs(plot.empty_text));
     }
     draw_legend(entries, rows, legend);
+    return XPlace{frame.left(), frame.width(), x_.low, x_.high};
   }
 
  private:
@@ -294,11 +296,12 @@ class Painter {
 
 }  // namespace
 
-void paint_plot(QPainter& painter, const QRectF& area, const Plot& plot, const QFont& font) {
+std::optional<XPlace> paint_plot(QPainter& painter, const QRectF& area, const Plot& plot, const QFont& font) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
-  Painter(painter, font).paint(area, plot);
+  const auto place = Painter(painter, font).paint(area, plot);
   painter.restore();
+  return place;
 }
 
 PlotView::PlotView(QWidget* parent) : QWidget(parent) {
@@ -314,7 +317,34 @@ void PlotView::set_plot(Plot plot) {
 void PlotView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
-  paint_plot(painter, rect(), plot_, font());
+  x_place_ = paint_plot(painter, rect(), plot_, font());
+  if (drag_from_ && drag_to_) {
+    const double a = std::min(*drag_from_, *drag_to_), b = std::max(*drag_from_, *drag_to_);
+    painter.fillRect(QRectF(a, 0, b - a, height()), QColor(31, 95, 191, 50));
+  }
+}
+
+void PlotView::mousePressEvent(QMouseEvent* event) {
+  const double px = event->position().x();
+  if (event->button() != Qt::LeftButton || !x_place_ || plot_.lines.empty() || px < x_place_->left ||
+      px > x_place_->left + x_place_->width)
+    return QWidget::mousePressEvent(event);
+  drag_from_ = drag_to_ = px;
+}
+
+void PlotView::mouseMoveEvent(QMouseEvent* event) {
+  if (!drag_from_) return QWidget::mouseMoveEvent(event);
+  drag_to_ = std::clamp(event->position().x(), x_place_->left, x_place_->left + x_place_->width);
+  update();
+}
+
+void PlotView::mouseReleaseEvent(QMouseEvent* event) {
+  if (!drag_from_) return QWidget::mouseReleaseEvent(event);
+  const double a = std::min(*drag_from_, *drag_to_), b = std::max(*drag_from_, *drag_to_);
+  drag_from_.reset(), drag_to_.reset();
+  update();
+  // A click is no range.
+  if (b - a >= 3 && x_dragged) x_dragged(x_place_->value_at(a), x_place_->value_at(b));
 }
 
 }  // namespace kalora::plot

@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QRectF>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 #include "analysis/plot.h"
 
@@ -14,11 +16,21 @@ class QPainter;
 
 namespace kalora::plot {
 
-// Draws `plot` into `area` of the painter's coordinates, lettering in `font` (its
-// size in those coordinates); the painter's state is left as it was.
-void paint_plot(QPainter& painter, const QRectF& area, const Plot& plot, const QFont& font);
+// Where the x axis was drawn: its frame's left edge and width, and the values there.
+struct XPlace {
+  double left = 0, width = 0;
+  double low = 0, high = 0;
 
-// A widget that shows one plot, drawn again whenever it is resized.
+  double value_at(double px) const { return low + (px - left) / width * (high - low); }
+};
+
+// Draws `plot` into `area` of the painter's coordinates, lettering in `font` (its
+// size in those coordinates); the painter's state is left as it was. Nothing is
+// returned when the area is too small for a frame.
+std::optional<XPlace> paint_plot(QPainter& painter, const QRectF& area, const Plot& plot, const QFont& font);
+
+// A widget that shows one plot, drawn again whenever it is resized. A drag across
+// the frame with the left button chooses a range of x, told to `x_dragged` (low, high).
 class PlotView : public QWidget {
   Q_OBJECT
  public:
@@ -27,11 +39,18 @@ class PlotView : public QWidget {
   const Plot& plot() const { return plot_; }
   QSize sizeHint() const override { return {480, 240}; }
 
+  std::function<void(double, double)> x_dragged;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   Plot plot_;
+  std::optional<XPlace> x_place_;              // as last drawn
+  std::optional<double> drag_from_, drag_to_;  // pixels
 };
 
 }  // namespace kalora::plot

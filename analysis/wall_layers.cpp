@@ -9,29 +9,36 @@ namespace kalora::analysis {
 
 namespace {
 
-// Thermal conductivity for dry indoor conditions of use, density and specific heat:
-// - brick, concrete, mortars, plasterboard, pine, expanded clay concrete and the
-//   insulations: the Russian code of practice for the thermal protection of buildings
-//   (SP 50.13330.2012, appendix T, column "A");
-// - autoclaved aerated concrete D400–D600: GOST 31359-2007, table A.1 (conductivity at
-//   a moisture content of 4 % by mass);
-// - OSB: EN ISO 10456:2007, table 3.
+// λ for the conditions of use A and B, density and specific heat:
+// - the Russian code of practice for the thermal protection of buildings
+//   (SP 50.13330.2012, appendix T), its rows named below;
+// - autoclaved aerated concrete D400–D600: GOST 31359-2007, table A.1 (λ at a moisture
+//   content of 4 % by mass for A and 5 % for B);
+// - OSB: the row of particle boards of 600 kg/m³ of the same appendix (its λ for A
+//   is the design value of EN ISO 10456 for OSB too).
+constexpr std::string_view sp50 = "СП 50.13330.2012, прил. Т";
+constexpr std::string_view gost31359 = "ГОСТ 31359-2007, табл. А.1 (влажность 4 % и 5 %)";
 const std::vector<Material> built_in{
-    {"кирпич керамический", 0.70, 1800, 880},
-    {"кирпич силикатный", 0.76, 1800, 880},
-    {"газобетон D400", 0.113, 400, 840},
-    {"газобетон D500", 0.141, 500, 840},
-    {"газобетон D600", 0.160, 600, 840},
-    {"железобетон", 1.92, 2500, 840},
-    {"керамзитобетон", 0.44, 1200, 840},
-    {"минеральная вата", 0.042, 100, 840},
-    {"пенополистирол", 0.039, 25, 1340},
-    {"экструдированный пенополистирол", 0.030, 35, 1340},
-    {"штукатурка цементно-песчаная", 0.76, 1800, 840},
-    {"штукатурка известковая", 0.70, 1600, 840},
-    {"гипсокартон", 0.19, 800, 840},
-    {"дерево (сосна)", 0.14, 500, 2300},
-    {"OSB", 0.13, 650, 1700},
+    {"кирпич керамический", 0.70, 0.81, 1800, 880, sp50},  // solid clay brick on cement-sand mortar
+    {"кирпич силикатный", 0.76, 0.87, 1800, 880, sp50},    // sand-lime brick on cement-sand mortar
+    {"газобетон D400", 0.113, 0.117, 400, 840, gost31359},
+    {"газобетон D500", 0.141, 0.147, 500, 840, gost31359},
+    {"газобетон D600", 0.160, 0.183, 600, 840, gost31359},
+    {"железобетон", 1.92, 2.04, 2500, 840, sp50},
+    {"керамзитобетон на керамзитовом песке 1200", 0.44, 0.52, 1200, 840, sp50},
+    {"минеральная вата", 0.042, 0.045, 100, 840, sp50},  // stone wool boards of 80–125 kg/m³
+    {"пенополистирол", 0.039, 0.041, 25, 1340, sp50},
+    {"экструдированный пенополистирол", 0.030, 0.031, 35, 1340, sp50},
+    {"штукатурка цементно-песчаная", 0.76, 0.93, 1800, 840, sp50},
+    {"штукатурка известковая", 0.70, 0.81, 1600, 840, sp50},  // lime-sand mortar
+    {"гипсокартон", 0.19, 0.21, 800, 840, sp50},
+    {"дерево (сосна)", 0.14, 0.18, 500, 2300, sp50},  // pine across the grain
+    {"OSB", 0.13, 0.16, 650, 1700, "СП 50.13330.2012, прил. Т (плиты древесно-стружечные 600 кг/м³)"},
+};
+
+// Names of earlier versions, kept in the walls users saved.
+const std::pair<std::string_view, std::string_view> former_names[] = {
+    {"керамзитобетон", "керамзитобетон на керамзитовом песке 1200"},
 };
 
 std::string_view trimmed(std::string_view s) {
@@ -58,9 +65,25 @@ std::string shortest(double v) {
 const std::vector<Material>& materials() { return built_in; }
 
 const Material* find_material(std::string_view name) {
+  for (const auto& [former, now] : former_names)
+    if (name == former) name = now;
   for (const Material& m : built_in)
     if (m.name == name) return &m;
   return nullptr;
+}
+
+std::string_view conditions_name(Conditions c) { return c == Conditions::A ? "А" : "Б"; }
+
+std::optional<Conditions> conditions_of(std::string_view text) {
+  if (text == "A" || text == "А") return Conditions::A;
+  if (text == "B" || text == "Б") return Conditions::B;
+  return std::nullopt;
+}
+
+void Wall::set_conditions(Conditions c) {
+  conditions = c;
+  for (Layer& l : layers)
+    if (const Material* m = find_material(l.material)) l.lambda = m->lambda(c);
 }
 
 std::optional<double> Layer::capacity() const {
@@ -86,7 +109,7 @@ std::optional<double> Wall::capacity() const {
   return sum;
 }
 
-LayersParse parse_layers(std::string_view text) {
+LayersParse parse_layers(std::string_view text, Conditions conditions) {
   LayersParse out;
   auto fail = [&](std::string message) {
     out.layers.clear();
@@ -106,7 +129,7 @@ LayersParse parse_layers(std::string_view text) {
     layer.thickness_mm = *thickness;
     if (const Material* m = find_material(what)) {
       layer.material = std::string(m->name);
-      layer.lambda = m->lambda;
+      layer.lambda = m->lambda(conditions);
       layer.rho = m->rho;
       layer.c = m->c;
     } else {

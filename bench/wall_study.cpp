@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
           const test::Logged logged = test::simulate(w, weather, days, kind);
           for (const bool layers : {false, true}) {
             analysis::AnalysisOptions options;
+            options.use_surface(analysis::Surface::iso6946);  // the model's surfaces
             if (layers) options.wall = test::wall_of(w);
             auto r = analysis::analyse_channel(test::series_of(logged, kind), 1, options);
             if (!r) continue;

@@ -24,8 +24,11 @@ namespace kalora {
 namespace {
 
 constexpr std::string_view usage_text =
-    "usage: kalora-cli analyze DB.db [--max-gap SECONDS] [--rsi X] [--rse X] [--whole-days]\n"
-    "       [--layers \"MATERIAL:MM,...\"] [--heat-capacity KJ_PER_M2K] [--json | --pdf OUT.pdf]\n"
+    "usage: kalora-cli analyze DB.db [--max-gap SECONDS] [--surface sp50|iso6946] [--rsi X] [--rse X] [--whole-days]\n"
+    "       [--layers \"MATERIAL:MM,...\"] [--conditions A|B] [--heat-capacity KJ_PER_M2K] [--json | --pdf OUT.pdf]\n"
+    "       [--from \"DD.MM.YYYY HH:MM\"] [--to \"DD.MM.YYYY HH:MM\"]\n"
+    "  --from, --to: the span of every series analysed, both ends included.\n"
+    "  --conditions: the conditions of use whose λ the built-in materials take (default B).\n"
     "  MATERIAL is a built-in name or typed values λ or λ/ρ/c (W/(m·K), kg/m³, J/(kg·K)); layers inside to outside.\n"
     "  Built-in materials:";
 
@@ -53,16 +56,36 @@ bool has_pdf_extension(const std::string& path) {
   return end == ".pdf";
 }
 
+// The named surface resistances, and --rsi or --rse over them; the convention is
+// then the one whose values they are, else "custom".
+struct SurfaceArgs {
+  analysis::Surface named = analysis::Surface::sp50;
+  double rsi = -1, rse = -1;  // not given while negative
+
+  void apply(analysis::AnalysisOptions& o) const {
+    o.use_surface(named);
+    if (rsi < 0 && rse < 0) return;
+    if (rsi >= 0) o.rsi = rsi;
+    if (rse >= 0) o.rse = rse;
+    o.surface = analysis::surface_of(o.rsi, o.rse);
+  }
+};
+
 std::optional<Request> parse(std::span<const std::string> args) {
   Request r;
   r.db = args[0];
+  SurfaceArgs surface;
   const std::pair<std::string_view, double*> numbers[] = {
-      {"--max-gap", &r.options.max_gap}, {"--rsi", &r.options.rsi}, {"--rse", &r.options.rse}};
+      {"--max-gap", &r.options.max_gap}, {"--rsi", &surface.rsi}, {"--rse", &surface.rse}};
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool has_value = i + 1 < args.size();
     if (a == "--whole-days") {
       r.options.whole_days = true;
+    } else if (a == "--surface" && has_value) {
+      const auto named = analysis::surface_of_key(args[++i]);
+      if (!named || *named == analysis::Surface::custom) return std::nullopt;
+      surface.named = *named;
     } else if (a == "--layers" && has_value) {
       auto parsed = analysis::parse_layers(args[++i]);
       if (!parsed.error.empty()) {
@@ -70,6 +93,17 @@ std::optional<Request> parse(std::span<const std::string> args) {
         return std::nullopt;
       }
       r.options.wall.layers = std::move(parsed.layers);
+    } else if ((a == "--from" || a == "--to") && has_value) {
+      const auto time = analysis::span_time(args[++i]);
+      if (!time) {
+        std::cerr << a << ": не дата и время вида ДД.ММ.ГГГГ ЧЧ:ММ: «" << args[i] << "»\n";
+        return std::nullopt;
+      }
+      (a == "--from" ? r.options.span.from : r.options.span.to) = *time;
+    } else if (a == "--conditions" && has_value) {
+      const auto conditions = analysis::conditions_of(args[++i]);
+      if (!conditions) return std::nullopt;
+      r.options.wall.conditions = *conditions;
     } else if (a == "--heat-capacity" && has_value) {
       const auto v = number_of(args[++i]);
       if (!v || !(*v > 0)) return std::nullopt;
@@ -88,6 +122,12 @@ std::optional<Request> parse(std::span<const std::string> args) {
       if (!v) return std::nullopt;
       *option->second = *v;
     }
+  }
+  surface.apply(r.options);
+  r.options.wall.set_conditions(r.options.wall.conditions);  // whichever came first, layers or conditions
+  if (const auto& span = r.options.span; span.from && span.to && *span.from > *span.to) {
+    std::cerr << "--from позже, чем --to\n";
+    return std::nullopt;
   }
   return r;
 }

@@ -5,13 +5,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -136,14 +138,18 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   // with the layers' capacities; a wrong text is named and changes nothing.
   a->layers_edit->setText(QStringLiteral("кирпич керамический:380,минеральная вата:100"));
   a->layers_edit->editingFinished();
-  EXPECT_TRUE(a->design->text().contains(QStringLiteral("R проектное (Σd/λ): 2,924 м²·К/Вт"))) << a->design->text().toStdString();
+  EXPECT_TRUE(a->design->text().contains(QStringLiteral("Rк проектное (Σd/λ, условия эксплуатации Б): 2,691 м²·К/Вт")))
+      << a->design->text().toStdString();
+  a->conditions->setCurrentIndex(0);
+  a->conditions->activated(0);
+  EXPECT_TRUE(a->design->text().contains(QStringLiteral("Rк проектное (Σd/λ, условия эксплуатации А): 2,924 м²·К/Вт")));
   EXPECT_TRUE(value("Критерий 4 (накопленное тепло)", 0).startsWith(QStringLiteral("выполнен (изменение накопленного тепла")) ||
               value("Критерий 4 (накопленное тепло)", 0).startsWith(QStringLiteral("не выполнен (изменение")));
   a->material->setCurrentText(QStringLiteral("штукатурка известковая"));
   a->thickness->setValue(20);
   a->add_layer->click();
   EXPECT_EQ(a->layers_edit->text(), QStringLiteral("кирпич керамический:380,минеральная вата:100,штукатурка известковая:20"));
-  EXPECT_TRUE(a->design->text().contains(QStringLiteral("R проектное (Σd/λ): 2,952 м²·К/Вт")));
+  EXPECT_TRUE(a->design->text().contains(QStringLiteral("(Σd/λ, условия эксплуатации А): 2,952 м²·К/Вт")));
   a->layers_edit->setText(QStringLiteral("кирпич:380"));
   a->layers_edit->editingFinished();
   EXPECT_EQ(a->design->text(), QStringLiteral("Слои стены: неизвестный материал: «кирпич»"));
@@ -152,12 +158,6 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   // with two rows of a channel. The setting is kept for the next run.
   a->findChild<QSpinBox*>(QStringLiteral("max_gap"))->setValue(1319);
   EXPECT_EQ(a->series_list->rowCount(), 200);
-#include <QApplication>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QScrollBar>
   w.N5Click();  // Закрыть
   EXPECT_FALSE(a->isVisible());
   EXPECT_FALSE(command->isEnabled());
@@ -173,6 +173,63 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   // The database's last layers come back with it.
   EXPECT_EQ(again.analysis_window->layers_edit->text(),
             QStringLiteral("кирпич керамический:380,минеральная вата:100,штукатурка известковая:20"));
+  EXPECT_EQ(again.analysis_window->options().wall.conditions, analysis::Conditions::A);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The analysed span: typed in the fields, dragged across a plot's time axis, undone by
+// "Весь ряд", and kept with the database it was chosen for.
+TEST_F(AnalysisCommand, SpanFromFieldsAndDragKeptPerDatabase) {
+  auto& w = start();
+  const std::string db = dir.file("wall.db");
+  dialogs.files = {sample("wall"), db};
+  w.bin1Click();
+  w.Analysis1Click();
+  analysis::AnalysisWindow* a = w.analysis_window;
+  ASSERT_NE(a, nullptr);
+  const auto records = [&] { return a->analysis().series.at(0).channels.at(0).records(); };
+  const auto time = [](const char* text) {
+    return QDateTime::fromString(QString::fromUtf8(text), "dd.MM.yyyy HH:mm").toUTC();
+  };
+  ASSERT_EQ(records(), 200u);
+  EXPECT_FALSE(a->whole_series->isEnabled());
+  // Rows every 22 minutes from 12:04: 13:10 is the 4th, 12.02 13:12 the 135th.
+  a->span_from->setDateTime(QDateTime(QDate(2025, 2, 10), QTime(13, 10), Qt::UTC));
+  a->span_from->editingFinished();
+  a->span_to->setDateTime(QDateTime(QDate(2025, 2, 12), QTime(13, 12), Qt::UTC));
+  a->span_to->editingFinished();
+  EXPECT_EQ(records(), 132u);
+  EXPECT_TRUE(a->whole_series->isEnabled());
+  EXPECT_EQ(a->plots[0]->plot().lines[0].points.size(), 132u);
+  // A drag over the middle half of the flux plot's frame.
+  a->resize(1280, 900);
+  a->show();
+  QApplication::processEvents();
+  plot::PlotView* flux = a->plots[0];
+  flux->repaint();
+  const int y = flux->height() / 2;
+  QTest::mousePress(flux, Qt::LeftButton, {}, QPoint(flux->width() / 3, y));
+  QTest::mouseMove(flux, QPoint(flux->width() * 2 / 3, y));
+  QTest::mouseRelease(flux, Qt::LeftButton, {}, QPoint(flux->width() * 2 / 3, y));
+  const auto dragged = a->options().span;
+  ASSERT_TRUE(dragged.from && dragged.to);
+  EXPECT_GT(*dragged.from, time("10.02.2025 13:10").toSecsSinceEpoch());
+  EXPECT_LT(*dragged.to, time("12.02.2025 13:12").toSecsSinceEpoch());
+  EXPECT_LT(records(), 132u);
+  EXPECT_EQ(a->span_from->dateTime().toSecsSinceEpoch(), *dragged.from);
+  // Kept with this database, not another's; "Весь ряд" analyses every row again.
+  dialogs.files = {sample("flow"), dir.file("flow.db")};
+  w.bin1Click();
+  w.Analysis1Click();
+  EXPECT_TRUE(a->options().span.whole());
+  dialogs.files = {db};
+  w.N3Click();
+  w.Analysis1Click();
+  EXPECT_EQ(a->options().span.from, dragged.from);
+  EXPECT_EQ(a->options().span.to, dragged.to);
+  a->whole_series->click();
+  EXPECT_EQ(records(), 200u);
+  EXPECT_TRUE(a->options().span.whole());
   EXPECT_TRUE(dialogs.messages.empty());
 }
 

@@ -84,9 +84,15 @@ std::vector<Row> hourly(int hours, double q, auto dt_at) {
   return rows;
 }
 
-const AnalysisOptions defaults;
-AnalysisOptions whole_days() {
+// The cases are worked with ISO 6946's Rsi + Rse = 0.17; one more with the Russian norms.
+AnalysisOptions iso() {
   AnalysisOptions o;
+  o.use_surface(analysis::Surface::iso6946);
+  return o;
+}
+const AnalysisOptions defaults = iso();
+AnalysisOptions whole_days() {
+  AnalysisOptions o = iso();
   o.whole_days = true;
   return o;
 }
@@ -98,7 +104,20 @@ std::vector<Case> cases() {
   for (int j = 0; j <= 6; ++j) six_hourly.push_back(obs(j * 6 * hour, 10, 20 + j));
   // The last 24 rows of a 73-hour series 6 % above R24.
   const double drift = (2.12 * 740 - 1000) / 24;  // ΔT of the drifting rows: R = 2.12, 6 % above R24 = 2
+  // The sensors settle in the first hour (q 30), a window stands open from the 50th.
+  std::vector<Row> disturbed;
+  for (int h = 0; h <= 73; ++h) disturbed.push_back(obs(h * hour, h < 1 ? 30 : 10, h <= 49 ? 20 : 5));
+  const std::int64_t start = *analysis::clock_seconds("01.03.2025", "00:00:00");
+  AnalysisOptions settled = iso();  // both ends on a row: both rows belong to the span
+  settled.span = {start + hour, start + 49 * hour};
+  AnalysisOptions late = iso();
+  late.span = {start + 73 * hour, {}};
   return {
+      {"span without the settling hour and the opened-window day",
+       disturbed,
+       settled,
+       {{1, 74, {{1, 49, 48, 2.0, u_rk_2, 2.0, 0.0, 1, 2.0, 2.0, 0.0, false, true, true, false}}}}},
+      {"span holding one row of the series: nothing analysed", disturbed, late, {{1, 74, {}}}},
       {"gap equal to max_gap joins, one second more splits",
        {obs(0, 10, 20), obs(21600, 10, 20), obs(43201, 10, 20)},
        defaults,
@@ -147,6 +166,14 @@ std::vector<Case> cases() {
          7,
          {{1, 7, 36, 161.0 / 70, 1 / (0.17 + 161.0 / 70), 63.0 / 30, (161.0 / 70 - 63.0 / 30) / (63.0 / 30) * 100, 1,
            110.0 / 50, 120.0 / 50, (120.0 / 50 - 110.0 / 50) / (120.0 / 50) * 100, false, false, false, false}}}}},
+      {"36 hours through the Russian norms: U = 1/(1/8,7 + Rк + 1/23), the default",
+       six_hourly,
+       {},
+       {{1,
+         7,
+         {{1, 7, 36, 161.0 / 70, 1 / (1 / 8.7 + 161.0 / 70 + 1 / 23.0), 63.0 / 30,
+           (161.0 / 70 - 63.0 / 30) / (63.0 / 30) * 100, 1, 110.0 / 50, 120.0 / 50,
+           (120.0 / 50 - 110.0 / 50) / (120.0 / 50) * 100, false, false, false, false}}}}},
       {"36 hours, whole days on: the first 12 hours dropped",
        six_hourly,
        whole_days(),
@@ -171,7 +198,23 @@ std::vector<Case> cases() {
        {obs(0, 10, 20), obs(3 * hour, 10, 21), obs(6 * hour, 10, 22), obs(12 * hour, 10, 23), obs(18 * hour, 10, 24),
         obs(24 * hour, 10, 25), obs(29 * hour, 10, 26)},
        whole_days(),
-       {{1, 7, {{1, 6, 26, 2.35, 1 / (0.17 + 2.35), 2.1, (2.35 - 2.1) / 2.1 * 100, 0, {}, {}, {}, false, false, {}, false}}}}},
+       {{1,
+         7,
+         {{1,
+           6,
+           26,
+           2.35,
+           1 / (0.17 + 2.35),
+           2.1,
+           (2.35 - 2.1) / 2.1 * 100,
+           0,
+           {},
+           {},
+           {},
+           false,
+           false,
+           {},
+           false}}}}},
       {"12 hours, whole days on: less than a day keeps every row",
        {six_hourly[0], six_hourly[1], six_hourly[2]},
        whole_days(),

@@ -46,6 +46,9 @@ std::string expected_lines(const std::string& db, const AnalysisOptions& options
   const auto a = analysis::analyse(analysis::read_observations(state.Dbf3), options);
   Close_DB(state, frontend);
   Flat f;
+  f.line("surface", std::string(analysis::surface_key(options.surface)));
+  f.number("rsi", options.rsi);
+  f.number("rse", options.rse);
   const analysis::Wall& wall = options.wall;
   if (wall.empty()) {
     f.line("wall", "null");
@@ -60,6 +63,7 @@ std::string expected_lines(const std::string& db, const AnalysisOptions& options
       f.number(p + "rho", l.rho);
       f.number(p + "c", l.c);
     }
+    f.line("wall.conditions", wall.conditions == analysis::Conditions::A ? "A" : "B");
     const auto r = wall.resistance();
     f.number("wall.R", r);
     f.number("wall.R_o", r ? std::optional(options.rsi + *r + options.rse) : std::nullopt);
@@ -76,6 +80,9 @@ std::string expected_lines(const std::string& db, const AnalysisOptions& options
     f.line(p + "first", analysis::clock_text(s.first));
     f.line(p + "last", analysis::clock_text(s.last));
     f.line(p + "records", std::to_string(s.records));
+    f.line(p + "from", s.analysed < 2 ? "null" : analysis::clock_text(s.from));
+    f.line(p + "to", s.analysed < 2 ? "null" : analysis::clock_text(s.to));
+    f.line(p + "analysed", std::to_string(s.analysed));
     f.line(p + "channels", "[" + std::to_string(s.channels.size()) + "]");
     for (std::size_t k = 0; k < s.channels.size(); ++k) {
       const auto& c = s.channels[k];
@@ -153,21 +160,36 @@ TEST(CliAnalyze, JsonReadsBackAsTheAnalysis) {
   };
   AnalysisOptions whole;
   whole.whole_days = true;
+  whole.surface = analysis::Surface::custom;
   whole.rsi = 0.1;
   whole.rse = 0.05;
+  AnalysisOptions iso;
+  iso.use_surface(analysis::Surface::iso6946);
+  AnalysisOptions sp50_rse = iso;  // the default's Rsi, ISO's Rse: the user's own
+  sp50_rse.surface = analysis::Surface::custom;
+  sp50_rse.rsi = 1 / 8.7;
   AnalysisOptions short_gap;
   short_gap.max_gap = 1320;  // the wall's logging interval: one series still
   AnalysisOptions shorter_gap;
   shorter_gap.max_gap = 1319;  // every record a series of its own, none with channels
   AnalysisOptions layered;
   layered.wall.layers = analysis::parse_layers("кирпич керамический:380,0.04/35/1500:100.5,0.7:20").layers;
+  AnalysisOptions layered_a = layered;
+  layered_a.wall.set_conditions(analysis::Conditions::A);
+  AnalysisOptions span;  // the first hour and the last day left out
+  span.span = {analysis::span_time("10.02.2025 13:10"), analysis::span_time("12.02.2025 13:12")};
   AnalysisOptions capacity;
   capacity.wall.heat_capacity = 250e3;
   const std::vector<Run> runs{
       {db, {}, {}},
       {db, {"--layers", "кирпич керамический:380,0.04/35/1500:100.5,0.7:20"}, layered},
+      {db, {"--conditions", "A", "--layers", "кирпич керамический:380,0.04/35/1500:100.5,0.7:20"}, layered_a},
       {db, {"--heat-capacity", "250"}, capacity},
+      {db, {"--from", "10.02.2025 13:10", "--to", "12.02.2025 13:12"}, span},
       {db, {"--whole-days", "--rsi", "0.1", "--rse", "0.05"}, whole},
+      {db, {"--surface", "iso6946"}, iso},
+      {db, {"--rse", "0.04", "--surface", "sp50"}, sp50_rse},
+      {db, {"--surface", "sp50", "--rsi", "0.13", "--rse", "0.04"}, iso},
       {db, {"--max-gap", "1320"}, short_gap},
       {db, {"--max-gap", "1319"}, shorter_gap},
       {flow, {}, {}},
@@ -184,6 +206,12 @@ TEST(CliAnalyze, JsonReadsBackAsTheAnalysis) {
     const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
     EXPECT_TRUE(g == got.end() && w == want.end())
         << "read back: " << (g == got.end() ? "(end)" : *g) << "\nexpected: " << (w == want.end() ? "(end)" : *w);
+    // The span's rows only, every 22 minutes: the 4th to the 135th, both ends on a row.
+    if (run.expected.span.from) {
+      for (const char* line : {"series[0].from 10.02.2025 13:10:00", "series[0].to 12.02.2025 13:12:00",
+                               "series[0].analysed 132", "series[0].channels[0].records 132"})
+        EXPECT_NE(std::find(got.begin(), got.end(), line), got.end()) << line;
+    }
   }
   // The sample wall is one three-day series whose two channels meet criteria 1-3.
   const auto text = cli({"analyze", db});
@@ -202,10 +230,20 @@ TEST(CliAnalyze, RefusalsAndUsage) {
   EXPECT_EQ(refused.err, "В базе данных нет таблицы теплового потока\n");
   EXPECT_TRUE(refused.out.empty());
   const std::vector<std::vector<std::string>> wrong{
-      {"analyze", stat, "--max-gap"},     {"analyze", stat, "--max-gap", "6h"},
-      {"analyze", stat, "--rsi", "-0.1"}, {"analyze", stat, "--json", "--pdf", dir.file("a.pdf")},
-      {"analyze", stat, "--colour"},      {"analyze", dir.file("missing.db")},
-      {"analyze", stat, "--layers", "кирпич:380"}, {"analyze", stat, "--heat-capacity", "0"},
+      {"analyze", stat, "--max-gap"},
+      {"analyze", stat, "--max-gap", "6h"},
+      {"analyze", stat, "--rsi", "-0.1"},
+      {"analyze", stat, "--json", "--pdf", dir.file("a.pdf")},
+      {"analyze", stat, "--colour"},
+      {"analyze", dir.file("missing.db")},
+      {"analyze", stat, "--layers", "кирпич:380"},
+      {"analyze", stat, "--heat-capacity", "0"},
+      {"analyze", stat, "--surface", "custom"},
+      {"analyze", stat, "--surface", "SP50"},
+      {"analyze", stat, "--conditions", "C"},
+      {"analyze", stat, "--from", "10.02.2025"},
+      {"analyze", stat, "--from", "31.02.2025 10:00"},
+      {"analyze", stat, "--from", "02.01.2025 00:00", "--to", "01.01.2025 23:59"},
   };
   for (const auto& args : wrong) EXPECT_EQ(cli(args).exit_code, 2) << args.back();
 }
