@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cwctype>
 #include <filesystem>
 #include <random>
 
@@ -95,6 +96,26 @@ FilePtr open_file(const std::string& utf8_path, const char* mode) {
   return FilePtr(_wfopen(path.c_str(), wide_mode.c_str()));
 #else
   return FilePtr(std::fopen(utf8_path.c_str(), mode));
+#endif
+}
+
+std::optional<std::uint64_t> length_of(std::FILE* file) {
+#ifdef _WIN32
+  const __int64 length = _filelengthi64(_fileno(file));
+  if (length < 0) return std::nullopt;
+#else
+  struct stat info {};
+  if (::fstat(::fileno(file), &info) != 0) return std::nullopt;
+  const off_t length = info.st_size;
+#endif
+  return static_cast<std::uint64_t>(length);
+}
+
+bool seek_file(std::FILE* file, std::uint64_t offset) {
+#ifdef _WIN32
+  return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 #endif
 }
 
@@ -216,7 +237,62 @@ FilePtr create_new_file(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+#ifdef _WIN32
+// CON, PRN, AUX, NUL, COM1..9, LPT1..9 with any extension, and names under \\.\ (the devices).
+bool windows_device_name(const std::filesystem::path& path) {
+  const std::wstring text = path.wstring();
+  if (text.starts_with(L"\\\\.\\")) return true;
+  std::wstring stem = path.filename().wstring();
+  stem = stem.substr(0, stem.find(L'.'));
+  while (!stem.empty() && (stem.back() == L' ')) stem.pop_back();
+  for (wchar_t& c : stem) c = static_cast<wchar_t>(std::towupper(c));
+  if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" ||
+      stem == L"CONOUT$")
+    return true;
+  return stem.size() == 4 && (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) && stem[3] >= L'1' &&
+         stem[3] <= L'9';
+}
+#endif
+
+std::string_view kind_text(std::filesystem::file_type type) {
+  using Type = std::filesystem::file_type;
+  switch (type) {
+    case Type::directory:
+      return "папка";
+    case Type::fifo:
+      return "канал";
+    case Type::block:
+    case Type::character:
+      return "устройство";
+    case Type::socket:
+      return "сокет";
+    default:
+      return "не обычный файл";
+  }
+}
+
+}  // namespace
+
+std::string output_refusal(const std::string& path) {
+  const std::filesystem::path native = native_path(path);
+  std::filesystem::file_type type = std::filesystem::file_type::not_found;
+#ifdef _WIN32
+  if (windows_device_name(native)) type = std::filesystem::file_type::character;
+#endif
+  std::error_code ec;
+  if (type == std::filesystem::file_type::not_found) type = std::filesystem::status(native, ec).type();
+  if (type == std::filesystem::file_type::not_found || type == std::filesystem::file_type::regular) return {};
+  if (type == std::filesystem::file_type::none || type == std::filesystem::file_type::unknown) {
+    // Unreadable status: what lies there cannot be told, so it is not written over.
+    return "Файл \"" + path + "\" не перезаписывается: не удалось узнать, что это за файл";
+  }
+  return "Файл \"" + path + "\" не перезаписывается: это " + std::string(kind_text(type)) + ", а не обычный файл";
+}
+
 std::string replace_file(const std::string& target, const FileWriter& write) {
+  if (std::string refusal = output_refusal(target); !refusal.empty()) return refusal;
   const std::filesystem::path folder = native_path(target).parent_path();
   std::string temp;
   FilePtr file;

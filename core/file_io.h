@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,6 +39,12 @@ void remove_quietly(const std::string& utf8_path);
 // for the fault hook below.
 FilePtr open_file(const std::string& utf8_path, const char* mode);
 
+// The length of an open file; empty when the system cannot tell.
+std::optional<std::uint64_t> length_of(std::FILE* file);
+
+// Moves to `offset` from the file's start, past 2 GiB too; false on failure.
+bool seek_file(std::FILE* file, std::uint64_t offset);
+
 // The steps of writing a file. Each returns false on failure, with errno set.
 bool write_bytes(std::FILE* file, std::span<const std::uint8_t> bytes);
 // The buffered bytes handed to the system and forced to the disk.
@@ -59,9 +66,18 @@ bool rename_file(const std::string& from, const std::string& to);
 // Returns an empty string on success, else the user's message. On failure, or when
 // `write` returns false or throws (the exception goes on), the new file is removed
 // and the target is left as it was.
+// A target that is there and is not a regular file (a folder, a FIFO, a device, a
+// socket; a link is judged by what it leads to) is refused with output_refusal's
+// message and left as it was.
 using FileWriter = std::function<bool(std::FILE* file)>;
 std::string replace_file(const std::string& target, const FileWriter& write);
 std::string replace_file(const std::string& target, std::span<const std::uint8_t> bytes);
+
+// Why `path` cannot be an output the program replaces: empty when nothing is there
+// or it is a regular file (also through links, and a link leading nowhere); else the
+// user's message naming it and what it is. On Windows the system's device names
+// (NUL, CON, COM1, \\.\…) count as devices.
+std::string output_refusal(const std::string& path);
 
 // Test seam: every create, write, flush, close and rename of the program's files
 // (these routines and the table files) asks the hook first; the flush of a folder

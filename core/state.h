@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "db/database_lock.h"
 #include "db/dbf_table.h"
 
 namespace kalora {
@@ -47,6 +48,9 @@ struct State {
   // Bytes the container holds after its last table (not the program's): kept at the
   // end of the file by every save.
   std::uint64_t trailing_bytes = 0;
+  // Held from the moment a database is opened or created for changing until it is
+  // closed, so no other program changes it meanwhile.
+  db::DatabaseLock db_lock;
 
   // The measurement tables: 1 stationary, 2 probe, 3 heat flow.
   db::DbfTable Dbf1{db::stat_schema};

@@ -31,6 +31,24 @@ std::uint64_t file_length(const std::string& path) {
   return length;
 }
 
+// The length of the file opened, not of whatever bears its name by now: a save may
+// have put a new container there since.
+std::uint64_t open_file_length(std::FILE* file, const std::string& path) {
+  const std::optional<std::uint64_t> length = length_of(file);
+  if (!length) throw db::DbfError(io_error_text(path, "не удалось прочитать файл"));
+  return *length;
+}
+
+// Runs `open` (an open or a create) under the database's lock; the lock stays only
+// when a database is open afterwards.
+template <typename Open>
+DbResult under_lock(State& state, Frontend& frontend, const std::string& name, Open open) {
+  if (const DbResult locked = lock_database(state, frontend, name); locked != DbResult::ok) return locked;
+  const DbResult result = open();
+  if (!state.db_open) state.db_lock.release();
+  return result;
+}
+
 // A table of a database that ends: closed, and on no working copy any more, so its
 // sort indexes go with the database.
 void release(db::DbfTable& t) {
@@ -44,26 +62,31 @@ void release(db::DbfTable& t) {
 class TablesClosed {
  public:
   explicit TablesClosed(State& state) : state_(state) {
-    for (int n = 1; n <= 3; ++n) {
-      was_open_[n - 1] = table(state, n).is_open();
-      table(state, n).close();
+    for (int n = 1; n <= 3; ++n) was_open_[n - 1] = table(state, n).is_open();
+    try {
+      for (int n = 1; n <= 3; ++n) table(state, n).close();
+    } catch (...) {
+      reopen();
+      throw;
     }
   }
-  ~TablesClosed() {
-    for (int n = 1; n <= 3; ++n) {
-      if (!was_open_[n - 1]) continue;
-      try {
-        table(state_, n).open();
-      } catch (const db::DbfError&) {
-        state_.table_kept[n - 1] = true;
-      }
-    }
-  }
+  ~TablesClosed() { reopen(); }
   TablesClosed(const TablesClosed&) = delete;
   TablesClosed& operator=(const TablesClosed&) = delete;
   bool was_open(int n) const { return was_open_[n - 1]; }
 
  private:
+  void reopen() noexcept {
+    for (int n = 1; n <= 3; ++n) {
+      if (!was_open_[n - 1] || table(state_, n).is_open()) continue;
+      try {
+        table(state_, n).open();
+      } catch (...) {
+        state_.table_kept[n - 1] = true;
+      }
+    }
+  }
+
   State& state_;
   std::array<bool, 3> was_open_{};
 };
@@ -85,9 +108,9 @@ void write_container(State& state, const std::array<bool, 3>& stored) {
   FilePtr old_container;
   if (state.trailing_bytes > 0) {
     old_container = open_file(state.db_name, "rb");
-    const std::uint64_t length = old_container ? file_length(state.db_name) : 0;
+    const std::uint64_t length = old_container ? open_file_length(old_container.get(), state.db_name) : 0;
     if (!old_container || length < container_header_size + state.trailing_bytes ||
-        std::fseek(old_container.get(), static_cast<long>(length - state.trailing_bytes), SEEK_SET) != 0) {
+        !seek_file(old_container.get(), length - state.trailing_bytes)) {
       throw db::DbfError(io_error_text(state.db_name, "не удалось прочитать файл"));
     }
   }
@@ -139,10 +162,33 @@ struct ContainerHeader {
   std::uint64_t trailing = 0;  // bytes after the last table
 };
 
+// Bytes a stored table may hold past what its own dBase header accounts for: its end
+// mark, a record half written when a disk ran full, a little more.
+constexpr std::uint64_t table_slack = 512;
+
+// Whether each stored table's claimed size is about what its own header accounts for
+// (header and records). A claim far beyond it is no table of ours: nothing that size
+// is read, allocated or extracted. The file is left at the first table.
+bool claims_fit_tables(std::FILE* file, const std::array<std::uint32_t, 3>& sizes) {
+  std::uint64_t offset = container_header_size;
+  for (const std::uint32_t size : sizes) {
+    std::array<std::uint8_t, 12> head{};
+    if (size >= head.size()) {
+      if (!seek_file(file, offset) || std::fread(head.data(), 1, head.size(), file) != head.size()) return false;
+      const std::uint64_t header_length = get_u16(head, 8);
+      const std::uint64_t record_length = get_u16(head, 10);
+      const std::uint64_t accounted = header_length + std::uint64_t{get_u32(head, 4)} * record_length;
+      if (size > accounted + record_length + table_slack) return false;
+    }
+    offset += size;
+  }
+  return seek_file(file, container_header_size);
+}
+
 // Reads and judges the header; every refusal is told to the user.
 std::optional<ContainerHeader> read_header(State& state, Frontend& frontend, std::FILE* file, const std::string& name,
                                            DbResult& result) {
-  const std::uint64_t length = file_length(name);
+  const std::uint64_t length = open_file_length(file, name);
   const Bytes header(state.rx_buf.data(), container_header_size);
   const std::size_t got = std::fread(state.rx_buf.data(), 1, container_header_size, file);
   result = DbResult::refused;
@@ -159,7 +205,7 @@ std::optional<ContainerHeader> read_header(State& state, Frontend& frontend, std
   std::uint64_t claimed = container_header_size;
   if (got == container_header_size) h.sizes = stored_table_sizes(header);
   for (const std::uint32_t size : h.sizes) claimed += size;
-  if (got < container_header_size || length < claimed) {
+  if (got < container_header_size || length < claimed || !claims_fit_tables(file, h.sizes)) {
     frontend.show_error(db::texts::damaged_database);
     return std::nullopt;
   }
@@ -197,7 +243,7 @@ DbResult open_tables(State& state, Frontend& frontend, const std::string& name, 
     try {
       if (!on_copies[n - 1]) {
         if (!extracting) extracting.emplace(state, "open");
-        if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0) {
+        if (!seek_file(file, at)) {
           throw db::DbfError(io_error_text(name, "не удалось прочитать файл"));
         }
         db2file(state, file, working_copy(state, n), size);
@@ -206,7 +252,7 @@ DbResult open_tables(State& state, Frontend& frontend, const std::string& name, 
       // The copies extracted before go too; the one that failed is not ours to remove
       // when another program holds it, nor are copies a run left here.
       for (int k = 1; k < n; ++k) {
-        table(state, k).close();
+        table(state, k).close_quietly();
         if (state.table_size[k - 1] != 0 && !on_copies[k - 1]) remove_quietly(working_copy(state, k));
       }
       state.table_kept = {};
@@ -250,6 +296,9 @@ FilePtr open_container(Frontend& frontend, const std::string& name) {
   }
   return file;
 }
+
+DbResult create_locked(State& state, Frontend& frontend, const std::string& name);
+DbResult open_locked(State& state, Frontend& frontend, const std::string& name);
 
 }  // namespace
 
@@ -316,6 +365,12 @@ DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
     if (!Close_DB(state, frontend)) return DbResult::refused;
     checked.restore(state);
   }
+  return under_lock(state, frontend, name, [&] { return create_locked(state, frontend, name); });
+}
+
+namespace {
+
+DbResult create_locked(State& state, Frontend& frontend, const std::string& name) {
   // Working copies a run left under this name are not created over unasked.
   Leftovers found = find_leftovers(state, name);
   try {
@@ -345,7 +400,7 @@ DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
     // No half-made database stays behind.
     for (int n = 1; n <= 3; ++n) {
       if (!table(state, n).is_open()) continue;
-      table(state, n).close();
+      table(state, n).close_quietly();
       remove_quietly(working_copy(state, n));
     }
     frontend.show_error(e.what());
@@ -362,25 +417,7 @@ DbResult Create_DB(State& state, Frontend& frontend, const std::string& name) {
   return saved;
 }
 
-DbResult Save_DB(State& state, Frontend& frontend) {
-  if (!state.db_open) return DbResult::ok;
-  try {
-    TablesClosed closed(state);
-    std::array<bool, 3> stored{};
-    for (int n = 1; n <= 3; ++n) stored[n - 1] = closed.was_open(n) || state.table_kept[n - 1];
-    write_container(state, stored);
-  } catch (const std::exception& e) {
-    const auto* io = dynamic_cast<const db::DbfError*>(&e);
-    frontend.show_error(std::string(io ? io->what() : io_error_text(state.db_name, "не удалось записать файл")) +
-                        ". Прежний файл базы данных не изменён.");
-    return DbResult::io_error;
-  }
-  state.tables_modified = false;
-  return DbResult::ok;
-}
-
-DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
-  if (state.db_open && !Close_DB(state, frontend)) return DbResult::refused;
+DbResult open_locked(State& state, Frontend& frontend, const std::string& name) {
   const FilePtr file = open_container(frontend, name);
   if (!file) return DbResult::io_error;
   DbResult result = DbResult::ok;
@@ -407,6 +444,45 @@ DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
     return DbResult::io_error;
   }
   return open_tables(state, frontend, name, *header, file.get(), found.copy, recovered);
+}
+
+}  // namespace
+
+DbResult Save_DB(State& state, Frontend& frontend) {
+  if (!state.db_open) return DbResult::ok;
+  try {
+    TablesClosed closed(state);
+    std::array<bool, 3> stored{};
+    for (int n = 1; n <= 3; ++n) stored[n - 1] = closed.was_open(n) || state.table_kept[n - 1];
+    write_container(state, stored);
+    remove_stale_temporaries(state.db_name);
+  } catch (const std::exception& e) {
+    const auto* io = dynamic_cast<const db::DbfError*>(&e);
+    frontend.show_error(std::string(io ? io->what() : io_error_text(state.db_name, "не удалось записать файл")) +
+                        ". Прежний файл базы данных не изменён.");
+    return DbResult::io_error;
+  }
+  state.tables_modified = false;
+  return DbResult::ok;
+}
+
+DbResult Open_DB(State& state, Frontend& frontend, const std::string& name) {
+  if (state.db_open && !Close_DB(state, frontend)) return DbResult::refused;
+  return under_lock(state, frontend, name, [&] { return open_locked(state, frontend, name); });
+}
+
+DbResult lock_database(State& state, Frontend& frontend, const std::string& name) {
+  switch (state.db_lock.take(name)) {
+    case db::DatabaseLock::Outcome::taken:
+      return DbResult::ok;
+    case db::DatabaseLock::Outcome::held_by_other:
+      frontend.show_error(std::string(db::texts::database_in_use) + name);
+      return DbResult::refused;
+    case db::DatabaseLock::Outcome::failed:
+      break;
+  }
+  frontend.show_error(io_error_text(db::lock_file_of(name), "не удалось создать файл"));
+  return DbResult::io_error;
 }
 
 DbResult read_saved_db(State& state, Frontend& frontend, const std::string& name) {
@@ -488,8 +564,17 @@ bool Close_DB(State& state, Frontend& frontend) {
     }
     // A table read into memory has no working copy; the files beside it are not its own.
     const bool had_copy = (t.is_open() && !t.is_in_memory()) || state.table_kept[n - 1];
-    release(t);
-    if (had_copy && !keep_copies) remove_quietly(working_copy(state, n));
+    bool closed = true;
+    try {
+      release(t);
+    } catch (const db::DbfError& e) {
+      // A row being edited could not be written: the copy stays, as after a failed save.
+      t.close_quietly();
+      t.set_file_name({});
+      frontend.show_error(e.what());
+      closed = false;
+    }
+    if (had_copy && closed && !keep_copies) remove_quietly(working_copy(state, n));
   }
   state.stat_present = state.zond_present = state.potok_present = 0;
   state.dev_type = state.dev_subtype = 0;
@@ -501,6 +586,7 @@ bool Close_DB(State& state, Frontend& frontend) {
   state.table_size = {};
   state.trailing_bytes = 0;
   state.table_kept = {};
+  state.db_lock.release();
   frontend.show_empty_state();
   frontend.set_title(kalora::texts::program_title);
   return true;

@@ -26,6 +26,11 @@ enum class DbResult {
   io_error,  // a file could not be read or written; the user was told
 };
 
+// Takes the lock of the database `name` for this state (kept until Close_DB), waiting
+// a short while for another program to let go. refused when another program holds
+// it, io_error when the lock file cannot be made; the user is told either way.
+DbResult lock_database(State& state, Frontend& frontend, const std::string& name);
+
 // Builds a new database from the image check_flash has just accepted: creates the
 // tables of the areas present, fills them, shows them and saves the container.
 DbResult Create_DB(State& state, Frontend& frontend, const std::string& name);

@@ -11,6 +11,7 @@ inline constexpr std::string_view unknown_database = "Неизвестная б�
 inline constexpr std::string_view save_question = "Сохранить изменения в таблицах ?";
 inline constexpr std::string_view drop_download_question =
     "Загруженные с прибора данные не сохранены в базе данных. Отказаться от них?";
+inline constexpr std::string_view database_in_use = "База данных открыта другой программой: ";
 inline constexpr std::string_view type_mismatch = "Тип прибора и открытая база не совпадают!";
 inline constexpr std::string_view title_suffix = " - КАЛОРА-5";
 

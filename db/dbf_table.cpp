@@ -7,6 +7,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <stdexcept>
 
 #include "db/cp1251.h"
@@ -196,7 +197,20 @@ void DbfTable::open_on(LockedFile file) {
 
 void DbfTable::close() {
   if (!is_open()) return;
-  if (mode_ != Mode::browse) post();
+  std::exception_ptr failure;
+  if (mode_ != Mode::browse) {
+    try {
+      post();
+    } catch (const DbfError&) {
+      failure = std::current_exception();
+    }
+  }
+  close_quietly();
+  if (failure) std::rethrow_exception(failure);
+}
+
+void DbfTable::close_quietly() noexcept {
+  mode_ = Mode::browse;
   file_.close();
   records_.clear();
   records_.shrink_to_fit();
@@ -265,7 +279,11 @@ std::string DbfTable::text(std::string_view field) const {
     return sink.value();
   }
   std::string_view bytes = trim_right(current_field_bytes(slot));
-  if (slot.def->type == 'N') bytes.remove_prefix(std::min(bytes.size(), bytes.find_first_not_of(' ')));
+  if (slot.def->type == 'N') {
+    // A numeric field that holds no number is empty, as number() reads it.
+    if (!parse_numeric(bytes)) return {};
+    bytes.remove_prefix(std::min(bytes.size(), bytes.find_first_not_of(' ')));
+  }
   return cp1251_to_utf8(bytes);
 }
 

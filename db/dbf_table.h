@@ -58,7 +58,11 @@ class DbfTable {
   // the bytes are not a table of this schema.
   void open_in_memory(std::vector<std::uint8_t> bytes);
   bool is_in_memory() const { return file_.is_in_memory(); }
+  // Posts a pending row and closes. When the post fails the table is closed all the
+  // same, without that row, and the DbfError goes on.
   void close();
+  // For clean-ups after a failure: a pending row is dropped, nothing is written.
+  void close_quietly() noexcept;
   bool is_open() const { return file_.is_open(); }
   // What was written forced to the disk through the table's own handle (the only one
   // Windows allows while the table is open); false when it failed. No fault hook.

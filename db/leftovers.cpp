@@ -37,7 +37,7 @@ bool same_as_stored(State& state, std::FILE* container, std::uint64_t offset, st
   if (size == 0 || container == nullptr || std::filesystem::file_size(native_path(copy), ec) != size || ec)
     return false;
   const FilePtr file = open_file(copy, "rb");
-  if (!file || std::fseek(container, static_cast<long>(offset), SEEK_SET) != 0) return false;
+  if (!file || !seek_file(container, offset)) return false;
   std::uint8_t* const stored = state.rx_buf.data();
   std::uint8_t* const copied = stored + half_buffer;
   while (size > 0) {
@@ -129,6 +129,28 @@ std::vector<std::string> keep_as_bak(const std::string& db_name, Leftovers& foun
 }
 
 void drop_busy_marker(const std::string& db_name) { remove_quietly(busy_marker(db_name)); }
+
+void remove_stale_temporaries(const std::string& db_name) {
+  const std::filesystem::path path = native_path(db_name);
+  const std::string name = utf8_text(path.filename());
+  std::vector<std::string> bases{name, name + ".busy"};
+  for (int n = 1; n <= 3; ++n) bases.push_back(name + std::to_string(n));
+  const auto stale = [&](const std::string& file) {
+    constexpr std::size_t tail = 1 + 12 + 4;  // "~", the random part, ".new"
+    if (file.size() <= tail || !file.ends_with(".new") || file[file.size() - tail] != '~') return false;
+    const std::string_view random = std::string_view(file).substr(file.size() - tail + 1, 12);
+    if (random.find_first_not_of("0123456789abcdef") != std::string_view::npos) return false;
+    const std::string base = file.substr(0, file.size() - tail);
+    return base.size() <= 64 && std::find(bases.begin(), bases.end(), base) != bases.end();
+  };
+  std::error_code ec;
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->is_regular_file(ec) && !it->is_symlink(ec) && stale(utf8_text(it->path().filename()))) {
+      remove_quietly(utf8_text(it->path()));
+    }
+  }
+}
 
 bool settle_leftovers(Frontend& frontend, const std::string& db_name, Leftovers& found) {
   // Copies a running program holds are its own, and so is its marker.

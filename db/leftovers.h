@@ -57,6 +57,13 @@ std::vector<std::string> keep_as_bak(const std::string& db_name, Leftovers& foun
 // The marker removed when no copy needs it any more.
 void drop_busy_marker(const std::string& db_name);
 
+// Removes what saves of this database left when they were cut short: the files
+// "<name>~<12 hex digits>.new" of the container, its marker and its working copies.
+// Only for a caller that holds the database's lock, so no save of it is running.
+// Names longer than the 64 bytes such a file keeps are left alone: the start of
+// another database's name could be the same.
+void remove_stale_temporaries(const std::string& db_name);
+
 // The desktop's rules for what find_leftovers found where a database is opened or
 // created: consistent unsaved copies are offered for recovery, copies of an operation
 // cut short are set aside as .bak with a message, identical ones are used as they are.

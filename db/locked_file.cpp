@@ -165,7 +165,7 @@ void LockedFile::sync() {
 
 bool LockedFile::sync_quietly() noexcept { return in_memory_ || (handle_ != nullptr && FlushFileBuffers(handle_)); }
 
-void LockedFile::close() {
+void LockedFile::close() noexcept {
   in_memory_ = false;
   memory_.clear();
   if (handle_ != nullptr) CloseHandle(handle_);
@@ -266,7 +266,7 @@ void LockedFile::sync() {
 
 bool LockedFile::sync_quietly() noexcept { return in_memory_ || (fd_ >= 0 && ::fsync(fd_) == 0); }
 
-void LockedFile::close() {
+void LockedFile::close() noexcept {
   in_memory_ = false;
   memory_.clear();
   if (fd_ >= 0) ::close(fd_);  // closing the descriptor releases the lock

@@ -42,7 +42,7 @@ class LockedFile {
   void sync();
   // The same without the fault hook and without throwing; false when it failed.
   bool sync_quietly() noexcept;
-  void close();
+  void close() noexcept;
 
   // Puts `bytes` in place of the file at `path`: they are written completely to a
   // file beside it first, which then replaces it, so a failure leaves the old file

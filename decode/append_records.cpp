@@ -23,6 +23,17 @@ class PagesHidden {
 
 std::string timestamp(const db::DbfTable& table) { return table.text("DATE") + table.text("TIME"); }
 
+// The stored row later records must follow: the last one whose date and time the
+// instrument can have written. A row dated from erased memory (year 2255) or otherwise
+// impossible stays in the table but decides nothing.
+std::string reference_timestamp(db::DbfTable& table) {
+  table.last();
+  for (std::size_t left = table.record_count(); left > 0; --left, table.prior()) {
+    if (std::string stamp = timestamp(table); possible_timestamp(stamp)) return stamp;
+  }
+  return std::string(earliest_timestamp);
+}
+
 void report_damage(Frontend& frontend, std::size_t skipped, std::size_t overflowed) {
   if (skipped > 0) {
     frontend.show_error("Ошибочные данные в памяти прибора: пропущено записей: " + std::to_string(skipped));
@@ -43,7 +54,7 @@ std::uint32_t append_records(State& state, Frontend& frontend, db::DbfTable& tab
   const std::uint32_t old_count = table.physical_count();
   std::optional<PagesHidden> hidden;
   if (append_mode) {
-    if (table.record_count() > 0) reference = timestamp(table);
+    reference = reference_timestamp(table);
     hidden.emplace(frontend);
   }
 

@@ -85,6 +85,19 @@ unsigned timestamp_field(std::string_view text, std::size_t first, std::size_t c
 
 }  // namespace
 
+bool possible_timestamp(std::string_view text) {
+  static constexpr std::string_view shape = "dd.mm.yyyyhh:mm:ss";
+  if (text.size() != shape.size()) return false;
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (digit != (shape[i] != '.' && shape[i] != ':') || (!digit && text[i] != shape[i])) return false;
+  }
+  const unsigned day = timestamp_field(text, 1, 2), month = timestamp_field(text, 4, 2);
+  const unsigned year = timestamp_field(text, 7, 4);
+  return day >= 1 && day <= 31 && month >= 1 && month <= 12 && year >= 2000 && year <= 2254 &&
+         timestamp_field(text, 11, 2) < 24 && timestamp_field(text, 14, 2) < 60 && timestamp_field(text, 17, 2) < 60;
+}
+
 bool later_than(std::string_view old, std::string_view newer) {
   struct Field {
     std::size_t first, count;

@@ -35,6 +35,11 @@ double round_dec(double x, int d);
 // True when the timestamp `newer` (dd.mm.yyyyhh:mm:ss) is strictly later than `old`.
 bool later_than(std::string_view old, std::string_view newer);
 
+// Whether a timestamp (dd.mm.yyyyhh:mm:ss) is one the instrument can have written:
+// day 1..31, month 1..12, year 2000..2254 (2255 is the year byte of erased memory),
+// hours below 24, minutes and seconds below 60.
+bool possible_timestamp(std::string_view text);
+
 inline constexpr std::string_view earliest_timestamp = "00.00.000000:00:00";
 
 namespace detail {

@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "core/printable.h"
 #include "db/commands.h"
 #include "db/container.h"
 #include "db/db_texts.h"
@@ -24,9 +25,11 @@ int exit_code(DbResult result, const ConsoleFrontend& frontend) {
   return exit_ok;
 }
 
-// One CSV cell: quoted when it holds a separator, a quote or a line break.
-std::string csv_cell(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+// One CSV cell: quoted when it holds a separator or a quote; control characters a
+// foreign file may hold are shown, not sent to the terminal.
+std::string csv_cell(const std::string& stored) {
+  const std::string text = printable(stored);
+  if (text.find_first_of(",\"") == std::string::npos) return text;
   std::string quoted = "\"";
   for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
@@ -62,10 +65,11 @@ int cli_bin2db(std::span<const std::string> all) {
   const std::string& image = args.rest[0];
   const std::string& out = args.rest[1];
   if (!output_is_not_input(out, image)) return exit_usage_or_io;
-  if (!no_unsaved_leftovers(out)) return exit_refused;
-  if (!may_write(out, args.force)) return exit_refused;
   State state;
   ConsoleFrontend frontend;
+  if (const int locked = lock_for_change(state, frontend, out); locked != exit_ok) return locked;
+  if (!no_unsaved_leftovers(out)) return exit_refused;
+  if (!may_write(out, args.force)) return exit_refused;
   if (const BinLoad loaded = load_bin_file(state, image, frontend); loaded != BinLoad::loaded)
     return loaded == BinLoad::not_an_image ? exit_refused : exit_usage_or_io;
   check_flash(state, frontend);
@@ -82,6 +86,7 @@ int cli_append(std::span<const std::string> args) {
   if (!output_is_not_input(args[0], args[1])) return exit_usage_or_io;
   State state;
   ConsoleFrontend frontend;
+  if (const int locked = lock_for_change(state, frontend, args[0]); locked != exit_ok) return locked;
   if (!no_unsaved_leftovers(args[0])) return exit_refused;
   const DbResult opened = Open_DB(state, frontend, args[0]);
   if (opened != DbResult::ok) return exit_code(opened, frontend);

@@ -122,6 +122,7 @@ int cli_download(std::span<const std::string> all) {
   const std::span<const std::string> args(forced.rest);
   if (args.empty() || args.size() > 3) return usage_of("download [--force] OUT.bin [PORT1 [PORT2] | auto]");
   // Refused before the instrument is asked, so nobody waits for a download that cannot be kept.
+  if (!plain_output(args[0])) return exit_usage_or_io;
   if (!may_write(args[0], forced.force)) return exit_refused;
   const std::array<std::string, 2> defaults = first_and_second_port();
   const bool search = args.size() == 2 && args[1] == "auto";

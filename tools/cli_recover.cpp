@@ -9,6 +9,7 @@
 #include "core/state.h"
 #include "db/container.h"
 #include "db/leftovers.h"
+#include "tools/command_line.h"
 #include "tools/console_frontend.h"
 
 namespace kalora {
@@ -29,6 +30,12 @@ Leftovers unsaved_leftovers(const std::string& db_name) {
 }
 
 }  // namespace
+
+int lock_for_change(State& state, Frontend& frontend, const std::string& db_name) {
+  const DbResult locked = lock_database(state, frontend, db_name);
+  if (locked == DbResult::ok) return exit_ok;
+  return locked == DbResult::refused ? exit_refused : exit_usage_or_io;
+}
 
 bool no_unsaved_leftovers(const std::string& db_name) {
   const Leftovers found = unsaved_leftovers(db_name);
@@ -74,6 +81,7 @@ int with_database(const std::string& db_name, const std::function<int(State&)>& 
 }
 
 bool output_is_not_input(const std::string& output, const std::string& input) {
+  if (!plain_output(output)) return false;
   if (!same_file(output, input)) return true;
   std::cerr << "Выходной файл " << output << " - это входной файл " << input << ": он не перезаписывается\n";
   return false;
@@ -88,6 +96,9 @@ int cli_recover(std::span<const std::string> args) {
   const std::string& db_name = args.back();
   State state;
   ConsoleFrontend frontend;
+  // Copies a running program holds are its own: under the lock there are none.
+  if (const int locked = lock_for_change(state, frontend, db_name); locked != exit_ok) return locked;
+  remove_stale_temporaries(db_name);
   Leftovers found = find_leftovers(state, db_name);
   if (!found.held.empty()) {
     std::cerr << "Рабочая копия " << found.held << " занята другой программой\n";

@@ -15,6 +15,11 @@ namespace kalora {
 // recover [--discard] DB.db
 int cli_recover(std::span<const std::string> args);
 
+// For a command that changes the database: its lock taken for `state` before
+// anything beside it is looked at (Open_DB and Create_DB keep it, Close_DB lets
+// go). exit_ok, else the exit code with the message on stderr.
+int lock_for_change(State& state, Frontend& frontend, const std::string& db_name);
+
 // For a command that would change the database: false (and the message on stderr)
 // when unsaved working copies lie beside it.
 bool no_unsaved_leftovers(const std::string& db_name);
@@ -32,7 +37,8 @@ DbResult read_database(State& state, Frontend& frontend, const std::string& db_n
 int with_database(const std::string& db_name, const std::function<int(State&)>& run);
 
 // For a command that writes `output`: false (and the message on stderr) when it is
-// the same file as the input `input`.
+// the same file as the input `input`, or something other than a regular file
+// (output_refusal).
 bool output_is_not_input(const std::string& output, const std::string& input);
 
 }  // namespace kalora

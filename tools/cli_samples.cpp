@@ -3,11 +3,13 @@
 #include "tools/cli_samples.h"
 #include "tools/exit_codes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <exception>
 #include <iostream>
 #include <optional>
 
+#include "core/printable.h"
 #include "db/container.h"
 #include "db/db_texts.h"
 #include "db/tables.h"
@@ -17,6 +19,7 @@
 #include "sample_stats/samples_text.h"
 #include "tools/cli_pdf.h"
 #include "tools/cli_recover.h"
+#include "tools/command_line.h"
 #include "tools/console_frontend.h"
 #include "views/comment_text.h"
 
@@ -46,6 +49,7 @@ std::optional<Request> parse(std::span<const std::string> args) {
   } else if (args.size() == 4 && (args[2] == "--pdf" || args[2] == "--xlsx")) {
     r.output = args[2] == "--pdf" ? Output::pdf : Output::xlsx;
     r.path = args[3];
+    if (!has_extension(r.path, r.output == Output::pdf ? ".pdf" : ".xlsx")) return std::nullopt;
   } else {
     return std::nullopt;
   }
@@ -63,7 +67,7 @@ int run(State& state, const Request& request) {
   std::string error;
   switch (request.output) {
     case Output::text:
-      std::cout << samples::samples_text(results);
+      std::cout << printable(samples::samples_text(results), true);
       break;
     case Output::json:
       std::cout << samples::to_json(results);
@@ -106,9 +110,10 @@ int cli_comment(std::span<const std::string> args) {
     std::cerr << "usage: kalora-cli comment DB.db 1|2 ROW TEXT\n";
     return exit_usage_or_io;
   }
-  if (!no_unsaved_leftovers(args[0])) return exit_refused;
   State state;
   ConsoleFrontend frontend;
+  if (const int locked = lock_for_change(state, frontend, args[0]); locked != exit_ok) return locked;
+  if (!no_unsaved_leftovers(args[0])) return exit_refused;
   const DbResult opened = Open_DB(state, frontend, args[0]);
   if (opened != DbResult::ok) return opened == DbResult::refused ? exit_refused : exit_usage_or_io;
   const int n = which[0] - '0';
@@ -120,6 +125,10 @@ int cli_comment(std::span<const std::string> args) {
       code = exit_refused;
     } else if (!t.go_to(row)) {
       std::cerr << "В таблице нет строки " << row << '\n';
+      code = exit_refused;
+    } else if (std::any_of(args[3].begin(), args[3].end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+      std::cerr << "Примечание не может содержать управляющие символы\n";
       code = exit_refused;
     } else if (const auto text = views::comment_text(args[3]); !text) {
       std::cerr << "Примечание не помещается в поле: не больше 50 знаков кодировки Windows-1251\n";

@@ -1,8 +1,11 @@
 #include "tools/command_line.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 
+#include "core/file_io.h"
 #include "tools/exit_codes.h"
 
 #ifdef _WIN32
@@ -29,6 +32,12 @@ ForcedArgs without_force(std::span<const std::string> args) {
   return forced;
 }
 
+bool plain_output(const std::string& path) {
+  const std::string refusal = output_refusal(path);
+  if (!refusal.empty()) std::cerr << refusal << '\n';
+  return refusal.empty();
+}
+
 bool may_write(const std::string& path, bool force) {
   std::error_code ec;
   // A link there, even one that leads nowhere, is something the user has put there.
@@ -36,6 +45,13 @@ bool may_write(const std::string& path, bool force) {
     return true;
   std::cerr << "Файл " << path << " уже существует; чтобы заменить его, добавьте --force\n";
   return false;
+}
+
+bool has_extension(const std::string& path, std::string_view extension) {
+  if (path.size() <= extension.size()) return false;
+  std::string end = path.substr(path.size() - extension.size());
+  std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return std::tolower(c); });
+  return end == extension;
 }
 
 int usage_of(std::string_view usage) {

@@ -16,9 +16,17 @@ struct ForcedArgs {
 };
 ForcedArgs without_force(std::span<const std::string> args);
 
+// For a command that writes `path`: false (the message on stderr) when something
+// other than a regular file is there (output_refusal).
+bool plain_output(const std::string& path);
+
 // For a command that would create `path`: true when nothing is there or `force` is
 // given; otherwise false, with the message on stderr.
 bool may_write(const std::string& path, bool force);
+
+// Whether the file name ends in `extension` (".pdf", lower case), in any letter case,
+// with something before it.
+bool has_extension(const std::string& path, std::string_view extension);
 
 // The usage line of one command on stderr; returns the exit code of wrong usage.
 int usage_of(std::string_view usage);

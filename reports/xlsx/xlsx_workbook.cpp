@@ -23,6 +23,11 @@ std::string save_workbook(const xls::Sheet&, const std::string&) {
 
 #include "core/file_io.h"
 
+#ifdef __linux__
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace kalora::xlsx {
 
 namespace {
@@ -132,6 +137,41 @@ bool write_sheet(lxw_workbook* workbook, lxw_worksheet* ws, const xls::Sheet& sh
   return true;
 }
 
+// Where the library writes the book. On Linux a file without a name in the temporary
+// folder, reached through /proc, so nothing of the report is left there whatever ends
+// the program, a signal included; elsewhere (or where the folder's file system cannot
+// make such a file) a name of our own, removed when the export ends.
+class Scratch {
+ public:
+  Scratch(const std::filesystem::path& folder, const std::string& library_folder, const std::string& name) {
+#ifdef __linux__
+    fd_ = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd_ >= 0) {
+      library_name_ = path_ = "/proc/self/fd/" + std::to_string(fd_);
+      return;
+    }
+#endif
+    library_name_ = library_folder + name;
+    path_ = utf8_text(folder / name);
+    named_ = true;
+  }
+  ~Scratch() {
+    if (named_) remove_quietly(path_);
+#ifdef __linux__
+    if (fd_ >= 0) ::close(fd_);
+#endif
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  const std::string& library_name() const { return library_name_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  bool named_ = false;
+  std::string library_name_, path_;
+};
+
 // A name of our own for the library to write to.
 std::string private_name() {
   static std::atomic<unsigned> serial{0};
@@ -151,32 +191,26 @@ std::string save_workbook(const xls::Sheet& sheet, const std::string& path) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
   std::string library_folder = ec ? std::string{} : narrow_name(folder);
   if (library_folder.empty()) return io_error_text(path, "не удалось создать файл");
-  const std::string name = private_name();
-  const std::filesystem::path scratch = folder / name;
   const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
   if (library_folder.back() != separator && library_folder.back() != '/') library_folder += separator;
+  const Scratch scratch(folder, library_folder, private_name());
   lxw_error closed = LXW_NO_ERROR;
   {
-    WorkbookPtr workbook(workbook_new((library_folder + name).c_str()));
+    WorkbookPtr workbook(workbook_new(scratch.library_name().c_str()));
     if (!workbook) return io_error_text(path, "не удалось создать файл");
     lxw_worksheet* ws = workbook_add_worksheet(workbook.get(), sheet.name.c_str());
-    if (!ws || !write_sheet(workbook.get(), ws, sheet)) {
-      workbook.reset();
-      std::filesystem::remove(scratch, ec);
-      return refused;
-    }
+    if (!ws || !write_sheet(workbook.get(), ws, sheet)) return refused;
     closed = workbook_close(workbook.release());
   }
   std::vector<std::uint8_t> bytes;
   if (closed == LXW_NO_ERROR) {
-    const auto size = std::filesystem::file_size(scratch, ec);
+    const auto size = std::filesystem::file_size(native_path(scratch.path()), ec);
     if (!ec) {
       bytes.resize(size);
-      const ReadResult read = read_file_into(utf8_text(scratch), bytes);
+      const ReadResult read = read_file_into(scratch.path(), bytes);
       if (!read.ok || read.bytes_read != size) bytes.clear();
     }
   }
-  std::filesystem::remove(scratch, ec);
   if (bytes.empty()) return io_error_text(path, "не удалось записать файл");
   return replace_file(path, bytes);
 }

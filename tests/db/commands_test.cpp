@@ -273,3 +273,31 @@ TEST(Commands, SaveAndCloseWithoutDatabaseDoNothingHarmful) {
 
 }  // namespace
 }  // namespace kalora
+
+namespace kalora {
+namespace {
+
+// A stored row with a date the instrument cannot have written (erased memory's year
+// 2255, a day or an hour that does not exist) stays, but later records still count as new.
+TEST(Commands, AnImpossibleDateIsNoReferenceForNewRecords) {
+  const std::pair<const char*, const char*> stamps[] = {
+      {"01.01.2255", "10:00:00"}, {"00.05.2024", "10:00:00"}, {"01.05.2024", "25:00:00"}, {"xx.05.2024", "10:00:00"}};
+  for (const auto& [date, time] : stamps) {
+    SCOPED_TRACE(std::string(date) + " " + time);
+    DbFixture f;
+    f.create(test::meter_image(3, 0), f.db);
+    f.state.Dbf1.last();
+    f.state.Dbf1.set_text("DATE", date);
+    f.state.Dbf1.set_text("TIME", time);
+    f.state.Dbf1.post();
+    FakeDownload later{f.state, test::meter_image(5, 0, 10)};
+    f.frontend.messages.clear();
+    EXPECT_EQ(command_append(f.state, f.frontend, step(later)), DbResult::ok);
+    EXPECT_EQ(f.frontend.messages.back().text, "Добавлено записей в стационарный метод: 5");
+    EXPECT_EQ(f.state.Dbf1.record_count(), 8u);
+    Close_DB(f.state, f.frontend);
+  }
+}
+
+}  // namespace
+}  // namespace kalora

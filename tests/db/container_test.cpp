@@ -45,7 +45,7 @@ TEST(Container, ProbeOnlyDatabaseLayout) {
   const Bytes_ header(file.begin(), file.begin() + 22);
   EXPECT_EQ(header, container_header(1, 100, 6, {0, static_cast<std::uint32_t>(copy.size()), 0}));
   EXPECT_EQ(Bytes_(file.begin() + 22, file.end()), copy);
-  EXPECT_EQ(f.files_in_dir(), (std::vector<std::string>{"meas.db", "meas.db2"}));
+  EXPECT_EQ(f.files_in_dir(), (std::vector<std::string>{"meas.db", "meas.db.lock", "meas.db2"}));
   EXPECT_TRUE(f.frontend.messages.empty());
 
   Close_DB(f.state, f.frontend);

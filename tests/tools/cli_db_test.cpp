@@ -144,16 +144,21 @@ TEST(CliDb, ADatabaseOpenInAnotherProgramIsLeftAlone) {
   f.create(test::meter_image(2, 1), f.db);
   const auto container = test::read_bytes(f.db);
   const auto copy = test::read_bytes(f.db + "1");
-  const std::pair<std::vector<std::string>, int> cases[] = {{{"dump", f.db, "1"}, 0},
-                                                            {{"bin2db", "--force", f.dir.file("x.bin"), f.db}, 2}};
+  const std::pair<std::vector<std::string>, int> cases[] = {
+      {{"dump", f.db, "1"}, 0},
+      {{"bin2db", "--force", f.dir.file("x.bin"), f.db}, 1},
+      {{"append", f.db, f.dir.file("x.bin")}, 1},
+      {{"recover", "--discard", f.db}, 1}};
   for (const auto& [args, code] : cases) {
     SCOPED_TRACE(args[0]);
     test::write_bytes(f.dir.file("x.bin"), test::meter_image(3, 3).file_bytes());
     const auto r = run_program(KALORA_CLI, args);
     EXPECT_EQ(r.exit_code, code);
-    EXPECT_NE(r.err.find(code == 0 ? "база данных открыта другой программой" : "файл занят другой программой"),
-              std::string::npos)
-        << r.err;
+    if (code == 0) {
+      EXPECT_NE(r.err.find("база данных открыта другой программой"), std::string::npos) << r.err;
+    } else {
+      EXPECT_EQ(r.err, "База данных открыта другой программой: " + f.db + "\n");
+    }
     EXPECT_EQ(test::read_bytes(f.db), container);
     EXPECT_EQ(test::read_bytes(f.db + "1"), copy);
   }
