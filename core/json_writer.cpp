@@ -41,7 +41,7 @@ void JsonWriter::string(std::string_view s) {
     if (c == '"' || c == '\\') {
       quoted += '\\';
       quoted += c;
-    } else if (u < 0x20) {
+    } else if (u < 0x20 || u == 0x7F) {  // no control character reaches a terminal raw
       static constexpr char hex[] = "0123456789abcdef";
       quoted += "\\u00";
       quoted += hex[u >> 4];
