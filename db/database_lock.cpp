@@ -1,5 +1,7 @@
 #include "db/database_lock.h"
 
+#include "db/beside_name.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <thread>
@@ -29,7 +31,7 @@ constexpr std::chrono::milliseconds retry_step{25};
 
 void set_database_lock_wait(std::chrono::milliseconds wait) { lock_wait() = wait; }
 
-std::string lock_file_of(const std::string& db_name) { return db_name + ".lock"; }
+std::string lock_file_of(const std::string& db_name) { return beside_name(db_name, ".lock"); }
 
 DatabaseLock::~DatabaseLock() { release(); }
 

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "core/file_io.h"
+#include "db/beside_name.h"
 #include "db/container.h"
 #include "db/locked_file.h"
 
@@ -63,7 +64,7 @@ std::string marker_operation(const std::string& path) {
 
 }  // namespace
 
-std::string busy_marker(const std::string& db_name) { return db_name + ".busy"; }
+std::string busy_marker(const std::string& db_name) { return beside_name(db_name, ".busy"); }
 
 BusyMarker::BusyMarker(State& state, std::string_view operation) : state_(state), path_(busy_marker(state.db_name)) {
   const std::string text = std::string(operation) + "\n";

@@ -15,6 +15,7 @@ std::string save_workbook(const xls::Sheet&, const std::string&) {
 #include <xlsxwriter.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -190,7 +191,12 @@ std::string save_workbook(const xls::Sheet& sheet, const std::string& path) {
   // user's temporary folder often holds a Cyrillic user name).
   const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
   std::string library_folder = ec ? std::string{} : narrow_name(folder);
-  if (library_folder.empty()) return io_error_text(path, "не удалось создать файл");
+  if (library_folder.empty()) {
+    // The book is made in the temporary folder first: the message names that folder.
+    const char* named = std::getenv("TMPDIR");
+    return "Ошибка ввода-вывода: нет временной папки" +
+           (ec ? (named ? std::string(" \"") + named + "\"" : std::string()) : " \"" + utf8_text(folder) + "\"");
+  }
   const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
   if (library_folder.back() != separator && library_folder.back() != '/') library_folder += separator;
   const Scratch scratch(folder, library_folder, private_name());

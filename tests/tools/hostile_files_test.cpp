@@ -117,6 +117,23 @@ TEST(KilledSaves, LeaveNothingForLong) {
   }
 }
 
+// Database names up to 254 bytes (a working copy adds one) work through every
+// command that changes them; the marker and the lock get shorter names where needed.
+TEST(LongNames, WorkUpToTheLongestWorkingCopy) {
+  Folder f;
+  for (const std::size_t length : {250u, 251u, 254u}) {
+    SCOPED_TRACE(length);
+    const std::string db = f.dir.file(std::string(length - 3, 'x') + ".db");
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"bin2db", f.image, db}, {"comment", db, "1", "1", "x"}, {"recover", db}}) {
+      const auto r = f.run(command);
+      EXPECT_EQ(r.exit_code, 0) << command[0] << ": " << r.err;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(f.dir.path()), fs::directory_iterator()), 3);
+    fs::remove(db);
+  }
+}
+
 #ifndef _WIN32
 
 // A container whose table claims a gigabyte of a sparse file is refused at once,
@@ -144,6 +161,15 @@ TEST(SparseClaims, AreRefusedWithoutReadingThem) {
     EXPECT_EQ(r.err, "База данных повреждена !\n");
   }
   EXPECT_FALSE(fs::exists(sparse + "1"));
+}
+
+// The .xlsx book is made in the temporary folder first; a missing one is named.
+TEST(TemporaryFolder, AMissingOneIsNamed) {
+  Folder f;
+  const auto r = test::run_program("sh", {"-c", R"(TMPDIR=/nonexistent/t exec "$0" report "$1" stat "$2")", KALORA_CLI,
+                                          f.db, f.dir.file("r.xlsx")});
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(r.err, "Ошибка ввода-вывода: нет временной папки \"/nonexistent/t\"\n");
 }
 
 // Only a regular file or nothing is replaced; what lies there otherwise, also at the
