@@ -283,6 +283,15 @@ std::string output_refusal(const std::string& path) {
 #endif
   std::error_code ec;
   if (type == std::filesystem::file_type::not_found) type = std::filesystem::status(native, ec).type();
+#ifndef _WIN32
+  // /dev/stdout and its kind lead through /proc to whatever a process holds open: a
+  // rename would replace the system's link, never write where the user meant.
+  std::filesystem::path hop = native;
+  for (int i = 0; i < 16 && std::filesystem::is_symlink(hop, ec); ++i) {
+    hop = (hop.parent_path() / std::filesystem::read_symlink(hop, ec)).lexically_normal();
+    if (!ec && hop.string().starts_with("/proc/")) type = std::filesystem::file_type::character;
+  }
+#endif
   if (type == std::filesystem::file_type::not_found || type == std::filesystem::file_type::regular) return {};
   if (type == std::filesystem::file_type::none || type == std::filesystem::file_type::unknown) {
     // Unreadable status: what lies there cannot be told, so it is not written over.

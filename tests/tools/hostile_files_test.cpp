@@ -166,8 +166,8 @@ TEST(SparseClaims, AreRefusedWithoutReadingThem) {
 // The .xlsx book is made in the temporary folder first; a missing one is named.
 TEST(TemporaryFolder, AMissingOneIsNamed) {
   Folder f;
-  const auto r = test::run_program("sh", {"-c", R"(TMPDIR=/nonexistent/t exec "$0" report "$1" stat "$2")", KALORA_CLI,
-                                          f.db, f.dir.file("r.xlsx")});
+  const auto r = test::run_program(
+      "sh", {"-c", R"(TMPDIR=/nonexistent/t exec "$0" report "$1" stat "$2")", KALORA_CLI, f.db, f.dir.file("r.xlsx")});
   EXPECT_EQ(r.exit_code, 2);
   EXPECT_EQ(r.err, "Ошибка ввода-вывода: нет временной папки \"/nonexistent/t\"\n");
 }
@@ -179,7 +179,7 @@ TEST(Outputs, OnlyRegularFilesAreReplaced) {
   ASSERT_EQ(::mkfifo(f.dir.file("fifo").c_str(), 0600), 0);
   fs::create_directory(f.dir.file("folder"));
   const std::pair<const char*, const char*> kinds[] = {
-      {"fifo", "канал"}, {"/dev/null", "устройство"}, {"folder", "папка"}};
+      {"fifo", "канал"}, {"/dev/null", "устройство"}, {"/dev/stdout", "устройство"}, {"folder", "папка"}};
   for (const auto& [target, kind] : kinds) {
     const std::string at = target[0] == '/' ? target : f.dir.file(target);
     const std::string link = f.dir.file("link"), csv = f.dir.file("link.csv"), pdf = f.dir.file("link.pdf");
