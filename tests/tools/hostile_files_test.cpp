@@ -117,7 +117,27 @@ TEST(KilledSaves, LeaveNothingForLong) {
   }
 }
 
-// Database names up to 254 bytes (a working copy adds one) work through every
+// The same rule on every system; on Windows its device names are devices.
+TEST(Outputs, FoldersAndDevicesAreNeverReplaced) {
+  Folder f;
+  fs::create_directory(test::utf8_path(f.dir.file("folder.csv")));
+  std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{"report", f.db, "stat", f.dir.file("folder.csv")}, "папка"}};
+#ifdef _WIN32
+  cases.push_back({{"report", f.db, "stat", "NUL.csv"}, "устройство"});
+  cases.push_back({{"bin2db", "--force", f.image, "COM1"}, "устройство"});
+#endif
+  for (const auto& [args, kind] : cases) {
+    const auto r = f.run(args);
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "Файл \"" + args.back() + "\" не перезаписывается: это " + kind + ", а не обычный файл\n");
+  }
+  EXPECT_TRUE(fs::is_directory(test::utf8_path(f.dir.file("folder.csv"))));
+}
+
+#ifndef _WIN32
+
+// Database names up to 254 bytes (Linux: Windows limits whole paths) (a working copy adds one) work through every
 // command that changes them; the marker and the lock get shorter names where needed.
 TEST(LongNames, WorkUpToTheLongestWorkingCopy) {
   Folder f;
@@ -133,8 +153,6 @@ TEST(LongNames, WorkUpToTheLongestWorkingCopy) {
     fs::remove(db);
   }
 }
-
-#ifndef _WIN32
 
 // A container whose table claims a gigabyte of a sparse file is refused at once,
 // within a quarter of that in memory, and nothing is extracted beside it.
