@@ -17,6 +17,7 @@ constexpr int usable = reports::page_width - 2 * reports::page_margin;
 constexpr int line_height = 18;
 constexpr int row_height = 30;  // two lines of a wrapped criterion
 constexpr int label_width = 250;
+constexpr int signature_room = 60;  // kept free at the foot of a page of plots
 
 std::string settings_line(const AnalysisOptions& o) {
   std::string line = "Наибольший перерыв " + reports::format_number(o.max_gap, "0") + " с";
@@ -36,12 +37,48 @@ std::string wall_summary(const AnalysisOptions& o) {
   return "Стена (изнутри наружу): " + (layers.empty() ? std::string("слои не заданы") : layers) + ". " + design;
 }
 
+// The protocol's heading, its particulars and what the analysis follows.
+reports::Page head_page(const AnalysisOptions& options, const std::string& base,
+                        const protocol::Particulars& particulars) {
+  reports::Page page;
+  int y = reports::page_margin;
+  page.cells.push_back(text_cell(left, y, usable, 26, protocol::protocol_heading(particulars), 14, true));
+  y += 30;
+  page.cells.push_back(text_cell(left, y, usable, 22,
+                                 "Определение сопротивления теплопередаче ограждающей конструкции "
+                                 "по результатам измерений тепловых потоков",
+                                 12, true));
+  y += 30;
+  for (const std::string& line : protocol::particulars_lines(particulars)) {
+    page.cells.push_back(text_cell(left, y, usable, line_height + 4, line, 11));
+    y += line_height + 4;
+  }
+  y += 10;
+  for (const std::string& line :
+       {"База данных: " + base, "Методы: " + std::string(methods_title), surface_line(options)}) {
+    page.cells.push_back(text_cell(left, y, usable, line_height, line, 10));
+    y += line_height;
+  }
+  return page;
+}
+
+// The places for the signatures at the foot of the last page.
+void sign(reports::Page& page, const protocol::Particulars& particulars) {
+  int y = reports::page_height - reports::page_margin - signature_room + 8;
+  for (const std::string& line : protocol::signature_lines(particulars)) {
+    page.cells.push_back(text_cell(left, y, usable, line_height + 6, line, 10));
+    y += line_height + 8;
+  }
+}
+
 }  // namespace
 
 AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::size_t>& series,
-                             const AnalysisOptions& options, const std::string& db_name) {
+                             const AnalysisOptions& options, const std::string& db_name,
+                             const protocol::Particulars& particulars) {
   AnalysisPages out;
   const std::string base = std::filesystem::path(db_name).filename().string();
+  out.report.pages.push_back(head_page(options, base, particulars));
   for (const std::size_t index : series) {
     const SeriesResult& s = analysis.series.at(index);
     reports::Page page;
@@ -104,11 +141,12 @@ AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::si
     const int top = reports::page_margin + 28;
     // Two by two, as in the window.
     const int plot_width = (usable - 8) / 2;
-    const int plot_height = (reports::page_height - reports::page_margin - top - 8) / 2;
+    const int plot_height = (reports::page_height - reports::page_margin - signature_room - top - 8) / 2;
     for (int p = 0; p < 4; ++p)
       out.plots.push_back({out.report.pages.size() - 1, index, p, left + p % 2 * (plot_width + 8),
                            top + p / 2 * (plot_height + 8), plot_width, plot_height});
   }
+  sign(out.report.pages.back(), particulars);
   return out;
 }
 

@@ -1,12 +1,13 @@
-// The printed analysis: per series an A4 page of results and criteria per channel,
-// then a page with its three plots. Text cells only; the plots' places are kept
-// for the painter to fill.
+// The printed analysis: a page with the protocol's heading and particulars, per series
+// an A4 page of results and criteria per channel, then a page with its four plots. Text cells only; the plots' places
+// are kept for the painter to fill.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "analysis/average_method.h"
+#include "protocol/particulars.h"
 #include "reports/report_builder.h"
 
 namespace kalora::analysis {
@@ -24,8 +25,10 @@ struct AnalysisPages {
   std::vector<PlotPlace> plots;
 };
 
-// The pages of the given series (indexes into analysis.series) of a database.
+// The pages of the given series (indexes into analysis.series) of a database, after
+// the protocol's heading and particulars and before the places for the signatures.
 AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::size_t>& series,
-                             const AnalysisOptions& options, const std::string& db_name);
+                             const AnalysisOptions& options, const std::string& db_name,
+                             const protocol::Particulars& particulars = {});
 
 }  // namespace kalora::analysis

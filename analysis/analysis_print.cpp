@@ -11,8 +11,9 @@
 namespace kalora::analysis {
 
 reports::BuiltReport printed_analysis(const Analysis& analysis, const std::vector<std::size_t>& series,
-                                      const AnalysisOptions& options, const std::string& db_name) {
-  AnalysisPages pages = analysis_pages(analysis, series, options, db_name);
+                                      const AnalysisOptions& options, const std::string& db_name,
+                                      const protocol::Particulars& particulars) {
+  AnalysisPages pages = analysis_pages(analysis, series, options, db_name, particulars);
   for (const PlotPlace& p : pages.plots)
     pages.report.pages[p.page].plots.push_back(
         {p.x, p.y, p.width, p.height,
@@ -21,26 +22,29 @@ reports::BuiltReport printed_analysis(const Analysis& analysis, const std::vecto
 }
 
 void print_analysis(const Analysis& analysis, int series, const AnalysisOptions& options, const std::string& db_name,
-                    Frontend& frontend, QWidget* parent) {
-  const auto report = printed_analysis(analysis, {static_cast<std::size_t>(series)}, options, db_name);
+                    const protocol::Particulars& particulars, Frontend& frontend, QWidget* parent) {
+  const auto report = printed_analysis(analysis, {static_cast<std::size_t>(series)}, options, db_name, particulars);
   reports::print_with_dialog(report, parent, frontend);
 }
 
-void save_analysis_pdf(const Analysis& analysis, int series, const AnalysisOptions& options, State& state,
-                       Frontend& frontend, QWidget*) {
+void save_analysis_pdf(const Analysis& analysis, int series, const AnalysisOptions& options,
+                       const protocol::Particulars& particulars, State& state, Frontend& frontend, QWidget*) {
   const std::string name =
       frontend.choose_file({FileDialogRequest::Kind::save, "Файлы PDF|*.pdf", "pdf", state.default_dir});
   if (name.empty()) return;
-  const auto report = printed_analysis(analysis, {static_cast<std::size_t>(series)}, options, state.db_name);
+  const auto report =
+      printed_analysis(analysis, {static_cast<std::size_t>(series)}, options, state.db_name, particulars);
   if (const QString error = reports::write_pdf(report, QString::fromStdString(name)); !error.isEmpty())
     frontend.show_error(error.toStdString());
 }
 
 std::string write_analysis_pdf_offscreen(const Analysis& analysis, const AnalysisOptions& options,
-                                         const std::string& db_name, const std::string& path) {
+                                         const std::string& db_name, const std::string& path,
+                                         const protocol::Particulars& particulars) {
   std::vector<std::size_t> all(analysis.series.size());
   std::iota(all.begin(), all.end(), std::size_t{0});
-  return reports::write_pdf_offscreen([&] { return printed_analysis(analysis, all, options, db_name); }, path);
+  return reports::write_pdf_offscreen([&] { return printed_analysis(analysis, all, options, db_name, particulars); },
+                                      path);
 }
 
 }  // namespace kalora::analysis

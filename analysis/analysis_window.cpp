@@ -24,6 +24,7 @@
 #include "analysis/analysis_print.h"
 #include "analysis/analysis_text.h"
 #include "analysis/plot_painter.h"
+#include "protocol/particulars_dialog.h"
 #include "reports/number_format.h"
 
 namespace kalora::analysis {
@@ -111,6 +112,15 @@ void AnalysisWindow::build() {
   pdf_button->setObjectName(QStringLiteral("pdf"));
   connect(print_button, &QPushButton::clicked, this, [this] { guard_([this] { print(); }); });
   connect(pdf_button, &QPushButton::clicked, this, [this] { guard_([this] { save_pdf(); }); });
+  particulars_button = new QPushButton(QStringLiteral("Сведения для протокола…"), this);
+  particulars_button->setObjectName(QStringLiteral("particulars"));
+  connect(particulars_button, &QPushButton::clicked, this, [this] {
+    guard_([this] {
+      const auto edited = protocol::edit_particulars(load_particulars(), this, run_dialog);
+      if (edited && save_particulars) save_particulars(*edited);
+    });
+  });
+  settings->addWidget(particulars_button);
   settings->addWidget(print_button);
   settings->addWidget(pdf_button);
   layout->addLayout(settings);
@@ -466,11 +476,13 @@ void AnalysisWindow::show_series(int index) {
 }
 
 void AnalysisWindow::print() {
-  if (const int i = current_series(); i >= 0) print_analysis(analysis_, i, options_, state_.db_name, frontend_, this);
+  if (const int i = current_series(); i >= 0)
+    print_analysis(analysis_, i, options_, state_.db_name, load_particulars(), frontend_, this);
 }
 
 void AnalysisWindow::save_pdf() {
-  if (const int i = current_series(); i >= 0) save_analysis_pdf(analysis_, i, options_, state_, frontend_, this);
+  if (const int i = current_series(); i >= 0)
+    save_analysis_pdf(analysis_, i, options_, load_particulars(), state_, frontend_, this);
 }
 
 }  // namespace kalora::analysis

@@ -10,6 +10,8 @@
 #include "analysis/average_method.h"
 #include "core/frontend.h"
 #include "core/state.h"
+#include "protocol/particulars.h"
+#include "reports/report_commands.h"
 
 class QCheckBox;
 class QComboBox;
@@ -47,6 +49,10 @@ class AnalysisWindow : public QDialog {
 
   // Told when the user changes a setting; the main window keeps it in the settings store.
   std::function<void(const AnalysisOptions&)> options_changed;
+  // The protocol's particulars of the open database, and where edited ones go.
+  std::function<protocol::Particulars()> load_particulars = [] { return protocol::Particulars{}; };
+  std::function<void(const protocol::Particulars&)> save_particulars;
+  reports::DialogRunner run_dialog = reports::exec_dialog;  // "Сведения для протокола"
 
   QTableWidget* series_list = nullptr;
   QTableWidget* results = nullptr;  // per channel two columns: average and dynamic method
@@ -63,6 +69,7 @@ class AnalysisWindow : public QDialog {
   std::array<plot::PlotView*, 4> plots{};  // flux, temperatures, running R, q against the dynamic model
   QPushButton* print_button = nullptr;
   QPushButton* pdf_button = nullptr;
+  QPushButton* particulars_button = nullptr;  // "Сведения для протокола…"
   QComboBox* surface = nullptr;  // the named conventions, then "заданные значения"
   // The analysed span within the chosen series, and "Весь ряд" to analyse all of it.
   QDateTimeEdit* span_from = nullptr;

@@ -3,6 +3,7 @@
 #include "analysis/analysis_window.h"
 #include "app/analysis_settings.h"
 #include "app/main_window.h"
+#include "app/protocol_settings.h"
 
 namespace kalora::app {
 
@@ -14,6 +15,10 @@ void TForm1::Analysis1Click() {
     analysis_window->options_changed = [this](const analysis::AnalysisOptions& o) {
       save_options(settings(), o);
       save_database_options(settings(), state_.db_name, o);
+    };
+    analysis_window->load_particulars = [this] { return load_particulars(settings(), state_.db_name); };
+    analysis_window->save_particulars = [this](const protocol::Particulars& p) {
+      save_particulars(settings(), state_.db_name, p);
     };
     analysis::AnalysisOptions options = load_options(settings());
     load_database_options(settings(), state_.db_name, options);

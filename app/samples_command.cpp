@@ -1,35 +1,17 @@
 // "Результаты по образцам": the rows of the page "Стационарный" or "Зонд" (the
 // selected ones when more than one is selected, else all the page shows, in its
-// order) grouped by comment in their window; the record's header kept in the
-// settings store between runs.
+// order) grouped by comment in their window; the protocol's particulars kept in the
+// settings store.
 #include <QString>
 #include <set>
 
 #include "app/main_window.h"
+#include "app/protocol_settings.h"
 #include "db/tables.h"
 #include "sample_stats/samples_window.h"
 #include "views/db_grid.h"
 
 namespace kalora::app {
-
-namespace {
-
-const QString value_organisation = QStringLiteral("Samples_Organisation");
-const QString value_operator = QStringLiteral("Samples_Operator");
-const QString value_instrument = QStringLiteral("Samples_Instrument");
-
-samples::RecordHeader load_header(const SettingsStore& store) {
-  const auto text = [&](const QString& name) { return store.value(name).value_or(QString()).toStdString(); };
-  return {text(value_organisation), text(value_operator), text(value_instrument)};
-}
-
-void save_header(SettingsStore& store, const samples::RecordHeader& h) {
-  store.set_value(value_organisation, QString::fromStdString(h.organisation));
-  store.set_value(value_operator, QString::fromStdString(h.operator_name));
-  store.set_value(value_instrument, QString::fromStdString(h.instrument));
-}
-
-}  // namespace
 
 void TForm1::Samples1Click() {
   const Page* page = shown_page();
@@ -42,8 +24,10 @@ void TForm1::Samples1Click() {
   if (!samples_window) {
     samples_window = new samples::SamplesWindow(
         state_, frontend(), [this](const std::function<void()>& h) { guarded(h); }, this);
-    samples_window->set_header(load_header(settings()));
-    samples_window->header_changed = [this](const samples::RecordHeader& h) { save_header(settings(), h); };
+    samples_window->load_particulars = [this] { return load_particulars(settings(), state_.db_name); };
+    samples_window->save_particulars = [this](const protocol::Particulars& p) {
+      save_particulars(settings(), state_.db_name, p);
+    };
   }
   samples_window->show_results(samples::sample_groups(std::move(rows), method), selection);
   samples_window->show();

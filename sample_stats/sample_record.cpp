@@ -144,21 +144,14 @@ class Pages {
   int note_width_;
 };
 
-std::string filled(const std::string& value) { return value.empty() ? std::string(40, '_') : value; }
-
 void header(Pages& p, const SampleResults& results, const RecordInfo& info) {
-  p.line("Протокол испытаний: теплопроводность образцов", 14, true, 26);
-  p.line(method_name(results.method), 12, true, 22);
+  p.line(protocol::protocol_heading(info.particulars), 14, true, 26);
+  p.line("Теплопроводность образцов: " + method_name(results.method), 12, true, 22);
   p.y += 4;
+  for (const std::string& text : protocol::particulars_lines(info.particulars)) p.line(text);
   const std::string table = results.method == Method::stationary ? "Стационарный" : "Зонд";
-  for (const std::string& text : {
-           "Организация: " + filled(info.header.organisation),
-           "Оператор: " + filled(info.header.operator_name),
-           "Прибор: КАЛОРА-5, заводской № " + filled(info.header.instrument),
-           "База данных: " + std::filesystem::path(info.db_name).filename().string() + ", таблица «" + table + "»",
-           "Дата печати: " + info.printed,
-       })
-    p.line(text);
+  p.line("База данных: " + std::filesystem::path(info.db_name).filename().string() + ", таблица «" + table + "»");
+  p.line("Дата печати: " + info.printed);
   p.y += 8;
 }
 
@@ -229,6 +222,8 @@ reports::BuiltReport sample_record(const SampleResults& results, const RecordInf
   if (results.groups.empty()) p.line("Строк нет");
   for (const SampleGroup& g : results.groups) group_block(p, results, g);
   for (const std::string& text : legend(results.method)) p.line(text, 9, false, 16);
+  p.y += 16;
+  for (const std::string& text : protocol::signature_lines(info.particulars)) p.line(text, 10, false, 28);
   p.number_pages();
   return std::move(p.report);
 }

@@ -1,23 +1,18 @@
-// The printed test record of results per sample: a header the user fills in once,
-// then per group its rows and its figures, on the reports' A4 landscape pages.
+// The printed test record of results per sample: the protocol's heading and
+// particulars, then per group its rows and its figures, then the places for the
+// signatures, on the reports' A4 landscape pages.
 #pragma once
 
 #include <string>
 
+#include "protocol/particulars.h"
 #include "reports/report_builder.h"
 #include "sample_stats/sample_groups.h"
 
 namespace kalora::samples {
 
-// Kept in the settings store by the desktop program.
-struct RecordHeader {
-  std::string organisation;
-  std::string operator_name;
-  std::string instrument;  // the instrument's serial number
-};
-
 struct RecordInfo {
-  RecordHeader header;
+  protocol::Particulars particulars;
   std::string db_name;  // the database's path; its file name is printed
   std::string printed;  // the date of printing, dd.mm.yyyy
 };

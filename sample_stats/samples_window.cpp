@@ -1,10 +1,8 @@
 #include "sample_stats/samples_window.h"
 
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -12,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "analysis/plot_painter.h"
+#include "protocol/particulars_dialog.h"
 #include "reports/excel_export.h"
 #include "reports/exp2excel.h"
 #include "reports/page_painter.h"
@@ -41,19 +40,6 @@ void SamplesWindow::build() {
   auto* layout = new QVBoxLayout(this);
 
   auto* top = new QHBoxLayout;
-  auto* form = new QFormLayout;
-  const auto field = [&](const QString& name, const QString& label) {
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(name);
-    edit->setMinimumWidth(260);
-    connect(edit, &QLineEdit::editingFinished, this, [this] { header_edited(); });
-    form->addRow(label, edit);
-    return edit;
-  };
-  organisation = field(QStringLiteral("organisation"), QStringLiteral("Организация:"));
-  operator_name = field(QStringLiteral("operator"), QStringLiteral("Оператор:"));
-  instrument = field(QStringLiteral("instrument"), QStringLiteral("Заводской № прибора:"));
-  top->addLayout(form);
   top->addStretch();
   auto* buttons = new QVBoxLayout;
   const auto button = [&](const QString& name, const QString& text, void (SamplesWindow::*handler)()) {
@@ -63,6 +49,8 @@ void SamplesWindow::build() {
     buttons->addWidget(b);
     return b;
   };
+  particulars_button = button(QStringLiteral("particulars"), QStringLiteral("Сведения для протокола…"),
+                              &SamplesWindow::edit_particulars);
   print_button = button(QStringLiteral("print"), QStringLiteral("Печать"), &SamplesWindow::print);
   preview_button = button(QStringLiteral("preview"), QStringLiteral("Просмотр"), &SamplesWindow::preview);
   pdf_button = button(QStringLiteral("pdf"), QStringLiteral("PDF…"), &SamplesWindow::save_pdf);
@@ -142,34 +130,18 @@ void SamplesWindow::show_group(int index) {
   plot_view->set_plot(group_plot(results_, results_.groups[static_cast<std::size_t>(index)]));
 }
 
-void SamplesWindow::set_header(const RecordHeader& header) {
-  header_ = header;
-  organisation->setText(qs(header.organisation));
-  operator_name->setText(qs(header.operator_name));
-  instrument->setText(qs(header.instrument));
-}
-
-void SamplesWindow::header_edited() {
-  const RecordHeader edited{organisation->text().trimmed().toStdString(), operator_name->text().trimmed().toStdString(),
-                            instrument->text().trimmed().toStdString()};
-  if (edited.organisation == header_.organisation && edited.operator_name == header_.operator_name &&
-      edited.instrument == header_.instrument)
-    return;
-  header_ = edited;
-  if (header_changed) header_changed(header_);
+void SamplesWindow::edit_particulars() {
+  const auto edited = protocol::edit_particulars(load_particulars(), this, run_dialog);
+  if (edited && save_particulars) save_particulars(*edited);
 }
 
 reports::BuiltReport SamplesWindow::record() const {
-  return sample_record(results_, {header_, state_.db_name, today_text()});
+  return sample_record(results_, {load_particulars(), state_.db_name, today_text()});
 }
 
-void SamplesWindow::print() {
-  header_edited();
-  reports::print_with_dialog(record(), this, frontend_, run_dialog);
-}
+void SamplesWindow::print() { reports::print_with_dialog(record(), this, frontend_, run_dialog); }
 
 void SamplesWindow::preview() {
-  header_edited();
   const auto report = record();
   reports::ReportPreview window(
       report, [this, &report] { reports::print_with_dialog(report, this, frontend_, run_dialog); },
@@ -178,7 +150,6 @@ void SamplesWindow::preview() {
 }
 
 void SamplesWindow::save_pdf() {
-  header_edited();
   const std::string name =
       frontend_.choose_file({FileDialogRequest::Kind::save, "Файлы PDF|*.pdf", "pdf", state_.default_dir});
   if (name.empty()) return;
@@ -187,7 +158,6 @@ void SamplesWindow::save_pdf() {
 }
 
 void SamplesWindow::save_workbook() {
-  header_edited();
   int chosen = 1;
   const std::string name =
       frontend_.choose_file({FileDialogRequest::Kind::save, workbook_filter, "xls", state_.default_dir, &chosen});

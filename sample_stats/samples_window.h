@@ -12,7 +12,6 @@
 #include "sample_stats/sample_record.h"
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
@@ -33,24 +32,22 @@ class SamplesWindow : public QDialog {
   // The rows to show, grouped; `selection` says whether they are the selected rows.
   void show_results(SampleResults results, bool selection);
   const SampleResults& results() const { return results_; }
-  void set_header(const RecordHeader& header);
-  const RecordHeader& header() const { return header_; }
   // The group whose plot is shown; -1 when none.
   int current_group() const;
   void choose_group(int index);
   // The record of every group shown, printed today.
   reports::BuiltReport record() const;
 
-  // Told when the user edits the header; the main window keeps it in the settings store.
-  std::function<void(const RecordHeader&)> header_changed;
+  // The protocol's particulars of the open database, and where edited ones go: the
+  // main window keeps them in the settings store.
+  std::function<protocol::Particulars()> load_particulars = [] { return protocol::Particulars{}; };
+  std::function<void(const protocol::Particulars&)> save_particulars;
   reports::DialogRunner run_dialog = reports::exec_dialog;  // print dialog and preview
 
   QLabel* summary = nullptr;
   QTableWidget* groups = nullptr;
   plot::PlotView* plot_view = nullptr;
-  QLineEdit* organisation = nullptr;
-  QLineEdit* operator_name = nullptr;
-  QLineEdit* instrument = nullptr;
+  QPushButton* particulars_button = nullptr;  // "Сведения для протокола…"
   QPushButton* print_button = nullptr;
   QPushButton* preview_button = nullptr;
   QPushButton* pdf_button = nullptr;
@@ -60,7 +57,7 @@ class SamplesWindow : public QDialog {
   void build();
   void fill_groups();
   void show_group(int index);
-  void header_edited();
+  void edit_particulars();
   void print();
   void preview();
   void save_pdf();
@@ -70,7 +67,6 @@ class SamplesWindow : public QDialog {
   Frontend& frontend_;
   Guard guard_;
   SampleResults results_;
-  RecordHeader header_;
 };
 
 }  // namespace kalora::samples

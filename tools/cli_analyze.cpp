@@ -13,6 +13,7 @@
 #include "analysis/analysis_text.h"
 #include "analysis/wall_layers.h"
 #include "db/db_texts.h"
+#include "tools/cli_protocol.h"
 #include "tools/cli_recover.h"
 
 #ifdef KALORA_CLI_PDF
@@ -26,7 +27,7 @@ namespace {
 constexpr std::string_view usage_text =
     "usage: kalora-cli analyze DB.db [--max-gap SECONDS] [--surface sp50|iso6946] [--rsi X] [--rse X] [--whole-days]\n"
     "       [--layers \"MATERIAL:MM,...\"] [--conditions A|B] [--heat-capacity KJ_PER_M2K] [--json | --pdf OUT.pdf]\n"
-    "       [--from \"DD.MM.YYYY HH:MM\"] [--to \"DD.MM.YYYY HH:MM\"]\n"
+    "       [--from \"DD.MM.YYYY HH:MM\"] [--to \"DD.MM.YYYY HH:MM\"] [--protocol FILE.json (with --pdf)]\n"
     "  --from, --to: the span of every series analysed, both ends included.\n"
     "  --conditions: the conditions of use whose λ the built-in materials take (default B).\n"
     "  MATERIAL is a built-in name or typed values λ or λ/ρ/c (W/(m·K), kg/m³, J/(kg·K)); layers inside to outside.\n"
@@ -39,6 +40,7 @@ struct Request {
   analysis::AnalysisOptions options;
   Output output = Output::text;
   std::string pdf;
+  std::optional<protocol::Particulars> particulars;  // --protocol
 };
 
 std::optional<double> number_of(const std::string& s) {
@@ -100,6 +102,9 @@ std::optional<Request> parse(std::span<const std::string> args) {
         return std::nullopt;
       }
       (a == "--from" ? r.options.span.from : r.options.span.to) = *time;
+    } else if (a == "--protocol" && has_value && !r.particulars) {
+      r.particulars = read_protocol_file(args[++i]);
+      if (!r.particulars) return std::nullopt;
     } else if (a == "--conditions" && has_value) {
       const auto conditions = analysis::conditions_of(args[++i]);
       if (!conditions) return std::nullopt;
@@ -125,6 +130,10 @@ std::optional<Request> parse(std::span<const std::string> args) {
   }
   surface.apply(r.options);
   r.options.wall.set_conditions(r.options.wall.conditions);  // whichever came first, layers or conditions
+  if (r.particulars && r.output != Output::pdf) {
+    std::cerr << "--protocol только вместе с --pdf\n";
+    return std::nullopt;
+  }
   if (const auto& span = r.options.span; span.from && span.to && *span.from > *span.to) {
     std::cerr << "--from позже, чем --to\n";
     return std::nullopt;
@@ -135,7 +144,8 @@ std::optional<Request> parse(std::span<const std::string> args) {
 // Empty on success, else the user's message.
 std::string write_pdf(const analysis::Analysis& result, const Request& request) {
 #ifdef KALORA_CLI_PDF
-  return analysis::write_analysis_pdf_offscreen(result, request.options, request.db, request.pdf);
+  return analysis::write_analysis_pdf_offscreen(result, request.options, request.db, request.pdf,
+                                                request.particulars.value_or(protocol::Particulars{}));
 #else
   (void)result;
   (void)request;

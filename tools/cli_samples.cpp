@@ -18,6 +18,7 @@
 #include "sample_stats/samples_json.h"
 #include "sample_stats/samples_text.h"
 #include "tools/cli_pdf.h"
+#include "tools/cli_protocol.h"
 #include "tools/cli_recover.h"
 #include "tools/command_line.h"
 #include "tools/console_frontend.h"
@@ -27,7 +28,9 @@ namespace kalora {
 
 namespace {
 
-constexpr std::string_view usage_text = "usage: kalora-cli samples DB.db 1|2 [--json | --pdf OUT.pdf | --xlsx OUT.xlsx]\n";
+constexpr std::string_view usage_text =
+    "usage: kalora-cli samples DB.db 1|2 [--json | --pdf OUT.pdf | --xlsx OUT.xlsx] [--protocol FILE.json]\n"
+    "  --protocol: the particulars of the test protocol that the PDF or workbook carries.\n";
 
 enum class Output { text, json, pdf, xlsx };
 
@@ -36,6 +39,7 @@ struct Request {
   samples::Method method = samples::Method::stationary;
   Output output = Output::text;
   std::string path;
+  protocol::Particulars particulars;
 };
 
 std::optional<Request> parse(std::span<const std::string> args) {
@@ -43,14 +47,27 @@ std::optional<Request> parse(std::span<const std::string> args) {
   Request r;
   r.db = args[0];
   r.method = args[1] == "1" ? samples::Method::stationary : samples::Method::probe;
-  if (args.size() == 2) return r;
-  if (args.size() == 3 && args[2] == "--json") {
-    r.output = Output::json;
-  } else if (args.size() == 4 && (args[2] == "--pdf" || args[2] == "--xlsx")) {
-    r.output = args[2] == "--pdf" ? Output::pdf : Output::xlsx;
-    r.path = args[3];
-    if (!has_extension(r.path, r.output == Output::pdf ? ".pdf" : ".xlsx")) return std::nullopt;
-  } else {
+  bool protocol = false;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (a == "--json" && r.output == Output::text) {
+      r.output = Output::json;
+    } else if ((a == "--pdf" || a == "--xlsx") && r.output == Output::text && has_value) {
+      r.output = a == "--pdf" ? Output::pdf : Output::xlsx;
+      r.path = args[++i];
+      if (!has_extension(r.path, r.output == Output::pdf ? ".pdf" : ".xlsx")) return std::nullopt;
+    } else if (a == "--protocol" && has_value && !protocol) {
+      const auto read = read_protocol_file(args[++i]);
+      if (!read) return std::nullopt;
+      r.particulars = *read;
+      protocol = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (protocol && r.output != Output::pdf && r.output != Output::xlsx) {
+    std::cerr << "--protocol только вместе с --pdf или --xlsx\n";
     return std::nullopt;
   }
   return r;
@@ -74,7 +91,7 @@ int run(State& state, const Request& request) {
       break;
     case Output::pdf:
     case Output::xlsx: {
-      const auto record = samples::sample_record(results, {{}, request.db, samples::today_text()});
+      const auto record = samples::sample_record(results, {request.particulars, request.db, samples::today_text()});
       error = request.output == Output::pdf ? write_report_pdf(record, request.path)
                                             : reports::TfrOLEExcelExport{}.export_report(record, request.path, true);
       break;

@@ -67,9 +67,10 @@ const std::vector<Command>& commands() {
       {"report", "report DB.db stat|zond|flow|rk|ro OUT.pdf|OUT.xls|OUT.xlsx|OUT.csv", 3, 3, cli_report},
       {"analyze",
        "analyze DB.db [--max-gap S] [--surface sp50|iso6946] [--rsi X] [--rse X] [--whole-days] [--layers L] "
-       "[--conditions A|B] [--heat-capacity C] [--from T] [--to T] [--json|--pdf OUT.pdf]",
-       1, 21, cli_analyze},
-      {"samples", "samples DB.db 1|2 [--json | --pdf OUT.pdf | --xlsx OUT.xlsx]", 2, 4, cli_samples},
+       "[--conditions A|B] [--heat-capacity C] [--from T] [--to T] [--json|--pdf OUT.pdf [--protocol FILE.json]]",
+       1, 23, cli_analyze},
+      {"samples", "samples DB.db 1|2 [--json | --pdf OUT.pdf | --xlsx OUT.xlsx] [--protocol FILE.json]", 2, 6,
+       cli_samples},
       {"comment", "comment DB.db 1|2 ROW TEXT", 4, 4, cli_comment},
       {"recover", "recover [--discard] DB.db", 1, 2, cli_recover},
   };

@@ -11,6 +11,7 @@
 
 #include "db/container.h"
 #include "db/tables.h"
+#include "protocol/particulars.h"
 #include "sample_stats/sample_record.h"
 #include "support/recording_frontend.h"
 #include "support/run_program.h"
@@ -154,33 +155,90 @@ TEST(CliSamples, ExitCodesAndMessages) {
     EXPECT_EQ(after.rows[i].comment, i == 2 ? "  Новый образец" : before.rows[i].comment) << i;
 }
 
+// The protocol's particulars as a laboratory fills them, the customer's left to fill by hand.
+constexpr std::string_view protocol_json = R"({"organisation": "ИЛ «Теплофизика»", "organisation_address":
+  "г. Самара, ул. Лабораторная, 1", "accreditation": "RA.RU.21АБ01", "object": "Жилой дом",
+  "object_address": "г. Самара, ул. Садовая, 5", "element": "Наружная стена", "sensor_place": "Комната 3",
+  "instrument": "КАЛОРА-5, заводской № 0421", "verification": "С-АБ/01-02-2026",
+  "operator": "Петров П. П.", "protocol_number": "17-Т", "protocol_date": "09.12.2026"})";
+
+std::string write_protocol(const test::TempDir& dir) {
+  const std::string path = dir.file("protocol.json");
+  test::write_bytes(path, {protocol_json.begin(), protocol_json.end()});
+  return path;
+}
+
+// The particulars on the printed pages: the heading, each line, an empty one to fill
+// by hand, and the places for the signatures.
+const std::vector<std::string> protocol_lines{
+    "ПРОТОКОЛ ИСПЫТАНИЙ № 17-Т от 09.12.2026",       "Испытательная лаборатория: ИЛ «Теплофизика»",
+    "Аттестат аккредитации №: RA.RU.21АБ01",         "Заказчик: ________________________",
+    "Место установки датчиков: Комната 3",           "Свидетельство о поверке (№, дата): С-АБ/01-02-2026",
+    "Исполнитель ________________ / Петров П. П. /", "Руководитель испытательной лаборатории"};
+
 // The printed record as PDF and as a workbook, each read back by a reader we did not write.
 TEST(CliSamples, RecordAsPdfAndWorkbook) {
   KALORA_NEEDS_LINUX_TOOL("pdftotext, python3 with openpyxl");
   KALORA_NEEDS_CLI_PDF();
   test::TempDir dir;
   const SampleResults results = results_of(sample_db, Method::stationary);
-  const reports::BuiltReport expected = sample_record(results, {{}, sample_db, today_text()});
+  const std::string protocol = write_protocol(dir);
+  const auto particulars = protocol::parse_particulars_json(protocol_json).particulars;
+  const reports::BuiltReport expected = sample_record(results, {particulars, sample_db, today_text()});
   const std::string pdf = dir.file("record.pdf"), xlsx = dir.file("record.xlsx");
-  ASSERT_EQ(cli({"samples", sample_db, "1", "--pdf", pdf}).exit_code, 0);
-  ASSERT_EQ(cli({"samples", sample_db, "1", "--xlsx", xlsx}).exit_code, 0);
+  ASSERT_EQ(cli({"samples", sample_db, "1", "--pdf", pdf, "--protocol", protocol}).exit_code, 0);
+  ASSERT_EQ(cli({"samples", sample_db, "1", "--protocol", protocol, "--xlsx", xlsx}).exit_code, 0);
+  const auto texts = test::run_program(
+      KALORA_PYTHON, {"-c",
+                      "import openpyxl, sys\n"
+                      "for row in openpyxl.load_workbook(sys.argv[1]).active.iter_rows(values_only=True):\n"
+                      "  print(' '.join(v for v in row if isinstance(v, str)))",
+                      xlsx});
+  ASSERT_EQ(texts.exit_code, 0) << texts.err;
+  for (const std::string& want : protocol_lines) EXPECT_NE(texts.out.find(want), std::string::npos) << want;
 
   const auto text = test::run_program("pdftotext", {"-layout", pdf, "-"});
   ASSERT_EQ(text.exit_code, 0) << text.err;
   std::string all = text.out;
   const std::size_t page_count = static_cast<std::size_t>(std::count(all.begin(), all.end(), '\f'));
   EXPECT_EQ(page_count, expected.pages.size());
-  const std::vector<std::string> wanted{"Протокол испытаний",
-                                        "Стационарный метод",
-                                        "samples.db",
-                                        "Дата печати: " + today_text(),
-                                        "Образец: ПСБ-С 25",
-                                        "Образец: (без комментария)",
-                                        "возможный выброс",
-                                        "вне диапазона tср",
-                                        "Стр. 1 из " + std::to_string(expected.pages.size()),
-                                        "λ = λ0 + b·tср"};  // a group's plot, vector in the PDF
+  std::vector<std::string> wanted{"ПРОТОКОЛ ИСПЫТАНИЙ",
+                                  "Стационарный метод",
+                                  "samples.db",
+                                  "Дата печати: " + today_text(),
+                                  "Образец: ПСБ-С 25",
+                                  "Образец: (без комментария)",
+                                  "возможный выброс",
+                                  "вне диапазона tср",
+                                  "Стр. 1 из " + std::to_string(expected.pages.size()),
+                                  "λ = λ0 + b·tср"};  // a group's plot, vector in the PDF
+  wanted.insert(wanted.end(), protocol_lines.begin(), protocol_lines.end());
   for (const std::string& want : wanted) EXPECT_NE(all.find(want), std::string::npos) << want;
+  // The particulars also reach the printed analysis; a wrong file is a usage error naming it.
+  const std::string wall = dir.file("wall.db");
+  ASSERT_EQ(cli({"bin2db", std::string(KALORA_SAMPLES) + "/wall.bin", wall}).exit_code, 0);
+  ASSERT_EQ(cli({"analyze", wall, "--protocol", protocol, "--pdf", dir.file("a.pdf")}).exit_code, 0);
+  const auto analysis = test::run_program("pdftotext", {"-layout", dir.file("a.pdf"), "-"});
+  for (const std::string& want : protocol_lines) EXPECT_NE(analysis.out.find(want), std::string::npos) << want;
+  const std::string unknown = dir.file("unknown.json"), list = dir.file("list.json");
+  test::write_bytes(unknown, {'{', '"', 'k', 'e', 'y', '"', ':', '"', '"', '}'});
+  test::write_bytes(list, {'[', ']'});
+  struct Wrong {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Wrong wrong[] = {
+      {{"samples", sample_db, "1", "--pdf", dir.file("b.pdf"), "--protocol", unknown}, "неизвестный ключ «key»"},
+      {{"analyze", wall, "--pdf", dir.file("b.pdf"), "--protocol", list}, list + ": файл не объект JSON"},
+      {{"samples", sample_db, "1", "--json", "--protocol", protocol}, "--protocol только вместе с --pdf или --xlsx"},
+      {{"analyze", wall, "--protocol", dir.file("missing.json"), "--pdf", dir.file("b.pdf")}, "missing.json"},
+  };
+  for (const Wrong& w : wrong) {
+    const auto r = cli(w.args);
+    EXPECT_EQ(r.exit_code, 2) << w.message;
+    EXPECT_NE(r.err.find(w.message), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("b.pdf")));
   // Every number of the record is on its page as the record shows it.
   for (const reports::Page& page : expected.pages)
     for (const reports::PageCell& c : page.cells)

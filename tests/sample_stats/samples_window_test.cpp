@@ -3,17 +3,20 @@
 // chosen group's plot, the record's header kept between runs, and the record saved
 // as PDF read back with pdftotext.
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "analysis/plot_painter.h"
 #include "app/window_fixture.h"
+#include "protocol/particulars_dialog.h"
 #include "reports/report_preview.h"
 #include "sample_stats/samples_window.h"
 #include "support/run_program.h"
@@ -38,6 +41,12 @@ QTableWidgetItem* figure(const QTableWidget* t, int row, const QString& title) {
 using SamplesCommand = WindowTest;
 
 TEST_F(SamplesCommand, GroupsOfThePageOrItsSelectionWithPlotAndRecord) {
+  {
+    // The record's header as this window kept it before it moved into the protocol's particulars.
+    app::SettingsStore earlier(settings_file());
+    earlier.set_value(QStringLiteral("Samples_Organisation"), QStringLiteral("ООО «Теплолаб»"));
+    earlier.set_value(QStringLiteral("Samples_Instrument"), QStringLiteral("0421"));
+  }
   auto& w = start();
   QAction* command = w.findChild<QAction*>(QStringLiteral("Samples1"));
   ASSERT_NE(command, nullptr);
@@ -128,10 +137,33 @@ TEST_F(SamplesCommand, GroupsOfThePageOrItsSelectionWithPlotAndRecord) {
                           [](QRgb c) { return qBlue(c) > 150 && qRed(c) < 80; }),
             10);  // the measured points are drawn
 
-  // The header is typed once, kept, and printed in the record.
-  s.organisation->setText(QStringLiteral("ООО «Теплолаб»"));
-  emit s.organisation->editingFinished();
-  s.instrument->setText(QStringLiteral("0421"));
+  // The protocol's particulars: the earlier header carried over, the rest typed in
+  // their dialog, the laboratory's kept for every database, the object's with one.
+  const auto type_particulars = [&](std::vector<std::pair<const char*, const char*>> typed) {
+    protocol::Particulars shown;
+    s.run_dialog = [&](QDialog& d) {
+      auto* dialog = qobject_cast<protocol::ParticularsDialog*>(&d);
+      EXPECT_NE(dialog, nullptr);
+      if (!dialog) return 0;
+      EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Сведения для протокола"));
+      shown = dialog->particulars();
+      for (const auto& [key, text] : typed) {
+        auto* edit = dialog->findChild<QLineEdit*>(QString::fromUtf8(key));
+        edit->selectAll();
+        // Key by key, Cyrillic letters included (QTest's own key clicks know ASCII only).
+        for (const QChar c : QString::fromUtf8(text)) {
+          QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+          QApplication::sendEvent(edit, &press);
+        }
+      }
+      return static_cast<int>(QDialog::Accepted);
+    };
+    s.particulars_button->click();
+    return shown;
+  };
+  const auto carried = type_particulars({{"object", "Жилой дом"}, {"operator", "Петров П. П."}});
+  EXPECT_EQ(carried["organisation"], "ООО «Теплолаб»");
+  EXPECT_EQ(carried["instrument"], "КАЛОРА-5, заводской № 0421");
   dialogs.files = {dir.file("record.pdf")};
   s.pdf_button->click();
   EXPECT_TRUE(dialogs.messages.empty());
@@ -149,8 +181,10 @@ TEST_F(SamplesCommand, GroupsOfThePageOrItsSelectionWithPlotAndRecord) {
 #ifndef _WIN32  // read back by the Linux pdftotext
   const auto text = run_program("pdftotext", {"-layout", dir.file("record.pdf"), "-"});
   ASSERT_EQ(text.exit_code, 0);
-  for (const char* want : {"Протокол испытаний", "Организация: ООО «Теплолаб»", "заводской № 0421",
-                           "База данных: samples.db", "Образец: Газобетон D500", "возможный выброс"})
+  for (const char* want : {"ПРОТОКОЛ ИСПЫТАНИЙ № ", "Испытательная лаборатория: ООО «Теплолаб»",
+                           "Прибор (тип, заводской №): КАЛОРА-5, заводской № 0421", "Объект: Жилой дом",
+                           "Исполнитель ________________ / Петров П. П. /", "База данных: samples.db",
+                           "Образец: Газобетон D500", "возможный выброс"})
     EXPECT_NE(text.out.find(want), std::string::npos) << want;
   EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\f'), previewed);
 #endif
@@ -163,8 +197,18 @@ TEST_F(SamplesCommand, GroupsOfThePageOrItsSelectionWithPlotAndRecord) {
   again.N3Click();
   again.Samples1Click();
   ASSERT_NE(again.samples_window, nullptr);
-  EXPECT_EQ(again.samples_window->organisation->text(), QStringLiteral("ООО «Теплолаб»"));
-  EXPECT_EQ(again.samples_window->instrument->text(), QStringLiteral("0421"));
+  const auto kept = again.samples_window->load_particulars();
+  EXPECT_EQ(kept["object"], "Жилой дом");
+  EXPECT_EQ(kept["operator"], "Петров П. П.");
+  // Another database: the laboratory's particulars, not this object's.
+  const std::string other = dir.file("other.db");
+  std::filesystem::copy_file(db, other);
+  dialogs.files = {other};
+  again.N3Click();
+  again.Samples1Click();
+  const auto elsewhere = again.samples_window->load_particulars();
+  EXPECT_EQ(elsewhere["operator"], "Петров П. П.");
+  EXPECT_EQ(elsewhere["object"], "");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
