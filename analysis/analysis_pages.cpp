@@ -99,6 +99,8 @@ AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::si
     y += line_height + 8;
     page.cells.push_back(text_cell(left, y, usable, line_height, "Методы: " + std::string(methods_title), 10));
     y += line_height;
+    page.cells.push_back(text_cell(left, y, usable, line_height, terms_line(), 10));
+    y += line_height;
     if (const std::string wall = wall_summary(options); !wall.empty()) {
       PageCell cell = text_cell(left, y, usable, 2 * line_height, wall, 10);
       cell.wrap = true;

@@ -35,6 +35,17 @@ std::string criterion4(const ChannelResult& c) {
          " % от прошедшего через стену)";
 }
 
+// The engineer's terms: the measured R of a surface-to-surface series is the
+// construction's thermal resistance Rк, of an air-to-air series the resistance to
+// heat transfer Rо; U is the heat-transfer coefficient, 1/Rо.
+constexpr std::string_view rk_term = "термическое сопротивление конструкции Rк";
+constexpr std::string_view ro_term = "сопротивление теплопередаче Rо";
+constexpr std::string_view u_term = "коэффициент теплопередачи U";
+
+std::optional<double> inverse(std::optional<double> u) {
+  return u && *u > 0 ? std::optional<double>(1 / *u) : std::nullopt;
+}
+
 std::string method_name(const std::string& method) {
   return method == "dynamic" ? "динамический метод" : "метод средних значений";
 }
@@ -94,7 +105,7 @@ std::vector<ResultLine> verdict_lines(const ChannelResult& c) {
   const Verdict& v = c.verdict;
   std::string best = number(v.R_best, "0.000", resistance_unit);
   if (v.R_best) best += " (" + method_name(v.method) + ")";
-  return {{"Вердикт", v.reason}, {"R рекомендуемое", best}};
+  return {{"Вердикт", v.reason}, {std::string(c.kind == 0 ? "Rо" : "Rк") + " рекомендуемое", best}};
 }
 
 std::vector<SideBySideRow> side_by_side(const ChannelResult& c) {
@@ -105,18 +116,31 @@ std::vector<SideBySideRow> side_by_side(const ChannelResult& c) {
   for (const ResultLine& l : verdict_lines(c)) rows.push_back({l.label, l.value, {}, true, true});
   // A soft hyphen lets a narrow column break the long word.
   rows.insert(rows.end(), {
-      {"Метод", "средних значений", "динами\u00ADческий"},
-      {"R, м²·К/Вт", number(c.R, "0.000"), d ? number(d->R, "0.000") : "— (" + c.dynamic_reason + ")"},
-      {"U, Вт/(м²·К)", number(c.U, "0.000"), d ? number(d->U, "0.000") : none},
-      {"Интервал 90 %", none, d ? "±" + number(d->I_rel * 100, "0.00") + " %" : none},
-      {"τ, ч", none, d ? number(d->tau_h, "0.0") : none},
-      {"Записей / уравнений", std::to_string(c.records()), d ? std::to_string(d->M) : none},
-  });
+                              {"Метод", "средних значений", "динами\u00ADческий"},
+                              {c.kind == 0 ? "Rо, м²·К/Вт" : "Rк, м²·К/Вт", number(c.R, "0.000"),
+                               d ? number(d->R, "0.000") : "— (" + c.dynamic_reason + ")", false, false,
+                               std::string(c.kind == 0 ? ro_term : rk_term)},
+                          });
+  if (c.kind != 0)
+    rows.push_back({"Rо, м²·К/Вт", number(inverse(c.U), "0.000"), d ? number(inverse(d->U), "0.000") : none, false,
+                    false, std::string(ro_term)});
+  rows.insert(rows.end(), {
+                              {"U, Вт/(м²·К)", number(c.U, "0.000"), d ? number(d->U, "0.000") : none, false, false,
+                               std::string(u_term)},
+                              {"Интервал 90 %", none, d ? "±" + number(d->I_rel * 100, "0.00") + " %" : none},
+                              {"τ, ч", none, d ? number(d->tau_h, "0.0") : none},
+                              {"Записей / уравнений", std::to_string(c.records()), d ? std::to_string(d->M) : none},
+                          });
   for (const ResultLine& l : channel_lines(c)) {
     if (l.label == "R" || l.label == "U" || l.label == "Записей") continue;
     rows.push_back({l.label, l.value, {}, true});
   }
   return rows;
+}
+
+std::string terms_line() {
+  return "Обозначения: Rк - термическое сопротивление конструкции, Rо - сопротивление теплопередаче, "
+         "U - коэффициент теплопередачи (U = 1/Rо, Rо = Rsi + Rк + Rse)";
 }
 
 std::string surface_line(const AnalysisOptions& o) {

@@ -36,10 +36,13 @@ struct SideBySideRow {
   std::string average, dynamic;
   bool both = false;
   bool bold = false;  // the verdict and the resistance recommended
+  std::string term;   // what the label's symbol stands for, in the engineer's words
 };
 inline constexpr std::string_view methods_title = "метод средних значений и динамический метод по ISO 9869-1";
 std::vector<SideBySideRow> side_by_side(const ChannelResult& channel);
 
+// What Rк, Rо and U stand for, in the engineer's words.
+std::string terms_line();
 // The surface resistances and the convention they come from, in a line.
 std::string surface_line(const AnalysisOptions& options);
 

@@ -76,6 +76,7 @@ void AnalysisWindow::build() {
     box->setDecimals(4);
     box->setRange(0, 10);
     box->setSingleStep(0.01);
+    box->setSuffix(QStringLiteral(" м²·К/Вт"));
     box->setValue(value);
     connect(box, &QDoubleSpinBox::valueChanged, this, [this] { surface_typed(); });
     return box;
@@ -84,8 +85,10 @@ void AnalysisWindow::build() {
   surface->setObjectName(QStringLiteral("surface"));
   for (const SurfaceConvention& c : surface_conventions) surface->addItem(qs(std::string(c.title)));
   surface->addItem(qs(std::string(custom_surface_title)));
+  surface->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   connect(surface, &QComboBox::activated, this, [this](int index) { surface_chosen(index); });
-  settings->addWidget(new QLabel(QStringLiteral("Теплообмен у поверхностей:"), this));
+  surface->setToolTip(QStringLiteral("Сопротивления теплообмену у внутренней (Rsi) и наружной (Rse) поверхностей"));
+  settings->addWidget(new QLabel(QStringLiteral("Поверхности:"), this));
   settings->addWidget(surface);
   rsi_ = spin(QStringLiteral("rsi"), options_.rsi);
   rse_ = spin(QStringLiteral("rse"), options_.rse);
@@ -98,8 +101,8 @@ void AnalysisWindow::build() {
   whole_days_ = new QCheckBox(QStringLiteral("Целые сутки"), this);
   whole_days_->setObjectName(QStringLiteral("whole_days"));
   connect(whole_days_, &QCheckBox::toggled, this, [this] { settings_edited(); });
-  for (auto [label, widget] : {std::pair<const char*, QWidget*>{"Rsi, м²·К/Вт:", rsi_},
-                               {"Rse, м²·К/Вт:", rse_},
+  for (auto [label, widget] : {std::pair<const char*, QWidget*>{"Rsi:", rsi_},
+                               {"Rse:", rse_},
                                {"Наибольший перерыв, с:", max_gap_}}) {
     settings->addWidget(new QLabel(QString::fromUtf8(label), this));
     settings->addWidget(widget);
@@ -120,11 +123,12 @@ void AnalysisWindow::build() {
       if (edited && save_particulars) save_particulars(*edited);
     });
   });
-  settings->addWidget(particulars_button);
-  settings->addWidget(print_button);
-  settings->addWidget(pdf_button);
   layout->addLayout(settings);
-  layout->addLayout(build_span());
+  QBoxLayout* span = build_span();
+  span->addWidget(particulars_button);
+  span->addWidget(print_button);
+  span->addWidget(pdf_button);
+  layout->addLayout(span);
 
   auto* split = new QSplitter(Qt::Horizontal, this);
   auto* left = new QSplitter(Qt::Vertical, split);
@@ -184,7 +188,7 @@ void AnalysisWindow::build() {
   layout->addWidget(split);
 }
 
-QLayout* AnalysisWindow::build_span() {
+QBoxLayout* AnalysisWindow::build_span() {
   auto* row = new QHBoxLayout;
   const auto edit = [this](const QString& name) {
     auto* e = new QDateTimeEdit(this);
@@ -199,14 +203,14 @@ QLayout* AnalysisWindow::build_span() {
   whole_series = new QPushButton(QStringLiteral("Весь ряд"), this);
   whole_series->setObjectName(QStringLiteral("whole_series"));
   connect(whole_series, &QPushButton::clicked, this, [this] { guard_([this] { set_span({}); }); });
-  row->addWidget(new QLabel(QStringLiteral("Анализируемый промежуток с"), this));
+  row->addWidget(new QLabel(QStringLiteral("Промежуток с"), this));
   row->addWidget(span_from);
   row->addWidget(new QLabel(QStringLiteral("по"), this));
   row->addWidget(span_to);
   row->addWidget(whole_series);
-  auto* hint = new QLabel(QStringLiteral("(или протяните мышью по оси времени графика)"), this);
-  hint->setEnabled(false);
-  row->addWidget(hint);
+  for (QWidget* w : std::initializer_list<QWidget*>{span_from, span_to})
+    w->setToolTip(
+        QStringLiteral("Границы входят в промежуток; его можно выбрать и протяжкой мышью по оси времени графика"));
   row->addStretch();
   return row;
 }
@@ -445,7 +449,9 @@ void AnalysisWindow::show_series(int index) {
     const auto rows = side_by_side(c);
     results->setRowCount(static_cast<int>(rows.size()));
     for (int row = 0; const SideBySideRow& r : rows) {
-      results->setVerticalHeaderItem(row, new QTableWidgetItem(qs(r.label)));
+      auto* label = new QTableWidgetItem(qs(r.label));
+      if (!r.term.empty()) label->setToolTip(qs(r.term));
+      results->setVerticalHeaderItem(row, label);
       QTableWidgetItem* first = set_cell(results, row, column, r.average);
       if (r.both) {
         results->setSpan(row, column, 1, 2);

@@ -13,6 +13,7 @@
 #include "protocol/particulars.h"
 #include "reports/report_commands.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
@@ -82,7 +83,7 @@ class AnalysisWindow : public QDialog {
   void surface_chosen(int index);
   void surface_typed();
   void show_surface();
-  QLayout* build_span();
+  QBoxLayout* build_span();
   void set_span(Span span);
   void span_typed();
   void show_span(const SeriesResult* series);

@@ -66,6 +66,7 @@ std::optional<ChannelResult> analyse_channel(const Series& series, int channel, 
 
   ChannelResult r;
   r.channel = channel;
+  r.kind = series.kind;
   r.start = rows.front()->time;
   std::vector<std::int64_t> times;
   double sum_q = 0;

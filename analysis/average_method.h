@@ -47,6 +47,7 @@ inline constexpr std::int64_t day = 86400;  // seconds
 // One channel of a series. Empty values (nothing to divide by, too short) are nullopt.
 struct ChannelResult {
   int channel = 0;         // 1, 2, 3
+  int kind = 1;            // of its series: 0 Rо (air to air), 1 Rк (surface to surface)
   std::int64_t start = 0;  // clock seconds of the channel's first row used
   // The rows used, from the channel's first one.
   std::vector<double> seconds;  // since the first row

@@ -20,6 +20,7 @@
 #include "analysis/analysis_window.h"
 #include "analysis/plot_painter.h"
 #include "app/window_fixture.h"
+#include "reports/number_format.h"
 #include "support/run_program.h"
 
 namespace kalora::test {
@@ -78,10 +79,15 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
     return -1;
   };
   const auto value = [&](const char* label, int column) { return a->results->item(row_of(label), column)->text(); };
+  // The engineer's terms: the measured Rк, the Rо and U formed from it.
+  const char* rk = "Rк, м²·К/Вт";
   for (int c : {0, 2}) {
     EXPECT_EQ(value("Метод", c), QStringLiteral("средних значений"));
+    const double r = *a->analysis().series[0].channels[static_cast<std::size_t>(c / 2)].R;
+    EXPECT_EQ(a->results->verticalHeaderItem(row_of(rk))->toolTip(), "термическое сопротивление конструкции Rк");
+    EXPECT_EQ(value("Rо, м²·К/Вт", c), QString::fromStdString(reports::format_number(1 / 8.7 + r + 1 / 23.0, "0.000")));
     EXPECT_EQ(value("Метод", c + 1).remove(QChar(0xAD)), QStringLiteral("динамический"));
-    EXPECT_TRUE(value("R, м²·К/Вт", c + 1).startsWith(QStringLiteral("2,"))) << value("R, м²·К/Вт", c + 1).toStdString();
+    EXPECT_TRUE(value(rk, c + 1).startsWith(QStringLiteral("2,"))) << value(rk, c + 1).toStdString();
     EXPECT_TRUE(value("Интервал 90 %", c + 1).startsWith(QStringLiteral("±")));
     EXPECT_EQ(value("Итог", c), QStringLiteral("критерии 1–3 выполнены"));
     EXPECT_EQ(a->results->columnSpan(row_of("Итог"), c), 2);
@@ -89,10 +95,10 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
     EXPECT_EQ(value("Критерий 4 (накопленное тепло)", c), QStringLiteral("не проверялся"));
     EXPECT_TRUE(value("Вердикт", c).startsWith(QStringLiteral("недостоверно: ")));
     EXPECT_TRUE(a->results->item(row_of("Вердикт"), c)->font().bold());
-    EXPECT_TRUE(value("R рекомендуемое", c).endsWith(QStringLiteral("(динамический метод)")));
-    EXPECT_TRUE(a->results->item(row_of("R рекомендуемое"), c)->font().bold());
+    EXPECT_TRUE(value("Rк рекомендуемое", c).endsWith(QStringLiteral("(динамический метод)")));
+    EXPECT_TRUE(a->results->item(row_of("Rк рекомендуемое"), c)->font().bold());
   }
-  EXPECT_EQ(value("R, м²·К/Вт", 0), QStringLiteral("2,749"));
+  EXPECT_EQ(value(rk, 0), QStringLiteral("2,749"));
   // Every column and the row labels in view at the window's size.
   a->resize(1280, 900);
   QApplication::processEvents();
@@ -115,10 +121,13 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   a->pdf_button->click();
   EXPECT_TRUE(dialogs.messages.empty());
   const std::string printed = pdf_text(dir.file("window.pdf"));
-  for (const char* text : {"Анализ наблюдений", "База данных: wall.db", "Серия 1: Rк, 10.02.2025 12:04:00",
-                           "Методы: метод средних значений и динамический метод по ISO 9869-1",
-                           "критерии 1–3 выполнены", "R, м²·К/Вт", "2,749", "R прибора (среднее по записям)",
-                           "не проверялся", "Вердикт", "недостоверно: ", "(динамический метод)", "— графики"})
+  for (const char* text :
+       {"Анализ наблюдений", "База данных: wall.db", "Серия 1: Rк, 10.02.2025 12:04:00",
+        "Методы: метод средних значений и динамический метод по ISO 9869-1", "критерии 1–3 выполнены", "Rк, м²·К/Вт",
+        "Rо, м²·К/Вт",
+        "Rк - термическое сопротивление конструкции, Rо - сопротивление теплопередаче, U - коэффициент теплопередачи",
+        "2,749", "R прибора (среднее по записям)", "не проверялся", "Вердикт", "недостоверно: ", "(динамический метод)",
+        "— графики"})
     EXPECT_NE(printed.find(text), std::string::npos) << text;
   // The four plots are drawn on the second page, lettering as text, no pictures; the
   // running R names its band, mark and windows.
