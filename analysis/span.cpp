@@ -1,6 +1,7 @@
 #include "analysis/span.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kalora::analysis {
 
