@@ -14,6 +14,7 @@ windows_packages=(
   python3  # the zip test lists and unpacks the package
   g++ pkg-config libxlsxwriter-dev  # the Linux kalora-sim behind the COM port under Wine
   xvfb xdotool imagemagick  # the desktop program started from the zip, its screenshots
+  wixl msitools  # the .msi installer: wixl builds it, msibuild sets its Cyrillic texts
 )
 
 native_packages=(

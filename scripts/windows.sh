@@ -8,7 +8,8 @@
 # a line says what was left out.
 # "test" builds everything and runs ctest under Wine, in a Wine prefix of its own inside
 # the build folder; the Wine server started here is stopped at the end, pass or fail.
-# "package" builds the programs and zips them with their files into OUT_DIR.
+# "package" builds the programs and zips them with their files into OUT_DIR; with the
+# desktop program it also makes the installer (scripts/msi.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:?usage: $0 test|package BUILD_DIR JOBS [OUT_DIR] [CMAKE_FLAGS...]}
@@ -54,6 +55,10 @@ if [ "$mode" = package ]; then
   configure "$@"
   cmake --build "$build" -j "$jobs" --target "${programs[@]}"
   cpack --config "$build/CPackConfig.cmake" -G ZIP -B "$build/cpack" -D CPACK_OUTPUT_FILE_PREFIX="$out"
+  if [ -f "$build/kalora.exe" ]; then
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+    bash scripts/msi.sh "$build" "$out/kalora-$version-x64.msi"
+  fi
   exit 0
 fi
 [ "$mode" = test ] || { echo "unknown mode $mode" >&2; exit 2; }

@@ -12,7 +12,6 @@ samples=$3
 objdump=$4
 wine=$5
 source "$(dirname "$0")/package_lib.sh"
-source "$(dirname "$0")/../../scripts/xvfb.sh"
 
 desktop=0
 [ -f "$build/kalora.exe" ] && desktop=1
@@ -60,52 +59,13 @@ echo "zip $(basename "$zip") ($(stat -c %s "$zip") bytes): $(echo $expected)"
 [ $desktop = 1 ] || exit 0
 
 [ "$(head -c 3 "$folder/ПРОЧТИТЕ.txt" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "ПРОЧТИТЕ.txt has no byte-order mark"
-for tool in Xvfb xdotool; do
-  command -v $tool >/dev/null || { echo "no $tool: the desktop program was not started"; exit 77; }
-done
 
-# A fresh prefix: the user's first start, nothing in the registry. Its home is a folder
-# of the test (Wine links the user's Documents to it), where the database waits: the
-# file dialog starts in the documents the first time.
-export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$dir/home"
-mkdir -p "$HOME"
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
-"$wine" wineboot --init >/dev/null 2>&1
-"$wineserver" -w
+# A fresh prefix: the user's first start, nothing in the registry; the database waits in
+# the documents, where the file dialog starts the first time.
+fresh_wine_prefix "$wine"
 cp "$dir/packaged.db" "$HOME/wall.db"
-
-start_xvfb "$dir"
-app=
-trap '[ -n "$app" ] && kill $app 2>/dev/null; "$wineserver" -k 2>/dev/null; kill $xvfb_pid 2>/dev/null; wait; rm -rf "$dir"' EXIT
-
-# Started from its folder, as Explorer starts it.
-(cd "$folder" && exec "$wine" kalora.exe) >"$dir/kalora.out" 2>&1 &
-app=$!
-window=$(wait_window '^КАЛОРА-5$') || fail "kalora.exe showed no main window"
-sleep 2
-# Keys go through XTEST to the window that has the focus (there is no window manager).
-# The file dialog has no name: it is the window that Ctrl+O adds.
-before=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)
-xdotool windowfocus --sync "$window" 2>/dev/null
-xdotool mousemove 500 400 click 1 key ctrl+o
-dialog=
-for _ in $(seq 100); do
-  dialog=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '' 2>/dev/null | sort) | head -1)
-  [ -n "$dialog" ] && break
-  sleep 0.1
-done
-[ -n "$dialog" ] || fail "Ctrl+O opened no dialog"
-sleep 1
-xdotool windowfocus --sync "$dialog" 2>/dev/null
-xdotool type --delay 50 "wall.db"
-xdotool key Return
-opened=$(wait_window '^wall - КАЛОРА-5$') || fail "Ctrl+O opened no database"
-xdotool windowfocus --sync "$opened" 2>/dev/null
-xdotool key alt+F4
-for _ in $(seq 200); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
-kill -0 $app 2>/dev/null && fail "kalora.exe did not close on Alt+F4"
-app=
-"$wineserver" -w
+start_desktop_session
+open_database_with_ctrl_o "$wine" "$folder" wall
 grep -q '^\[Software\\\\Velmora\\\\KALORA\\\\1.0\]' "$WINEPREFIX/user.reg" ||
   fail "no settings under Software\\Velmora\\KALORA\\1.0 in the registry"
 echo "kalora.exe from \"$(basename "$(dirname "$folder")")\": started, opened wall.db, closed; settings in the registry"
