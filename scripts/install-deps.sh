@@ -15,6 +15,7 @@ windows_packages=(
   g++ pkg-config libxlsxwriter-dev  # the Linux kalora-sim behind the COM port under Wine
   xvfb xdotool imagemagick  # the desktop program started from the zip, its screenshots
   wixl msitools  # the .msi installer: wixl builds it, msibuild sets its Cyrillic texts
+  libeigen3-dev libboost-math-dev  # header-only numerics, taken as they are by the cross build
 )
 
 native_packages=(
@@ -23,6 +24,7 @@ native_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
   qt6-translations-l10n
   libgl-dev libxlsxwriter-dev
+  libeigen3-dev libboost-math-dev  # matrices, matrix exponential, distributions
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-dbfread python3-xlrd python3-openpyxl poppler-utils

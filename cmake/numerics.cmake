@@ -1,0 +1,15 @@
+# Eigen and Boost.Math are header-only. The compiler is given a folder that holds only
+# links to them, so a cross build never sees the machine's other headers in /usr/include.
+set(KALORA_NUMERICS_INCLUDE ${PROJECT_BINARY_DIR}/numerics-include)
+set(KALORA_NUMERICS_ROOT /usr/include CACHE PATH "Where eigen3/ and boost/ are installed")
+foreach(pair "Eigen=eigen3/Eigen" "unsupported=eigen3/unsupported" "boost=boost")
+  string(REPLACE "=" ";" parts ${pair})
+  list(GET parts 0 name)
+  list(GET parts 1 source)
+  if(NOT EXISTS ${KALORA_NUMERICS_ROOT}/${source})
+    message(FATAL_ERROR "${KALORA_NUMERICS_ROOT}/${source} is missing: run scripts/install-deps.sh")
+  endif()
+  file(MAKE_DIRECTORY ${KALORA_NUMERICS_INCLUDE})
+  file(CREATE_LINK ${KALORA_NUMERICS_ROOT}/${source} ${KALORA_NUMERICS_INCLUDE}/${name} SYMBOLIC)
+endforeach()
+target_include_directories(kalora_core SYSTEM PUBLIC ${KALORA_NUMERICS_INCLUDE})
