@@ -8,6 +8,30 @@ namespace {
 
 using Writer = JsonWriter;
 
+void write_greybox(Writer& w, const ChannelResult& c) {
+  w.key("greybox");
+  if (!c.greybox) {
+    w.null();
+    w.key("greybox_reason"), w.string(c.greybox_reason);
+    return;
+  }
+  const GreyboxResult& g = *c.greybox;
+  w.open('{');
+  w.key("R"), w.number(g.R);
+  w.key("U"), w.number(g.U);
+  w.key("R_lo"), w.number(g.R_lo);
+  w.key("R_hi"), w.number(g.R_hi);
+  w.key("capacities"), w.integer(g.capacities);
+  w.key("tau_h");
+  w.open('[');
+  for (const double t : g.tau_h) w.number(t);
+  w.close(']');
+  w.key("white_p"), w.number(g.white_p);
+  w.key("loglik"), w.number(g.loglik);
+  w.close('}');
+  w.key("greybox_reason"), w.null();
+}
+
 void write_channel(Writer& w, const ChannelResult& c) {
   w.open('{');
   w.key("channel"), w.integer(c.channel);
@@ -38,12 +62,14 @@ void write_channel(Writer& w, const ChannelResult& c) {
     w.key("tau_h"), w.number(c.dynamic->tau_h);
     w.key("I_rel"), w.number(c.dynamic->I_rel);
     w.key("M"), w.integer(static_cast<std::int64_t>(c.dynamic->M));
+    w.key("I_rel_hac"), w.number(c.dynamic->I_rel_hac);
     w.close('}');
     w.key("dynamic_reason"), w.null();
   } else {
     w.null();
     w.key("dynamic_reason"), w.string(c.dynamic_reason);
   }
+  write_greybox(w, c);
   w.key("verdict"), w.string(trust_name(c.verdict.trust));
   w.key("verdict_reason"), w.string(c.verdict.reason);
   w.key("R_best"), w.number(c.verdict.R_best);

@@ -4,6 +4,20 @@
 
 namespace kalora::analysis {
 
+namespace {
+
+void assess_greybox(ChannelResult& r, int kind, const AnalysisOptions& options) {
+  const double surfaces = options.rsi + options.rse;
+  GreyboxInput in{r.seconds, r.q, r.t_in, r.t_ext, kind == 0 ? 0 : surfaces, {}, {}};
+  if (const auto design = options.wall.resistance()) in.design_R = *design + (kind == 0 ? surfaces : 0);
+  in.capacity = options.wall.capacity();
+  auto greybox = greybox_method(in);
+  r.greybox = std::move(greybox.result);
+  r.greybox_reason = std::move(greybox.reason);
+}
+
+}  // namespace
+
 void assess(ChannelResult& r, int kind, const AnalysisOptions& options) {
   const double surfaces = kind == 0 ? 0 : options.rsi + options.rse;
   auto dynamic = dynamic_method({r.seconds, r.q, r.t_in, r.t_ext}, surfaces);
@@ -26,6 +40,8 @@ void assess(ChannelResult& r, int kind, const AnalysisOptions& options) {
     r.dynamic->R_first = over(0);
     r.dynamic->R_last = over(n - part);
   }
+
+  assess_greybox(r, kind, options);
 
   if (kind == 0) {
     // Air temperatures: the surfaces lie a surface resistance's drop beyond them.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/dynamic_method.h"
+#include "analysis/greybox_method.h"
 #include "analysis/observations.h"
 #include "analysis/span.h"
 #include "analysis/surface.h"
@@ -24,7 +25,9 @@ struct Verdict {
   Trust trust = Trust::undetermined;
   std::string reason;  // "достоверно", "недостоверно: …", "не определено: …"
   std::optional<double> R_best;
-  std::string method;  // "average" or "dynamic"; empty without R_best
+  std::optional<double> R_lo, R_hi;  // R_best's 90 % interval
+  std::string method;  // "average", "dynamic" or "greybox"; empty without R_best
+  std::optional<double> days_more;   // further days of recording until reliable, when that may help
 };
 
 struct AnalysisOptions {
@@ -69,6 +72,8 @@ struct ChannelResult {
   std::optional<bool> c4;
   std::optional<DynamicResult> dynamic;
   std::string dynamic_reason;
+  std::optional<GreyboxResult> greybox;
+  std::string greybox_reason;
   Verdict verdict;
 
   std::size_t records() const { return seconds.size(); }

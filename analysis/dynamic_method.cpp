@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/hac.h"
 #include "analysis/least_squares.h"
 #include "analysis/student_t.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr std::size_t unknowns = 2 * dynamic_memories + 3;
 constexpr double memory_span = 2 * 86400.0;  // seconds the memory sums reach back at most
+constexpr double hac_window = 86400.0;       // seconds of autocorrelation the HAC interval allows for
 
 // The rows, their rates of change and the fixed columns of the model.
 class Model {
@@ -155,6 +157,12 @@ DynamicOutcome dynamic_method(const DynamicInput& in, double surface_resistances
   const Columns& a = model.columns();
   for (std::size_t j = 0; j < unknowns; ++j)
     for (std::size_t k = 0; k < m; ++k) r.q_model[k] += a.columns[j][k] * fit.x[j];
+  // The residuals of a wall are autocorrelated: the interval that allows for it looks a day back.
+  std::vector<double> residuals(m);
+  for (std::size_t k = 0; k < m; ++k) residuals[k] = in.q[p + 1 + k] - r.q_model[k];
+  const int lags = static_cast<int>(std::lround(hac_window / *step));
+  const double hac = newey_west_error(a, fit, residuals, 0, lags) * student_t_quantile(0.95, dof);
+  if (std::isfinite(hac)) r.I_rel_hac = hac / L;
   return {r, {}};
 }
 

@@ -19,6 +19,7 @@ struct DynamicResult {
   double L = 0;
   double tau_h = 0;  // τ, hours
   double I_rel = 0;  // half-width of the 90 % interval of L, relative to L
+  std::optional<double> I_rel_hac;  // the same allowing for autocorrelated residuals (Newey–West, 24 h)
   std::size_t M = 0;  // equations
   std::size_t p = 0;  // rows of the memory sums
   double step = 0;    // seconds

@@ -107,10 +107,25 @@ std::string expected_lines(const std::string& db, const AnalysisOptions& options
         const std::pair<const char*, double> dynamic[] = {
             {"R", d.R}, {"U", d.U}, {"tau_h", d.tau_h}, {"I_rel", d.I_rel}, {"M", static_cast<double>(d.M)}};
         for (const auto& [key, v] : dynamic) f.number(q + "dynamic." + key, v);
+        f.number(q + "dynamic.I_rel_hac", d.I_rel_hac);
         f.line(q + "dynamic_reason", "null");
       } else {
         f.line(q + "dynamic", "null");
         f.line(q + "dynamic_reason", c.dynamic_reason);
+      }
+      if (c.greybox) {
+        const auto& g = *c.greybox;
+        const std::pair<const char*, double> greybox[] = {{"R", g.R}, {"U", g.U}, {"R_lo", g.R_lo}, {"R_hi", g.R_hi},
+                                                          {"capacities", g.capacities}};
+        for (const auto& [key, v] : greybox) f.number(q + "greybox." + key, v);
+        f.line(q + "greybox.tau_h", "[" + std::to_string(g.tau_h.size()) + "]");
+        for (std::size_t t = 0; t < g.tau_h.size(); ++t) f.number(q + "greybox.tau_h[" + std::to_string(t) + "]", g.tau_h[t]);
+        f.number(q + "greybox.white_p", g.white_p);
+        f.number(q + "greybox.loglik", g.loglik);
+        f.line(q + "greybox_reason", "null");
+      } else {
+        f.line(q + "greybox", "null");
+        f.line(q + "greybox_reason", c.greybox_reason);
       }
       f.line(q + "verdict", analysis::trust_name(c.verdict.trust));
       f.line(q + "verdict_reason", c.verdict.reason);

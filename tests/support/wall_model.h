@@ -154,7 +154,34 @@ inline std::vector<ModelWall> model_walls() {
       {"light", {{0.0125, 0.19, 800, 840}, {0.15, 0.042, 100, 840}, {0.012, 0.13, 650, 1700}}},
       {"medium", {{0.02, 0.70, 1600, 840}, {0.30, 0.141, 500, 840}, {0.02, 0.76, 1800, 840}}},
       {"heavy", {{0.02, 0.70, 1600, 840}, {0.38, 0.70, 1800, 880}, {0.10, 0.042, 100, 840}, {0.01, 0.76, 1800, 840}}},
+      {"brick510", {{0.02, 0.70, 1600, 840}, {0.51, 0.70, 1800, 880}, {0.02, 0.76, 1800, 840}}},
   };
+}
+
+// The weathers of a heating season, picked by seed: a third cold (−25 … −10 °C outside),
+// a third mild (0 … +8 °C, small differences for the meter's 0.1 steps), the rest between.
+inline Weather varied_weather(std::uint32_t seed) {
+  Weather w;
+  w.seed = seed;
+  std::mt19937 pick(seed * 7919u);
+  auto between = [&](double a, double b) { return a + (b - a) * (static_cast<double>(pick()) / 4294967296.0); };
+  switch (seed % 3) {
+    case 0:
+      w.outdoor_mean = between(-25, -10);
+      break;
+    case 1:
+      w.outdoor_mean = between(0, 8);
+      break;
+    default:
+      w.outdoor_mean = between(-10, 0);
+  }
+  w.daily_swing = between(1, 8);
+  w.slow_swing = between(0, 8);
+  w.slow_days = between(2, 14);
+  w.wander = between(0, 4);
+  w.indoor = between(18, 23);
+  w.indoor_swing = between(0, 1);
+  return w;
 }
 
 // Walls the verdict's rule was not set on, to check it against: solid brick, brick with
