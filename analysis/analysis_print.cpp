@@ -5,6 +5,7 @@
 #include "analysis/analysis_pages.h"
 #include "analysis/analysis_plots.h"
 #include "analysis/plot.h"
+#include "db/output_name.h"
 #include "reports/page_painter.h"
 #include "reports/report_commands.h"
 
@@ -30,7 +31,7 @@ void print_analysis(const Analysis& analysis, int series, const AnalysisOptions&
 void save_analysis_pdf(const Analysis& analysis, int series, const AnalysisOptions& options,
                        const protocol::Particulars& particulars, State& state, Frontend& frontend, QWidget*) {
   const std::string name =
-      frontend.choose_file({FileDialogRequest::Kind::save, "Файлы PDF|*.pdf", "pdf", state.default_dir});
+      choose_output_file(state, frontend, {FileDialogRequest::Kind::save, "Файлы PDF|*.pdf", "pdf", {}});
   if (name.empty()) return;
   const auto report =
       printed_analysis(analysis, {static_cast<std::size_t>(series)}, options, state.db_name, particulars);

@@ -26,6 +26,7 @@
 #include "analysis/plot_painter.h"
 #include "protocol/particulars_dialog.h"
 #include "reports/number_format.h"
+#include "views/window_fit.h"
 
 namespace kalora::analysis {
 
@@ -61,8 +62,8 @@ AnalysisWindow::AnalysisWindow(State& state, Frontend& frontend, Guard guard, QW
     : QDialog(parent), state_(state), frontend_(frontend), guard_(std::move(guard)) {
   setObjectName(QStringLiteral("AnalysisWindow"));
   setWindowTitle(QStringLiteral("Анализ наблюдений"));
-  resize(1280, 900);
   build();
+  views::fit_window(*this, {1280, 900});
 }
 
 void AnalysisWindow::build() {

@@ -129,7 +129,8 @@ class Painter {
     frame.setRight(frame.right() - fm_.horizontalAdvance(QStringLiteral("00:00")) / 2 - x_title_width);
     const double label_room = fm_.horizontalAdvance(plot.x.kind == AxisKind::value ? QStringLiteral("−0000,0")
                                                                                     : QStringLiteral("00:00"));
-    const Scale x = scale_of(plot.x, x_data, 0, std::max(1, static_cast<int>(frame.width() / (label_room * 1.6))));
+    // A little room at both ends of a value axis, so that no point sits on the frame.
+    const Scale x = scale_of(plot.x, x_data, 0.03, std::max(1, static_cast<int>(frame.width() / (label_room * 1.6))));
     if (frame.width() <= 1 || frame.height() <= 1) return std::nullopt;
     x_ = x, y_ = y, frame_ = frame, left_ = rest.left();
 

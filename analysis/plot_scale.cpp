@@ -76,7 +76,10 @@ Scale axis_scale(AxisKind kind, double low, double high, int max_ticks) {
   if (!std::isfinite(low) || !std::isfinite(high)) low = 0, high = 1;
   if (low > high) std::swap(low, high);
   if (high == low) {
-    const double room = kind == AxisKind::value ? std::max(std::abs(low) * 0.1, 1.0) : kind == AxisKind::hours ? 1 : hour;
+    // A tenth of the value either side: the points of equal values sit in the middle of a scale of their size.
+    const double room = kind == AxisKind::value   ? (low != 0 ? std::abs(low) * 0.1 : 1.0)
+                        : kind == AxisKind::hours ? 1
+                                                  : hour;
     low -= room;
     high += room;
   }

@@ -4,6 +4,7 @@
 #include "app/analysis_settings.h"
 #include "app/main_window.h"
 #include "app/protocol_settings.h"
+#include "views/window_fit.h"
 
 namespace kalora::app {
 
@@ -23,6 +24,7 @@ void TForm1::Analysis1Click() {
     analysis::AnalysisOptions options = load_options(settings());
     load_database_options(settings(), state_.db_name, options);
     analysis_window->set_options(options);
+    views::restore_window_place(*analysis_window, settings().value(value_analysis_place).value_or(QString()));
   } else {
     // The database may be another one since: its own last wall and span.
     analysis::AnalysisOptions options = analysis_window->options();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStringList>
 
 namespace kalora::app {
@@ -54,7 +55,7 @@ void load_database_options(const SettingsStore& store, const std::string& db_nam
 }
 
 void save_database_options(SettingsStore& store, const std::string& db_name, const analysis::AnalysisOptions& o) {
-  const auto number = [](const auto& v) { return v ? QString::number(*v, 'g', 17) : QString(); };
+  const auto number = [](const auto& v) { return v ? QString::number(*v, 'g', QLocale::FloatingPointShortest) : QString(); };
   const QStringList parts{QString::fromStdString(analysis::layers_text(o.wall.layers)), number(o.wall.heat_capacity),
                           o.wall.conditions == analysis::Conditions::A ? QStringLiteral("A") : QStringLiteral("B"),
                           o.span.from ? QString::number(*o.span.from) : QString(),
@@ -81,9 +82,9 @@ analysis::AnalysisOptions load_options(const SettingsStore& store) {
 
 void save_options(SettingsStore& store, const analysis::AnalysisOptions& o) {
   store.set_value(value_surface, QString::fromUtf8(analysis::surface_key(o.surface)));
-  store.set_value(value_rsi, QString::number(o.rsi, 'g', 17));
-  store.set_value(value_rse, QString::number(o.rse, 'g', 17));
-  store.set_value(value_max_gap, QString::number(o.max_gap, 'g', 17));
+  store.set_value(value_rsi, QString::number(o.rsi, 'g', QLocale::FloatingPointShortest));
+  store.set_value(value_rse, QString::number(o.rse, 'g', QLocale::FloatingPointShortest));
+  store.set_value(value_max_gap, QString::number(o.max_gap, 'g', QLocale::FloatingPointShortest));
   store.set_value(value_whole_days, o.whole_days ? QStringLiteral("1") : QStringLiteral("0"));
 }
 

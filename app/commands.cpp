@@ -42,7 +42,10 @@ void TForm1::N4Click() {
   dbf_refr();
 }
 
-void TForm1::N12Click() { command_save(state_, frontend()); }
+void TForm1::N12Click() {
+  command_save(state_, frontend());
+  dbf_refr();  // the save packed away the deleted records
+}
 
 void TForm1::Port1Click() {
   PortDialog dialog(port_lister(), read_port_choice(*settings_key), this);
@@ -62,10 +65,15 @@ void TForm1::N9Click() {
   views::DBGridPro* shown = grid(g);
   // A heat-flow record takes several lines; each selected record counts once.
   std::vector<std::uint32_t> selected = shown->selected_records();
+  if (selected.empty() || !frontend().ask_yes_no_default_no(delete_question(selected.size()))) return;
   std::sort(selected.begin(), selected.end());
   delete_rows(state_, frontend(), table(state_, page_of_grid(g).table), selected);
   shown->clearSelection();
   dbf_refr();
+}
+
+void TForm1::Undo1Click() {
+  if (undo_last_edit(state_, frontend()) != 0) dbf_refr();
 }
 
 // The report of the page being shown; nothing when no page is.

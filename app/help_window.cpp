@@ -101,6 +101,7 @@ bool HelpWindow::load(const QString& path) {
     return false;
   }
   contents_->setCurrentRow(0);
+  contents_->setFocus();  // the arrows walk the topics at once
   return true;
 }
 

@@ -53,7 +53,7 @@ void TForm1::build_keyboard() {
   const auto shortcut = [this](const QKeySequence& keys, auto run) {
     auto* s = new QShortcut(keys, this);
     s->setContext(Qt::WindowShortcut);
-    connect(s, &QShortcut::activated, this, [this, run] { guarded(run); });
+    connect(s, &QShortcut::activated, this, [this, run] { user_command(run); });
   };
   // F10 opens the menu bar at its first menu.
   shortcut(QKeySequence(Qt::Key_F10), [this] {

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSessionManager>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolBar>
@@ -19,6 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "analysis/analysis_window.h"
 #include "app/about.h"
 #include "app/keyboard.h"
 #include "app/port_dialog.h"
@@ -26,8 +28,10 @@
 #include "core/texts.h"
 #include "device/receive.h"
 #include "device/serial_ports.h"
+#include "sample_stats/samples_window.h"
 #include "views/db_grid.h"
 #include "views/grid_layout.h"
+#include "views/window_fit.h"
 
 namespace kalora::app {
 
@@ -72,7 +76,9 @@ const Menu main_menu[] = {
       separator,
       {"Port1", "Порт прибора…", nullptr, &TForm1::Port1Click, Needs::nothing, -1},
       {"N6", "&Выход", "Ctrl+Q; Alt+X", &TForm1::N6Click, Needs::nothing, -1}}},
-    {"&Правка", {{"N9", "&Удалить строки", "Del", &TForm1::N9Click, Needs::database, -1}}},
+    {"&Правка",
+     {{"Undo1", "&Отменить", "Ctrl+Z", &TForm1::Undo1Click, Needs::database, -1},
+      {"N9", "&Удалить строки", "Del", &TForm1::N9Click, Needs::database, -1}}},
     {"&Вид",
      {{"N33", "&Выровнять столбцы", nullptr, &TForm1::N33Click, Needs::database, -1},
       separator,
@@ -188,6 +194,16 @@ TForm1::TForm1(const StartOptions& options)
                              [this](const QString& title) { application_title_ = title; });
   Form3 = new TForm3(this, options_.program_file);
   report_commands = std::make_unique<reports::ReportCommands>(state_, frontend(), this);
+  report_commands->preview_place = settings_key->value(value_preview_place).value_or(QString());
+#ifndef QT_NO_SESSIONMANAGER
+  // The session ends: a comment being typed is stored and the save question asked where it may be.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+    commit_editors();
+    if (closed_ || !manager.allowsInteraction()) return;
+    if (!FormClose()) manager.cancel();
+    manager.release();
+  });
+#endif
 }
 
 TForm1::~TForm1() = default;
@@ -197,7 +213,7 @@ Frontend& TForm1::frontend() { return *frontend_; }
 // A failure that escapes a command (a file that cannot be read or written) is
 // shown with its message and ends that command; the program goes on.
 void TForm1::run_command(void (TForm1::*handler)()) {
-  guarded([this, handler] { (this->*handler)(); });
+  user_command([this, handler] { (this->*handler)(); });
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {
@@ -303,7 +319,7 @@ void TForm1::build_pages() {
     TabSheets[static_cast<std::size_t>(p.sheet - 1)] = sheet;
   }
   for (QTabWidget* c : {PageControl1, PageControl2})
-    connect(c, &QTabWidget::currentChanged, this, [this] { guarded([this] { inner_page_shown(); }); });
+    connect(c, &QTabWidget::currentChanged, this, [this] { user_command([this] { inner_page_shown(); }); });
 }
 
 void TForm1::FormCreate() {
@@ -341,9 +357,31 @@ void TForm1::FormCreate() {
   show_empty_state();
 }
 
+// A comment being typed is stored before any command reads the tables or ends the run.
+void TForm1::commit_editors() {
+  for (views::DBGridPro* g : grids_) g->commit_editor();
+}
+
+void TForm1::user_command(const std::function<void()>& handler) {
+  guarded([this, &handler] {
+    commit_editors();
+    handler();
+  });
+}
+
+// The windows' sizes and places for the next run.
+void TForm1::save_window_places() {
+  if (analysis_window) settings_key->set_value(value_analysis_place, views::window_place(*analysis_window));
+  if (samples_window) settings_key->set_value(value_samples_place, views::window_place(*samples_window));
+  if (!report_commands->preview_place.isEmpty())
+    settings_key->set_value(value_preview_place, report_commands->preview_place);
+}
+
 bool TForm1::FormClose() {
+  commit_editors();
   closed_ = true;
   settings_key->set_value(value_default_dir, QString::fromStdString(state_.default_dir));
+  save_window_places();
   try {
     if (!close_database()) {
       closed_ = false;  // "Отмена" at the save question: the program goes on

@@ -93,6 +93,7 @@ class TForm1 : public QMainWindow {
   void bin1Click();         // Загрузить bin файл
   void Port1Click();        // Порт прибора…
   void N6Click();           // Выход
+  void Undo1Click();        // Отменить
   void N9Click();           // Удалить строки
   void N33Click();          // Выровнять столбцы
   void Pflfnmwdtn1Click();  // Задать цвет
@@ -140,6 +141,11 @@ class TForm1 : public QMainWindow {
   void run_command(void (TForm1::*handler)());
   // Every slot that reaches the tables or files runs through here: a failure is shown, never thrown out.
   void guarded(const std::function<void()>& handler);
+  void commit_editors();
+  // What the user asked for (a command, a shortcut, a page, a title click): a comment
+  // being typed is stored first, then the handler runs guarded.
+  void user_command(const std::function<void()>& handler);
+  void save_window_places();
   void FormCreate();
   // False when the user took the close back at the save question.
   bool FormClose();

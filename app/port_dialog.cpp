@@ -50,7 +50,7 @@ void write_port_choice(SettingsStore& settings, const PortChoice& choice) {
 PortDialog::PortDialog(PortLister lister, const PortChoice& current, QWidget* parent)
     : QDialog(parent),
       PortList(new QListWidget(this)),
-      RefreshButton(new QPushButton(QStringLiteral("Обновить"), this)),
+      RefreshButton(new QPushButton(QStringLiteral("О&бновить"), this)),
       Buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this)),
       lister_(std::move(lister)),
       current_(current) {
@@ -59,8 +59,8 @@ PortDialog::PortDialog(PortLister lister, const PortChoice& current, QWidget* pa
   PortList->setObjectName(QStringLiteral("PortList"));
   RefreshButton->setObjectName(QStringLiteral("RefreshButton"));
   RefreshButton->setAutoDefault(false);
-  Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("ОК"));
-  Buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+  Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&ОК"));
+  Buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("О&тмена"));
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Где искать прибор:"), this));

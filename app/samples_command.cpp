@@ -10,6 +10,7 @@
 #include "db/tables.h"
 #include "sample_stats/samples_window.h"
 #include "views/db_grid.h"
+#include "views/window_fit.h"
 
 namespace kalora::app {
 
@@ -28,6 +29,7 @@ void TForm1::Samples1Click() {
     samples_window->save_particulars = [this](const protocol::Particulars& p) {
       save_particulars(settings(), state_.db_name, p);
     };
+    views::restore_window_place(*samples_window, settings().value(value_samples_place).value_or(QString()));
   }
   samples_window->show_results(samples::sample_groups(std::move(rows), method), selection);
   samples_window->show();

@@ -29,6 +29,10 @@ class SettingsStore {
 inline const QString value_default_dir = QStringLiteral("Default_dir");
 inline const QString value_port_1 = QStringLiteral("Port_1");
 inline const QString value_port_2 = QStringLiteral("Port_2");
+// The size and place of the analysis, results-per-sample and preview windows.
+inline const QString value_analysis_place = QStringLiteral("Window_Analysis");
+inline const QString value_samples_place = QStringLiteral("Window_Samples");
+inline const QString value_preview_place = QStringLiteral("Window_Preview");
 // "Table_1" to "Table_5": the column layout of grid 1 to 5.
 QString table_layout_value(int grid);
 

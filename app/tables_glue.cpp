@@ -28,7 +28,7 @@ void TForm1::bind_grids() {
     grid(g)->grid_model()->write_failed = [this](const std::string& message) { frontend().show_error(message); };
     connect(grid(g), &views::DBGridPro::title_state_changed, this,
             [this, h = handlers[static_cast<std::size_t>(page_of_grid(g).table - 1)]](
-                views::DBGridPro* shown, int column) { guarded([&] { (this->*h)(shown, column); }); });
+                views::DBGridPro* shown, int column) { user_command([&] { (this->*h)(shown, column); }); });
     // A grid fitted before its page was shown and laid out stores the widths it got then.
     connect(grid(g), &views::DBGridPro::columns_fitted, this, [this, g](views::DBGridPro* fitted) {
       guarded([&] {

@@ -9,6 +9,7 @@
 
 #include "db/database_lock.h"
 #include "db/dbf_table.h"
+#include "db/edit_history.h"
 
 namespace kalora {
 
@@ -59,6 +60,8 @@ struct State {
   // Stored tables that would not open: their working copies go into every save
   // unchanged, so no save loses their measurements.
   std::array<bool, 3> table_kept{};
+  // Deletions and comment edits since the last save, for "Отменить".
+  EditHistory edits;
 
   // The folder the file dialogs start in.
   std::string default_dir;

@@ -94,9 +94,22 @@ void reset_sort(Frontend& frontend, int grid, db::DbfTable& table, std::string_v
   table.refresh();
 }
 
+namespace {
+
+// The download runs while the open database stays open: one that fails or is
+// cancelled leaves it as it was, its pages and flags included.
+bool downloaded_beside(State& state, Frontend& frontend, const DownloadStep& download) {
+  if (!state.db_open) return download() != ModalResult::cancel;
+  const PagesOfOpenTables pages(frontend);
+  const FlagsOfOpenTables restore(state);
+  return download() != ModalResult::cancel;
+}
+
+}  // namespace
+
 void command_create(State& state, Frontend& frontend, const DownloadStep& download) {
+  if (!downloaded_beside(state, frontend, download)) return;
   if (state.db_open && !Close_DB(state, frontend)) return;
-  if (download() == ModalResult::cancel) return;
   check_flash(state, frontend);
   if (state.data_present == 0) return;
   std::string name;
@@ -127,6 +140,8 @@ DbResult command_append(State& state, Frontend& frontend, const DownloadStep& do
     if (!name.empty()) Open_DB(state, frontend, name);
   }
   if (!state.db_open) return DbResult::refused;
+  // Adding packs the tables and saves: what was deleted cannot come back after it.
+  state.edits.clear();
   const PagesOfOpenTables pages(frontend);
   // Whatever happens next, the flags describe the open database again afterwards,
   // not the image: the next type check and the window rely on them.
@@ -201,6 +216,14 @@ void command_load_bin(State& state, Frontend& frontend) {
   Create_DB(state, frontend, name);
 }
 
+std::string delete_question(std::size_t records) {
+  const std::size_t last_two = records % 100, last = records % 10;
+  const char* noun = (last_two >= 11 && last_two <= 14) || last == 0 || last >= 5 ? "записей"
+                     : last == 1                                                  ? "запись"
+                                                                                  : "записи";
+  return "Удалить " + std::to_string(records) + " " + noun + "?";
+}
+
 void delete_rows(State& state, Frontend& frontend, db::DbfTable& table, std::span<const std::uint32_t> selected) {
   if (!table.is_open()) return;
   state.tables_modified = true;
@@ -209,10 +232,14 @@ void delete_rows(State& state, Frontend& frontend, db::DbfTable& table, std::spa
     table.post();
     std::vector<std::uint32_t> records(selected.begin(), selected.end());
     std::sort(records.begin(), records.end());
+    std::vector<std::uint32_t> deleted;
     for (auto r = records.rbegin(); r != records.rend(); ++r) {
-      if (table.go_to(*r)) table.delete_record();
+      if (!table.go_to(*r)) continue;
+      table.delete_record();
+      deleted.push_back(*r);
     }
-    table.pack();
+    // The records stay in the file, marked, until the save packs the table: "Отменить" can bring them back.
+    state.edits.deleted(number_of(state, table), std::move(deleted));
     table.refresh();
   } catch (const db::DbfError& e) {
     frontend.show_error(e.what());

@@ -38,8 +38,12 @@ bool command_close(State& state, Frontend& frontend);
 // "Загрузить bin файл": close, read an image file, check, ask for the new file, Create_DB.
 void command_load_bin(State& state, Frontend& frontend);
 
+// The question before records are deleted: "Удалить 3 записи?".
+std::string delete_question(std::size_t records);
+
 // "Удалить строки": deletes the given records (physical record numbers, the
-// grid's selection) of the table, packs it and marks the tables modified.
+// grid's selection) of the table and marks the tables modified. They stay in the
+// file marked deleted, so "Отменить" can bring them back, until the save packs it.
 void delete_rows(State& state, Frontend& frontend, db::DbfTable& table, std::span<const std::uint32_t> selected);
 
 // Clears the sort marks of grid 1..5 and returns its table to natural order,

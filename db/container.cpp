@@ -451,6 +451,11 @@ DbResult open_locked(State& state, Frontend& frontend, const std::string& name) 
 DbResult Save_DB(State& state, Frontend& frontend) {
   if (!state.db_open) return DbResult::ok;
   try {
+    // Records deleted since the last save leave the tables now; nothing of them can be taken back after.
+    state.edits.clear();
+    for (int n = 1; n <= 3; ++n)
+      if (table(state, n).is_open() && !table(state, n).is_in_memory() && table(state, n).has_deleted())
+        table(state, n).pack();
     TablesClosed closed(state);
     std::array<bool, 3> stored{};
     for (int n = 1; n <= 3; ++n) stored[n - 1] = closed.was_open(n) || state.table_kept[n - 1];
@@ -583,6 +588,7 @@ bool Close_DB(State& state, Frontend& frontend) {
   state.db_open = false;
   state.calc_enabled = 0;
   state.tables_modified = false;
+  state.edits.clear();
   state.table_size = {};
   state.trailing_bytes = 0;
   state.table_kept = {};

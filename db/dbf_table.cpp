@@ -383,6 +383,27 @@ void DbfTable::delete_record() {
   for (std::size_t i = pos_; i < order_.size(); ++i) place_[order_[i]] = static_cast<std::uint32_t>(i);
 }
 
+bool DbfTable::recall(std::uint32_t recno) {
+  require_open();
+  if (mode_ != Mode::browse) post();
+  if (recno == 0 || recno > count_) return false;
+  const std::uint32_t record = recno - 1;
+  if (records_[record * record_length_] != deleted_mark) return false;
+  constexpr std::uint8_t live_mark = ' ';
+  file_.write_at(header_length_ + std::uint64_t{record} * record_length_, {&live_mark, 1});
+  records_[record * record_length_] = live_mark;
+  const std::optional<std::uint32_t> current = eof() ? std::nullopt : std::optional(order_[pos_]);
+  rebuild_order();
+  keep_current(current);
+  return true;
+}
+
+bool DbfTable::has_deleted() const {
+  for (std::size_t at = 0; at < records_.size(); at += record_length_)
+    if (records_[at] == deleted_mark) return true;
+  return false;
+}
+
 void DbfTable::pack() {
   require_open();
   if (mode_ != Mode::browse) post();

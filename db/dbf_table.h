@@ -106,6 +106,10 @@ class DbfTable {
 
   // Marks the current row deleted; the row that followed it becomes current.
   void delete_record();
+  // Takes the deletion mark off a record (physical number); false when it bears none.
+  bool recall(std::uint32_t recno);
+  // Whether a record bears the deletion mark, so a pack would shorten the file.
+  bool has_deleted() const;
   // Rewrites the file without the deleted records; the old file is replaced only
   // once the new one is complete.
   void pack();

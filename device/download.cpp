@@ -252,7 +252,8 @@ void Download::handle_reply() {
   // The reply timer keeps counting from the 'V': only the 'S' of the dump stops it.
   end_seen_ = false;
   rx_stage_ = command_dump;
-  view_.set_status(download_texts::receiving);
+  // The second request after a damaged dump says so until it ends.
+  view_.set_status(retried_ ? download_texts::receiving_again : download_texts::receiving);
   link_.send(command_dump);
   rx_count_ = 0;
   write_pos_ = 0;

@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "db/output_name.h"
 #include "reports/csv_export.h"
 #include "reports/view_report.h"
 
@@ -59,10 +60,8 @@ bool exp2excel(State& state, Frontend& frontend, ReportId report, TfrOLEExcelExp
   SaveDialog1.initial_dir = state.default_dir;
   int chosen_filter = 1;
   SaveDialog1.chosen_filter = &chosen_filter;
-  const std::string path = frontend.choose_file(SaveDialog1);
+  const std::string path = choose_output_file(state, frontend, SaveDialog1);
   if (path.empty()) return false;
-  const std::u8string folder = std::filesystem::u8path(path).parent_path().u8string();
-  state.default_dir.assign(folder.begin(), folder.end());  // the next dialog starts here
   const ExportFormat format = export_format(path, chosen_filter);
 
   if (frOLEExcelExport1.show_options && !frOLEExcelExport1.show_options(frOLEExcelExport1)) return false;

@@ -13,10 +13,12 @@
 #include <exception>
 #include <memory>
 
+#include "db/output_name.h"
 #include "reports/exp2excel.h"
 #include "reports/page_painter.h"
 #include "reports/report_preview.h"
 #include "reports/view_report.h"
+#include "views/window_fit.h"
 
 namespace kalora::reports {
 
@@ -95,7 +97,7 @@ bool print_with_dialog(const BuiltReport& report, QPrinter& printer, QWidget* pa
 
 void save_report_pdf(const BuiltReport& report, State& state, Frontend& frontend) {
   const std::string name =
-      frontend.choose_file({FileDialogRequest::Kind::save, "Файлы PDF|*.pdf", "pdf", state.default_dir});
+      choose_output_file(state, frontend, {FileDialogRequest::Kind::save, "Файлы PDF|*.pdf", "pdf", {}});
   if (name.empty()) return;
   if (const QString error = write_pdf(report, QString::fromStdString(name)); !error.isEmpty())
     frontend.show_error(error.toStdString());
@@ -128,7 +130,9 @@ void ReportCommands::ToolButton5Click(ActiveView view) {
   ReportPreview frPreview(
       *report, [this, &report] { print_with_dialog(*report, parent_, frontend_, run_dialog); },
       [this, &report] { save_report_pdf(*report, state_, frontend_); }, parent_);
+  views::restore_window_place(frPreview, preview_place);
   run_dialog(frPreview);
+  preview_place = views::window_place(frPreview);
 }
 
 void ReportCommands::Excel1Click(ActiveView view) {

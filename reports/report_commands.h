@@ -66,6 +66,7 @@ class ReportCommands {
 
   TfrOLEExcelExport frOLEExcelExport1;
   DialogRunner run_dialog = exec_dialog;  // print dialog, preview window, export options
+  QString preview_place;  // the preview's last size and place (views/window_fit.h), kept by the main window
 
  private:
   std::optional<BuiltReport> build(ActiveView view);

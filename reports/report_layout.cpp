@@ -47,8 +47,8 @@ constexpr std::array zond_columns{
     Column{86, 88, "Дата", "DATE"},
     Column{174, 72, "Время", "TIME"},
     Column{246, 84, "Вт/мК", "HEAT", "0.000", Align::center, "Memo3", "l,", 26},
-    Column{330, 102, "C,кДж/кгК", "SHEAT", "0.00", Align::center, "Memo5"},
-    Column{432, 99, "кг/куб.м", "THICK", "0", Align::center, {}, "g,", 26},
+    Column{330, 102, "c,кДж/кгК", "SHEAT", "0.00", Align::center, "Memo5"},
+    Column{432, 99, "кг/куб.м", "THICK", "0", Align::center, {}, "r,", 26},
     Column{531, 514, "Примечание", "COMMENT", {}, Align::center},
 };
 
@@ -118,7 +118,7 @@ struct Setting {
 constexpr std::array settings{
     Setting{ReportId::stat, "Memo7", "Вт/м·К"},      Setting{ReportId::stat, "Memo11", "Tн, °C"},
     Setting{ReportId::stat, "Memo13", "Tх, °C"},     Setting{ReportId::stat, "Memo15", "R, кв.м·К/Вт"},
-    Setting{ReportId::zond, "Memo3", "Вт/м·К"},      Setting{ReportId::zond, "Memo5", "C, кДж/кг·К"},
+    Setting{ReportId::zond, "Memo3", "Вт/м·К"},      Setting{ReportId::zond, "Memo5", "c, кДж/кг·К"},
     Setting{ReportId::rk, "Memo9", "Rк, кв.м·К/Вт"}, Setting{ReportId::ro, "Memo9", "Rо, кв.м·К/Вт"},
     Setting{ReportId::rk, "Memo11", "в, °C"},        Setting{ReportId::ro, "Memo11", "в, °C"},
     Setting{ReportId::rk, "Memo13", "н, °C"},        Setting{ReportId::ro, "Memo13", "н, °C"},

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "reports/page_painter.h"
+#include "views/window_fit.h"
 
 namespace kalora::reports {
 
@@ -49,7 +50,6 @@ ReportPreview::ReportPreview(const BuiltReport& report, std::function<void()> pr
   setObjectName("ReportPreview");
   setWindowTitle("Предварительный просмотр");
   setModal(true);
-  resize(1000, 720);
 
   printer_->setFullPage(true);
   printer_->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
@@ -104,6 +104,7 @@ ReportPreview::ReportPreview(const BuiltReport& report, std::function<void()> pr
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(tools);
   layout->addWidget(preview_, 1);
+  views::fit_window(*this, {1000, 720}, views::Scroll::none);
 
   // Every report opens fitted to the window's width: the wide resistance pages too.
   preview_->fitToWidth();

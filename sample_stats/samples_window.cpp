@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "analysis/plot_painter.h"
+#include "db/output_name.h"
 #include "protocol/particulars_dialog.h"
 #include "reports/excel_export.h"
 #include "reports/exp2excel.h"
@@ -17,6 +18,7 @@
 #include "reports/report_preview.h"
 #include "sample_stats/sample_plot.h"
 #include "sample_stats/samples_text.h"
+#include "views/window_fit.h"
 
 namespace kalora::samples {
 
@@ -32,8 +34,8 @@ SamplesWindow::SamplesWindow(State& state, Frontend& frontend, Guard guard, QWid
     : QDialog(parent), state_(state), frontend_(frontend), guard_(std::move(guard)) {
   setObjectName(QStringLiteral("SamplesWindow"));
   setWindowTitle(QStringLiteral("Результаты по образцам"));
-  resize(1180, 760);
   build();
+  views::fit_window(*this, {1180, 760});
 }
 
 void SamplesWindow::build() {
@@ -151,7 +153,7 @@ void SamplesWindow::preview() {
 
 void SamplesWindow::save_pdf() {
   const std::string name =
-      frontend_.choose_file({FileDialogRequest::Kind::save, "Файлы PDF|*.pdf", "pdf", state_.default_dir});
+      choose_output_file(state_, frontend_, {FileDialogRequest::Kind::save, "Файлы PDF|*.pdf", "pdf", {}});
   if (name.empty()) return;
   if (const QString error = reports::write_pdf(record(), QString::fromStdString(name)); !error.isEmpty())
     frontend_.show_error(error.toStdString());
@@ -160,7 +162,7 @@ void SamplesWindow::save_pdf() {
 void SamplesWindow::save_workbook() {
   int chosen = 1;
   const std::string name =
-      frontend_.choose_file({FileDialogRequest::Kind::save, workbook_filter, "xls", state_.default_dir, &chosen});
+      choose_output_file(state_, frontend_, {FileDialogRequest::Kind::save, workbook_filter, "xls", {}, &chosen});
   if (name.empty()) return;
   const bool xlsx = reports::export_format(name, chosen) == reports::ExportFormat::xlsx;
   if (const std::string error = reports::TfrOLEExcelExport{}.export_report(record(), name, xlsx); !error.empty())

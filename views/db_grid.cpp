@@ -1,5 +1,6 @@
 #include "views/db_grid.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -112,6 +113,13 @@ void GridModel::refresh() {
   }
   endResetModel();
   emit rows_reset();
+}
+
+void GridModel::refresh_after_edit() {
+  if (!std::exchange(refresh_due_, false)) return;
+  keep_place_ = true;
+  refresh();
+  keep_place_ = false;
 }
 
 // A line of a record is shown while one of its stacked columns is.
@@ -239,7 +247,7 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
   const std::uint32_t record = recno(index.row());
   const std::uint32_t current = table_->recno();
   if (!table_->go_to(record)) return false;
-  if (table_->text(column.field) != *typed) {
+  if (const std::string old_text = table_->text(column.field); old_text != *typed) {
     try {
       table_->set_text(column.field, *typed);
       table_->post();
@@ -249,12 +257,18 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
       if (write_failed) write_failed(e.what());
       return false;
     }
-    if (state_) state_->tables_modified = true;
+    if (state_) {
+      state_->tables_modified = true;
+      state_->edits.edited(grid_table(grid_), record, std::string(column.field), old_text);
+    }
   }
   if (current != 0) table_->go_to(current);
   emit dataChanged(index, index);
-  // Sorted by this very column, the record may have moved: read the rows again once the editor is gone.
-  if (!table_->active_index().empty()) QMetaObject::invokeMethod(this, &GridModel::refresh, Qt::QueuedConnection);
+  // Sorted, the record may have moved: the rows are read again once the editor is gone.
+  if (!table_->active_index().empty()) {
+    refresh_due_ = true;
+    QMetaObject::invokeMethod(this, &GridModel::refresh_after_edit, Qt::QueuedConnection);
+  }
   return true;
 }
 
@@ -518,7 +532,7 @@ void DBGridPro::restore_focus() {
   const auto records = static_cast<int>(model_->record_count());
   if (focus.place < 0 || records == 0) return;
   const auto lines = static_cast<int>(model_->shown_levels().size());
-  int place = model_->renumbered() ? -1 : model_->place_of(focus.record);
+  int place = model_->renumbered() || model_->keeps_place() ? -1 : model_->place_of(focus.record);
   if (place < 0) place = std::min(focus.place, records - 1);
   QModelIndex target = model_->index(place * lines + std::min(focus.line, lines - 1), focus.group);
   for (int line = 0; line < lines; ++line)
@@ -602,6 +616,25 @@ bool DBGridPro::viewportEvent(QEvent* event) {
   else
     QToolTip::hideText();
   return true;
+}
+
+void DBGridPro::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  QTableView::closeEditor(editor, hint);
+  model_->refresh_after_edit();
+}
+
+bool DBGridPro::commit_editor() {
+  if (state() != EditingState) return true;
+  const QModelIndex at = currentIndex();
+  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  if (!editor || editor->parentWidget() != viewport()) {
+    const auto editors = viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly);
+    editor = editors.isEmpty() ? nullptr : editors.constFirst();
+  }
+  if (!editor) return true;
+  const bool stored = model_->setData(at, editor->text(), Qt::EditRole);
+  closeEditor(editor, QAbstractItemDelegate::NoHint);
+  return stored;
 }
 
 // Only the stationary grid finds a row by typing its first characters.

@@ -31,6 +31,10 @@ class GridModel : public QAbstractTableModel {
   void set_table(db::DbfTable* table);
   db::DbfTable* table() const { return table_; }
   void refresh();  // re-reads the rows in the table's order and under its filter
+  // The re-read due after a comment went into a sorted table (nothing when none is due):
+  // the focused cell keeps its place, not its record, which may have moved away.
+  void refresh_after_edit();
+  bool keeps_place() const { return keep_place_; }
 
   std::span<const GridColumn> columns() const { return columns_; }
   const std::vector<ColumnGroup>& groups() const { return groups_; }
@@ -86,6 +90,8 @@ class GridModel : public QAbstractTableModel {
   std::vector<std::uint32_t> rows_;
   std::uint32_t physical_count_ = 0;
   bool renumbered_ = false;
+  bool refresh_due_ = false;
+  bool keep_place_ = false;
 };
 
 class GridHeader;
@@ -132,6 +138,9 @@ class DBGridPro : public QTableView {
   void clear_sort_marks();
   // The rows were ordered elsewhere by that field: only its column carries the mark.
   void show_sort_mark(std::string_view field, SortMark mark);
+  // A comment being typed goes into its record now, as Return would put it (the
+  // editor closes). False when the text could not be stored.
+  bool commit_editor();
   // Type-ahead: only the stationary grid finds a row by its first characters.
   void keyboardSearch(const QString& search) override;
 
@@ -146,6 +155,8 @@ class DBGridPro : public QTableView {
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool viewportEvent(QEvent* event) override;  // a comment cut short shows whole as a tool tip
+  // The editor is gone: a sorted table is read again now, before the next key reaches the grid.
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
  private:
   void lay_spans();

@@ -153,6 +153,7 @@ TEST_F(Keyboard, GridKeysTabLeavesAndDelDoesNotCollideWithTyping) {
   // Del on the grid deletes the selected row.
   grid.setFocus();
   grid.selectRow(0);
+  dialogs.answers = {true};
   key(Qt::Key_Delete);
   EXPECT_EQ(records(), all - 1);
 

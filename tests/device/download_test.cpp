@@ -388,7 +388,7 @@ TEST(Download, DamagedDumpIsAskedAgainThenRefused) {
       EXPECT_EQ(b.link.sent(), c.first_chunks.empty() ? "VF" : "VFVF");
       b.advance(1);
       b.feed(reply(5, '1'));
-      EXPECT_EQ(b.view.status, "Идет прием информации ...");
+      EXPECT_EQ(b.view.status, "Данные приняты с искажениями, повторный приём ...");  // the whole second request
       b.feed_in_chunks(whole_second ? "S" + good + "P" : c.stream, 4096);
       EXPECT_FALSE(b.link.is_open);
       EXPECT_LE(b.download.rx_count(), rx_buf_size);

@@ -28,6 +28,7 @@ class DialogFrontend : public test::RecordingFrontend {
  public:
   std::string chosen;  // the file every dialog picks
   std::string choose_file(const FileDialogRequest&) override { return chosen; }
+  bool ask_yes_no_default_no(std::string_view) override { return true; }  // the old export is replaced
   bool errors() const {
     return std::any_of(messages.begin(), messages.end(), [](const auto& m) { return m.kind == test::Message::error; });
   }

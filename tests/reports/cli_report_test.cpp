@@ -146,7 +146,7 @@ TEST_F(CliReport, EveryViewOfTheSamplesPrintsAndExportsItsReport) {
                                                                  : "λ, Вт/м·К";
       EXPECT_NE(pages[0].find(letter), std::string::npos) << letter;
       if (view.report == ReportId::zond) {
-        EXPECT_NE(pages[0].find("γ, кг/куб.м"), std::string::npos);
+        EXPECT_NE(pages[0].find("ρ, кг/куб.м"), std::string::npos);
       }
 
       // The workbook holds the report's texts in its order.

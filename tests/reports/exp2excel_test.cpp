@@ -21,6 +21,7 @@ class SaveFrontend : public test::RecordingFrontend {
     if (request.chosen_filter) *request.chosen_filter = filter;
     return answer;
   }
+  bool ask_yes_no_default_no(std::string_view) override { return true; }  // a file there is replaced
 };
 
 std::string workbook_text(const std::string& path) {

@@ -117,7 +117,7 @@ TEST(ReportBuilder, GreekHeadingsAreTwoCellsUnderOneFrame) {
   const std::vector<Case> cases{
       {ReportId::stat, "λ,", "Вт/м·К", 22, {"Arial", 12, true}},
       {ReportId::zond, "λ,", "Вт/м·К", 26, {"Arial", 12, true}},
-      {ReportId::zond, "γ,", "кг/куб.м", 26, {"Arial", 12, true}},
+      {ReportId::zond, "ρ,", "кг/куб.м", 26, {"Arial", 12, true}},
       {ReportId::rk, "τ", "в, °C", 20, {"Arial", 20, false}},
       {ReportId::rk, "τ", "н, °C", 20, {"Arial", 20, false}},
       {ReportId::ro, "t", "в, °C", 20, {"Arial", 14, true}},
@@ -145,7 +145,7 @@ TEST(ReportBuilder, GreekHeadingsAreTwoCellsUnderOneFrame) {
   const Page stat = build_report(ReportId::stat, 0, MemoryRecordSource{}).pages[0];
   for (const char* text : {"Tн, °C", "Tх, °C", "R, кв.м·К/Вт", "H, мм", "q, Вт/кв.м"})
     EXPECT_TRUE(find_text(stat, text));
-  EXPECT_TRUE(find_text(build_report(ReportId::zond, 0, MemoryRecordSource{}).pages[0], "C, кДж/кг·К"));
+  EXPECT_TRUE(find_text(build_report(ReportId::zond, 0, MemoryRecordSource{}).pages[0], "c, кДж/кг·К"));
 }
 
 TEST(ReportBuilder, ValuesPrintWithTheirPatterns) {

@@ -358,6 +358,7 @@ class SaveFrontend : public test::RecordingFrontend {
  public:
   std::string answer;
   std::string choose_file(const FileDialogRequest&) override { return answer; }
+  bool ask_yes_no_default_no(std::string_view) override { return true; }  // a file there is replaced
 };
 
 TEST(ReportCommands, DialogsOnlyForAnOpenViewAndTheExportOptionsDecide) {
