@@ -30,7 +30,7 @@ bool names_one_file(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::string output_refusal(const State& state, const std::string& path) {
+std::string open_database_refusal(const State& state, const std::string& path) {
   if (!state.db_open || state.db_name.empty()) return {};
   for (const std::string& file : database_files(state)) {
     if (names_one_file(path, file))
@@ -48,7 +48,9 @@ std::string choose_output_file(State& state, Frontend& frontend, const FileDialo
     if (name.empty()) return name;
     const std::u8string folder = std::filesystem::u8path(name).parent_path().u8string();
     state.default_dir.assign(folder.begin(), folder.end());  // the next dialog starts here
-    if (const std::string refusal = output_refusal(state, name); !refusal.empty()) {
+    // Neither the open database nor anything but a plain file (a folder, a device) is written over.
+    if (std::string refusal = open_database_refusal(state, name);
+        !refusal.empty() || !(refusal = output_refusal(name)).empty()) {
       frontend.show_error(refusal);
       continue;
     }

@@ -13,6 +13,7 @@
 #include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
+#include <cstdlib>
 #include <set>
 
 #include "analysis/analysis_window.h"
@@ -257,6 +258,9 @@ TEST_F(Slips, WindowsFitTheScreenAndReturnPrintsNothing) {
     window.resize(800, 592);
     window.show();
     QCoreApplication::processEvents();
+    // KALORA_SHOTS=FOLDER keeps what the window looks like at 800×592, to be looked at.
+    if (const char* shots = std::getenv("KALORA_SHOTS"))
+      window.grab().save(QString::fromLocal8Bit(shots) + '/' + window.objectName() + QStringLiteral(".png"));
     auto* scroll = window.findChild<QScrollArea*>(QStringLiteral("scroll"));
     ASSERT_NE(scroll, nullptr);
     for (QPushButton* b : window.findChildren<QPushButton*>()) {
@@ -294,6 +298,13 @@ TEST_F(Slips, WindowsFitTheScreenAndReturnPrintsNothing) {
   QSize preview_size;
   w.report_commands->run_dialog = [&](QDialog& d) {
     preview_size = d.size();
+    if (const char* shots = std::getenv("KALORA_SHOTS")) {
+      d.resize(800, 592);
+      d.show();
+      QCoreApplication::processEvents();
+      d.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/ReportPreview.png"));
+      d.hide();
+    }
     return 0;
   };
   w.findChild<QAction*>(QStringLiteral("N10"))->trigger();

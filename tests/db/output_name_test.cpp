@@ -39,7 +39,8 @@ TEST(OutputName, NeverTheOpenDatabaseAndNothingReplacedUnasked) {
       {dir.file("other.pdf"), true, {true}, true, {Message::question}},
       {dir.file("other.pdf"), true, {false}, false, {Message::question}},
       {dir.file("new.pdf"), true, {}, true, {}},
-      {db, false, {true}, true, {Message::question}},  // no database open: an ordinary file
+      {dir.file("sub"), true, {}, false, {Message::error}},  // a folder
+      {db, false, {true}, true, {Message::question}},        // no database open: an ordinary file
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name + (c.db_open ? " open" : " closed"));
@@ -55,7 +56,7 @@ TEST(OutputName, NeverTheOpenDatabaseAndNothingReplacedUnasked) {
     EXPECT_EQ(frontend.requests.size(), c.chosen ? 1u : 2u);  // refused or "Нет": the dialog comes again
     ASSERT_EQ(frontend.messages.size(), c.asked.size());
     for (std::size_t i = 0; i < c.asked.size(); ++i) EXPECT_EQ(frontend.messages[i].kind, c.asked[i]);
-    if (!c.asked.empty() && c.asked[0] == Message::error)
+    if (!c.asked.empty() && c.asked[0] == Message::error && c.name != dir.file("sub"))
       EXPECT_EQ(
           frontend.messages[0].text.rfind("Файл " + file_name_of(c.name) + " - это открытая база данных база.db", 0),
           0u)
