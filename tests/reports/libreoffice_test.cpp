@@ -24,10 +24,7 @@ std::string dbase_table(const std::string& db, const std::string& out) {
 }
 
 TEST(LibreOffice, EveryExportsColumnSumsAsWritten) {
-  KALORA_NEEDS_LINUX_TOOL("LibreOffice");
-  if (test::run_program("/bin/sh", {"-c", "command -v soffice"}).exit_code != 0) {
-    GTEST_SKIP() << "LibreOffice (soffice) is not installed";
-  }
+  KALORA_NEEDS_LIBREOFFICE();
   test::TempDir dir;
   const std::string db = dir.file("flow.db");
   ASSERT_EQ(test::run_program(KALORA_CLI, {"bin2db", std::string(KALORA_SAMPLES) + "/flow.bin", db}).exit_code, 0);

@@ -323,9 +323,7 @@ TEST(XlsWorkbook, XlsxIsSavedWhateverTheTemporaryFolderIsNamed) {
 }
 
 TEST(XlsWorkbook, LibreOfficeConvertsItToCsv) {
-  KALORA_NEEDS_LINUX_TOOL("shell and LibreOffice");
-  const auto probe = test::run_program("/bin/sh", {"-c", "command -v soffice"});
-  if (probe.exit_code != 0) GTEST_SKIP() << "LibreOffice (soffice) is not installed: the .xls file is not opened in it";
+  KALORA_NEEDS_LIBREOFFICE();
   TempDir dir;
   const std::string path = dir.file("report.xls");
   ASSERT_EQ(save_workbook(sample_sheet(), path), "");
