@@ -104,8 +104,11 @@ TEST(KilledSaves, LeaveNothingForLong) {
   const std::string later = f.dir.file("later.bin");
   test::write_bytes(later, test::meter_image(3, 2, 40).file_bytes());
   const std::vector<std::string> stale{"m.db~0123456789ab.new", "m.db.busy~00000000ffff.new", "m.db3~abcdefabcdef.new"};
-  const std::vector<std::string> others{"m.dbx~0123456789ab.new", "m.db~0123456789ab.new.keep", "m.db~0123456789AB.new",
-                                        "n.db~0123456789ab.new"};
+  std::vector<std::string> others{"m.dbx~0123456789ab.new", "m.db~0123456789ab.new.keep", "n.db~0123456789ab.new"};
+#ifndef _WIN32
+  // Only where names differ by case: on Windows this is the stale file itself.
+  others.push_back("m.db~0123456789AB.new");
+#endif
   for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
            {"recover", f.db}, {"comment", f.db, "1", "1", "x"}, {"append", f.db, later}}) {
     SCOPED_TRACE(command[0]);
