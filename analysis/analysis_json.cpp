@@ -78,6 +78,9 @@ void write_channel(Writer& w, const ChannelResult& c) {
     w.null();
   else
     w.string(c.verdict.method);
+  w.key("R_lo"), w.number(c.verdict.R_lo);
+  w.key("R_hi"), w.number(c.verdict.R_hi);
+  w.key("days_more"), w.number(c.verdict.days_more);
   w.key("running");
   w.open('[');
   for (std::size_t j = 0; j < c.running.size(); ++j) {

@@ -110,25 +110,26 @@ AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::si
     y += 6;
     if (s.channels.empty() && (s.analysed >= 2 || options.span.whole()))
       page.cells.push_back(text_cell(left, y, usable, line_height, "Нет каналов с двумя и более записями", 10));
-    // Per channel two columns, the average and the dynamic method, or one across both.
+    // Per channel a column per method, or one across them.
     const int columns = static_cast<int>(s.channels.size());
-    const int column_width = columns > 0 ? (usable - label_width) / (2 * columns) : 0;
+    const int column_width = columns > 0 ? (usable - label_width) / (method_columns * columns) : 0;
     for (int k = 0; k < columns; ++k) {
       const ChannelResult& c = s.channels[static_cast<std::size_t>(k)];
-      const int x = left + label_width + 2 * k * column_width;
+      const int x = left + label_width + method_columns * k * column_width;
       int row_y = y;
       if (k == 0) page.cells.push_back(text_cell(left, row_y, label_width, line_height, "", 9, true, true));
       page.cells.push_back(
-          text_cell(x, row_y, 2 * column_width, line_height, "Канал " + std::to_string(c.channel), 9, true, true));
+          text_cell(x, row_y, method_columns * column_width, line_height, "Канал " + std::to_string(c.channel), 9, true, true));
       row_y += line_height;
       for (const SideBySideRow& row : side_by_side(c)) {
         const int height = row.both ? row_height : line_height;
         if (k == 0) page.cells.push_back(text_cell(left, row_y, label_width, height, row.label, 9, row.bold, true));
         if (row.both) {
-          page.cells.push_back(text_cell(x, row_y, 2 * column_width, height, row.average, 9, row.bold, true));
+          page.cells.push_back(text_cell(x, row_y, method_columns * column_width, height, row.average, 9, row.bold, true));
         } else {
           page.cells.push_back(text_cell(x, row_y, column_width, height, row.average, 9, false, true));
           page.cells.push_back(text_cell(x + column_width, row_y, column_width, height, row.dynamic, 9, false, true));
+          page.cells.push_back(text_cell(x + 2 * column_width, row_y, column_width, height, row.greybox, 9, false, true));
         }
         row_y += height;
       }

@@ -1,5 +1,6 @@
 #include "analysis/analysis_text.h"
 
+#include "analysis/measuring_time.h"
 #include "reports/number_format.h"
 
 namespace kalora::analysis {
@@ -47,6 +48,7 @@ std::optional<double> inverse(std::optional<double> u) {
 }
 
 std::string method_name(const std::string& method) {
+  if (method == "greybox") return "модель стены (RC)";
   return method == "dynamic" ? "динамический метод" : "метод средних значений";
 }
 
@@ -101,11 +103,31 @@ std::vector<ResultLine> dynamic_lines(const ChannelResult& c) {
   };
 }
 
+std::vector<ResultLine> greybox_lines(const ChannelResult& c) {
+  if (!c.greybox) return {{"R", "— (" + c.greybox_reason + ")"}};
+  const GreyboxResult& g = *c.greybox;
+  std::string taus;
+  for (const double t : g.tau_h) taus += (taus.empty() ? "" : "; ") + number(t, "0.0");
+  return {
+      {"R", number(g.R, "0.000", resistance_unit)},
+      {"U", number(g.U, "0.000", "Вт/(м²·К)")},
+      {"Интервал 90 %", number(g.R_lo, "0.000") + " … " + number(g.R_hi, "0.000", resistance_unit)},
+      {"Теплоёмкостей в модели", std::to_string(g.capacities)},
+      {"Постоянные времени", taus + " ч"},
+      {"Остатки белые (p Льюнга–Бокса)", number(g.white_p, "0.000")},
+  };
+}
+
 std::vector<ResultLine> verdict_lines(const ChannelResult& c) {
   const Verdict& v = c.verdict;
   std::string best = number(v.R_best, "0.000", resistance_unit);
   if (v.R_best) best += " (" + method_name(v.method) + ")";
-  return {{"Вердикт", v.reason}, {std::string(c.kind == 0 ? "Rо" : "Rк") + " рекомендуемое", best}};
+  std::vector<ResultLine> lines{{"Вердикт", v.reason}, {std::string(c.kind == 0 ? "Rо" : "Rк") + " рекомендуемое", best}};
+  if (v.R_lo && v.R_hi)
+    lines.push_back(
+        {"Интервал 90 % для R", number(v.R_lo, "0.000") + " … " + number(v.R_hi, "0.000", resistance_unit)});
+  if (const std::string advice = measuring_advice(c); !advice.empty()) lines.push_back({"Что делать", advice});
+  return lines;
 }
 
 std::vector<SideBySideRow> side_by_side(const ChannelResult& c) {
@@ -113,27 +135,39 @@ std::vector<SideBySideRow> side_by_side(const ChannelResult& c) {
   const std::string none = "—";
   std::vector<SideBySideRow> rows;
   // The verdict first, where it is seen without scrolling.
-  for (const ResultLine& l : verdict_lines(c)) rows.push_back({l.label, l.value, {}, true, true});
+  for (const ResultLine& l : verdict_lines(c)) rows.push_back({l.label, l.value, {}, {}, true, true});
   // A soft hyphen lets a narrow column break the long word.
+  const auto& g = c.greybox;
+  std::string taus = none;
+  if (g) {
+    taus.clear();
+    for (const double t : g->tau_h) taus += (taus.empty() ? "" : "; ") + number(t, "0.0");
+  }
   rows.insert(rows.end(), {
-                              {"Метод", "средних значений", "динами\u00ADческий"},
+                              {"Метод", "средних значений", "динами\u00ADческий", "модель стены (RC)"},
                               {c.kind == 0 ? "Rо, м²·К/Вт" : "Rк, м²·К/Вт", number(c.R, "0.000"),
-                               d ? number(d->R, "0.000") : "— (" + c.dynamic_reason + ")", false, false,
+                               d ? number(d->R, "0.000") : "— (" + c.dynamic_reason + ")",
+                               g ? number(g->R, "0.000") : "— (" + c.greybox_reason + ")", false, false,
                                std::string(c.kind == 0 ? ro_term : rk_term)},
                           });
   if (c.kind != 0)
-    rows.push_back({"Rо, м²·К/Вт", number(inverse(c.U), "0.000"), d ? number(inverse(d->U), "0.000") : none, false,
-                    false, std::string(ro_term)});
+    rows.push_back({"Rо, м²·К/Вт", number(inverse(c.U), "0.000"), d ? number(inverse(d->U), "0.000") : none,
+                    g ? number(inverse(g->U), "0.000") : none, false, false, std::string(ro_term)});
   rows.insert(rows.end(), {
-                              {"U, Вт/(м²·К)", number(c.U, "0.000"), d ? number(d->U, "0.000") : none, false, false,
-                               std::string(u_term)},
-                              {"Интервал 90 %", none, d ? "±" + number(d->I_rel * 100, "0.00") + " %" : none},
-                              {"τ, ч", none, d ? number(d->tau_h, "0.0") : none},
-                              {"Записей / уравнений", std::to_string(c.records()), d ? std::to_string(d->M) : none},
+                              {"U, Вт/(м²·К)", number(c.U, "0.000"), d ? number(d->U, "0.000") : none,
+                               g ? number(g->U, "0.000") : none, false, false, std::string(u_term)},
+                              {"Интервал 90 %", none, d ? "±" + number(d->I_rel * 100, "0.00") + " %" : none,
+                               g ? number(g->R_lo, "0.000") + " … " + number(g->R_hi, "0.000") : none},
+                              {"Интервал 90 % (автокорреляция)", none,
+                               d && d->I_rel_hac ? "±" + number(*d->I_rel_hac * 100, "0.00") + " %" : none, none},
+                              {"τ, ч", none, d ? number(d->tau_h, "0.0") : none, taus},
+                              {"Записей / уравнений", std::to_string(c.records()), d ? std::to_string(d->M) : none,
+                               g ? std::to_string(c.records()) : none},
+                              {"Остатки белые (p)", none, none, g ? number(g->white_p, "0.000") : none},
                           });
   for (const ResultLine& l : channel_lines(c)) {
     if (l.label == "R" || l.label == "U" || l.label == "Записей") continue;
-    rows.push_back({l.label, l.value, {}, true});
+    rows.push_back({l.label, l.value, {}, {}, true});
   }
   return rows;
 }
@@ -185,6 +219,8 @@ std::string analysis_text(const Analysis& analysis, const AnalysisOptions& optio
       for (const ResultLine& line : channel_lines(c)) out += "      " + line.label + ": " + line.value + '\n';
       out += "    Динамический метод\n";
       for (const ResultLine& line : dynamic_lines(c)) out += "      " + line.label + ": " + line.value + '\n';
+      out += "    Модель стены (RC)\n";
+      for (const ResultLine& line : greybox_lines(c)) out += "      " + line.label + ": " + line.value + '\n';
       for (const ResultLine& line : verdict_lines(c)) out += "    " + line.label + ": " + line.value + '\n';
     }
   }

@@ -29,11 +29,12 @@ std::vector<ResultLine> channel_lines(const ChannelResult& channel);
 std::vector<ResultLine> dynamic_lines(const ChannelResult& channel);
 // The verdict and the resistance recommended, with its method.
 std::vector<ResultLine> verdict_lines(const ChannelResult& channel);
-// A row of a channel's results with both methods side by side: `average` and
-// `dynamic` in two columns, or `both` across them.
+// A row of a channel's results with the three methods side by side: `average`,
+// `dynamic` and `greybox` in three columns, or `both` (the first) across them.
+inline constexpr int method_columns = 3;
 struct SideBySideRow {
   std::string label;
-  std::string average, dynamic;
+  std::string average, dynamic, greybox;
   bool both = false;
   bool bold = false;  // the verdict and the resistance recommended
   std::string term;   // what the label's symbol stands for, in the engineer's words

@@ -439,9 +439,9 @@ void AnalysisWindow::show_series(int index) {
   // Another series chosen outside the span: the span was the other one's.
   if (valid && !options_.span.whole() && s.analysed == 0) return set_span({});
   show_span(valid ? &s : nullptr);
-  results->setColumnCount(static_cast<int>(s.channels.size()) * 2);
+  results->setColumnCount(static_cast<int>(s.channels.size()) * method_columns);
   QStringList titles;
-  for (const ChannelResult& c : s.channels) titles << QStringLiteral("Канал %1").arg(c.channel) << QString();
+  for (const ChannelResult& c : s.channels) titles << QStringLiteral("Канал %1").arg(c.channel) << QString() << QString();
   results->setHorizontalHeaderLabels(titles);
   results->setRowCount(0);
   QFont bold = results->font();
@@ -455,14 +455,15 @@ void AnalysisWindow::show_series(int index) {
       results->setVerticalHeaderItem(row, label);
       QTableWidgetItem* first = set_cell(results, row, column, r.average);
       if (r.both) {
-        results->setSpan(row, column, 1, 2);
+        results->setSpan(row, column, 1, method_columns);
       } else {
         set_cell(results, row, column + 1, r.dynamic);
+        set_cell(results, row, column + 2, r.greybox);
       }
       if (r.bold) first->setFont(bold);
       ++row;
     }
-    column += 2;
+    column += method_columns;
   }
   if (!valid) {
     results_note->setText(analysis_.series.empty() ? QStringLiteral("Серий наблюдений нет") : QString());

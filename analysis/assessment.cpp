@@ -1,5 +1,6 @@
 #include "analysis/assessment.h"
 
+#include "analysis/measuring_time.h"
 #include "analysis/stored_heat.h"
 
 namespace kalora::analysis {
@@ -56,6 +57,7 @@ void assess(ChannelResult& r, int kind, const AnalysisOptions& options) {
   }
   if (r.stored_heat_pct) r.c4 = *r.stored_heat_pct <= max_stored_heat;
   r.verdict = decide(r, kind, options);
+  complete_verdict(r, kind, options);
 }
 
 }  // namespace kalora::analysis

@@ -22,6 +22,7 @@ namespace {
 struct Tally {
   int series = 0, reliable = 0, gb = 0, gb_covered = 0, best_covered = 0, dyn = 0, dyn_covered = 0, hac_covered = 0;
   double worst = 0;
+  int advised = 0, advice_held = 0;
 };
 
 std::optional<analysis::ChannelResult> run(const test::Logged& logged, int kind, const analysis::AnalysisOptions& o) {
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
   const std::string only = argc > 3 ? argv[3] : "";
   std::printf(
       "wall,kind,days,seed,layers,true_R,gb_R,gb_err,gb_lo,gb_hi,caps,tau1,white_p,dyn_err,I_rel,I_rel_hac,"
-      "verdict,best_err,best_lo,best_hi,method,ms,reason\n");
+      "verdict,best_err,best_lo,best_hi,method,days_more,ms,reason\n");
   std::map<std::string, Tally> tally;
   Tally all;
   double longest_ms = 0;
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
             const auto& v = r->verdict;
             char line[1024];
             std::snprintf(
-                line, sizeof line, "%s,%d,%g,%u,%d,%.4f,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%.0f,\"%s\"",
+                line, sizeof line, "%s,%d,%g,%u,%d,%.4f,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%.0f,\"%s\"",
                 w.name.c_str(), kind, days, weather.seed, layers, R, g ? std::to_string(g->R).c_str() : "",
                 g ? std::to_string(err(g->R)).c_str() : "", g ? std::to_string(g->R_lo).c_str() : "",
                 g ? std::to_string(g->R_hi).c_str() : "", g ? std::to_string(g->capacities).c_str() : "",
@@ -72,9 +73,16 @@ int main(int argc, char** argv) {
                 d ? std::to_string(err(d->R)).c_str() : "", d ? std::to_string(d->I_rel).c_str() : "",
                 d && d->I_rel_hac ? std::to_string(*d->I_rel_hac).c_str() : "", analysis::trust_name(v.trust).c_str(),
                 v.R_best ? std::to_string(err(*v.R_best)).c_str() : "", v.R_lo ? std::to_string(*v.R_lo).c_str() : "",
-                v.R_hi ? std::to_string(*v.R_hi).c_str() : "", v.method.c_str(), ms,
-                (g ? v.reason : r->greybox_reason).c_str());
+                v.R_hi ? std::to_string(*v.R_hi).c_str() : "", v.method.c_str(),
+                v.days_more ? std::to_string(*v.days_more).c_str() : "", ms,
+                v.reason.c_str());
             std::puts(line);
+            // Continued by the days advised, is the series reliable?
+            std::optional<bool> held;
+            if (v.days_more && days + *v.days_more <= 28) {
+              const auto longer = run(test::simulate(w, weather, days + *v.days_more, kind), kind, options);
+              held = longer && longer->verdict.trust == analysis::Trust::reliable;
+            }
             for (Tally* t : {&tally[w.name + " " + std::to_string(static_cast<int>(days)) + " сут"], &all}) {
               ++t->series;
               if (g) {
@@ -88,6 +96,7 @@ int main(int argc, char** argv) {
                 t->hac_covered += d->I_rel_hac && std::fabs(L - d->L) <= *d->I_rel_hac * d->L;
               }
               t->best_covered += v.R_lo && v.R_hi && *v.R_lo <= R && R <= *v.R_hi;
+              if (held) ++t->advised, t->advice_held += *held;
               if (v.trust == analysis::Trust::reliable) {
                 ++t->reliable;
                 t->worst = std::max(t->worst, std::fabs(err(*v.R_best)));
@@ -100,9 +109,9 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "%-16s %7s %9s %7s %9s %9s %9s %9s\n", "walls, days", "series", "reliable", "worst%", "gb_cover",
                "dyn_cov", "hac_cov", "best_cov");
   for (const auto& [name, t] : tally)
-    std::fprintf(stderr, "%-16s %7d %8.0f%% %7.2f %8.0f%% %8.0f%% %8.0f%% %8.0f%%\n", name.c_str(), t.series,
+    std::fprintf(stderr, "%-16s %7d %8.0f%% %7.2f %8.0f%% %8.0f%% %8.0f%% %8.0f%% %4d/%-4d\n", name.c_str(), t.series,
                  100.0 * t.reliable / t.series, t.worst, 100.0 * t.gb_covered / std::max(t.gb, 1),
                  100.0 * t.dyn_covered / std::max(t.dyn, 1), 100.0 * t.hac_covered / std::max(t.dyn, 1),
-                 100.0 * t.best_covered / t.series);
+                 100.0 * t.best_covered / t.series, t.advice_held, t.advised);
   std::fprintf(stderr, "longest analysis of a channel: %.0f ms\n", longest_ms);
 }

@@ -71,8 +71,8 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   EXPECT_EQ(column(a->series_list, 1), QStringList{"10.02.2025 12:04:00"});
   EXPECT_EQ(column(a->series_list, 3), QStringList{"200"});
   EXPECT_EQ(column(a->series_list, 4), QStringList{"73,0"});
-  // Channels 1 and 3, each with the average and the dynamic method side by side.
-  ASSERT_EQ(a->results->columnCount(), 4);
+  // Channels 1 and 3, each with the three methods side by side.
+  ASSERT_EQ(a->results->columnCount(), 6);
   const auto row_of = [&](const char* label) {
     for (int r = 0; r < a->results->rowCount(); ++r)
       if (a->results->verticalHeaderItem(r)->text() == QString::fromUtf8(label)) return r;
@@ -81,16 +81,18 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   const auto value = [&](const char* label, int column) { return a->results->item(row_of(label), column)->text(); };
   // The engineer's terms: the measured Rк, the Rо and U formed from it.
   const char* rk = "Rк, м²·К/Вт";
-  for (int c : {0, 2}) {
+  for (int c : {0, 3}) {
     EXPECT_EQ(value("Метод", c), QStringLiteral("средних значений"));
-    const double r = *a->analysis().series[0].channels[static_cast<std::size_t>(c / 2)].R;
+    const double r = *a->analysis().series[0].channels[static_cast<std::size_t>(c / 3)].R;
     EXPECT_EQ(a->results->verticalHeaderItem(row_of(rk))->toolTip(), "термическое сопротивление конструкции Rк");
     EXPECT_EQ(value("Rо, м²·К/Вт", c), QString::fromStdString(reports::format_number(1 / 8.7 + r + 1 / 23.0, "0.000")));
     EXPECT_EQ(value("Метод", c + 1).remove(QChar(0xAD)), QStringLiteral("динамический"));
     EXPECT_TRUE(value(rk, c + 1).startsWith(QStringLiteral("2,"))) << value(rk, c + 1).toStdString();
     EXPECT_TRUE(value("Интервал 90 %", c + 1).startsWith(QStringLiteral("±")));
     EXPECT_EQ(value("Итог", c), QStringLiteral("критерии 1–3 выполнены"));
-    EXPECT_EQ(a->results->columnSpan(row_of("Итог"), c), 2);
+    EXPECT_EQ(a->results->columnSpan(row_of("Итог"), c), 3);
+    EXPECT_EQ(value("Метод", c + 2), QStringLiteral("модель стены (RC)"));
+    EXPECT_TRUE(value("Интервал 90 %", c + 2).contains(QStringLiteral(" … "))) << value("Интервал 90 %", c + 2).toStdString();
     EXPECT_TRUE(value("Критерий 2 (последние 24 ч)", c).startsWith(QStringLiteral("выполнен (R24 = 2,")));
     EXPECT_EQ(value("Критерий 4 (накопленное тепло)", c), QStringLiteral("не проверялся"));
     EXPECT_TRUE(value("Вердикт", c).startsWith(QStringLiteral("недостоверно: ")));

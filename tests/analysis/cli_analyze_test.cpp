@@ -131,6 +131,8 @@ std::string expected_lines(const std::string& db, const AnalysisOptions& options
       f.line(q + "verdict_reason", c.verdict.reason);
       f.number(q + "R_best", c.verdict.R_best);
       f.line(q + "R_best_method", c.verdict.method.empty() ? "null" : c.verdict.method);
+      for (const auto& [key, v] : {std::pair{"R_lo", c.verdict.R_lo}, {"R_hi", c.verdict.R_hi}, {"days_more", c.verdict.days_more}})
+        f.number(q + key, v);
       f.line(q + "running", "[" + std::to_string(c.running.size()) + "]");
       for (std::size_t j = 0; j < c.running.size(); ++j) {
         const std::string r = q + "running[" + std::to_string(j) + "]";
