@@ -34,10 +34,10 @@ std::vector<ResultLine> verdict_lines(const ChannelResult& channel);
 inline constexpr int method_columns = 3;
 struct SideBySideRow {
   std::string label;
-  std::string average, dynamic, greybox;
+  std::string average{}, dynamic{}, greybox{};
   bool both = false;
   bool bold = false;  // the verdict and the resistance recommended
-  std::string term;   // what the label's symbol stands for, in the engineer's words
+  std::string term{};  // what the label's symbol stands for, in the engineer's words
 };
 inline constexpr std::string_view methods_title = "метод средних значений и динамический метод по ISO 9869-1";
 std::vector<SideBySideRow> side_by_side(const ChannelResult& channel);
