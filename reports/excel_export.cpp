@@ -13,7 +13,6 @@ namespace {
 
 constexpr int twips_per_unit = 15;  // a layout unit is 1/96 inch
 constexpr int max_row_twips = 8192;
-constexpr std::size_t max_rows = 65536;
 // A quarter inch all round leaves an A4 landscape sheet 1074 x 790 units to print
 // on: room for a report page's 1071 x 742.
 constexpr double margin_inches = 0.25;
@@ -95,7 +94,7 @@ int sheet_width(const Page& page, const PageCell& c) {
 
 }  // namespace
 
-TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& report) const {
+TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& report, std::uint32_t sheet_rows) const {
   std::vector<Placed> placed;
   std::vector<int> page_tops;
   Edges columns(column_snap), rows;
@@ -121,8 +120,8 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
   columns.freeze();
   rows.freeze();
   SheetResult result;
-  if (rows.lines() > max_rows + 1) {
-    result.error = "Отчёт не помещается на лист книги Excel: больше 65536 строк";
+  if (rows.lines() > std::size_t{sheet_rows} + 1) {  // the last line only closes the last row
+    result.error = xls::too_many_rows(sheet_rows);
     return result;
   }
 
@@ -135,7 +134,7 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
     sheet.column_widths[static_cast<std::uint16_t>(i)] = column_width(columns.span(i));
   }
   for (std::size_t p = 1; p < page_tops.size(); ++p) {
-    sheet.page_breaks.push_back(static_cast<std::uint16_t>(rows.index(page_tops[p])));
+    sheet.page_breaks.push_back(static_cast<std::uint32_t>(rows.index(page_tops[p])));
   }
 
   const std::size_t grid_cols = columns.lines();
@@ -174,23 +173,23 @@ TfrOLEExcelExport::SheetResult TfrOLEExcelExport::to_sheet(const BuiltReport& re
           value = c.text;
         }
         if (anchor && std::holds_alternative<std::monostate>(value) && s.borders == xls::Borders{}) continue;
-        sheet.cells.push_back({static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(k), value, s});
+        sheet.cells.push_back({static_cast<std::uint32_t>(r), static_cast<std::uint16_t>(k), value, s});
       }
     }
     if (last_row > r0 || last_col > c0) {
-      sheet.merges.push_back({static_cast<std::uint16_t>(r0), static_cast<std::uint16_t>(last_row),
+      sheet.merges.push_back({static_cast<std::uint32_t>(r0), static_cast<std::uint32_t>(last_row),
                               static_cast<std::uint16_t>(c0), static_cast<std::uint16_t>(last_col)});
     }
   }
   for (std::size_t i = 0; i + 1 < rows.lines(); ++i) {
     const int units = covered[i] ? rows.span(i) : std::min(rows.span(i), spacer_units);
-    sheet.row_heights[static_cast<std::uint16_t>(i)] = row_height(units);
+    sheet.row_heights[static_cast<std::uint32_t>(i)] = row_height(units);
   }
   return result;
 }
 
 std::string TfrOLEExcelExport::export_report(const BuiltReport& report, const std::string& path, bool xlsx) const {
-  const SheetResult sheet = to_sheet(report);
+  const SheetResult sheet = to_sheet(report, xlsx ? xls::xlsx_rows : xls::xls_rows);
   if (!sheet.error.empty()) return sheet.error;
   return xlsx ? xlsx::save_workbook(sheet.sheet, path) : xls::save_workbook(sheet.sheet, path);
 }

@@ -22,12 +22,12 @@ class TfrOLEExcelExport {
   std::function<bool(const std::string& path)> open_workbook;  // false when nothing could open it
 
   // Pages follow one another down the sheet, each starting a printed page.
-  // `error` is the user's message when the report does not fit on a sheet.
+  // `error` is the user's message when the report takes more than `sheet_rows`.
   struct SheetResult {
     xls::Sheet sheet;
     std::string error;
   };
-  SheetResult to_sheet(const BuiltReport& report) const;
+  SheetResult to_sheet(const BuiltReport& report, std::uint32_t sheet_rows = xls::xls_rows) const;
   // Writes the workbook (.xls, or .xlsx when `xlsx`), replacing a file of that
   // name once the new one is complete. Returns the user's message on failure,
   // empty on success.

@@ -271,8 +271,8 @@ ByteVector mergecells(const std::vector<Range>& ranges) {
     ByteWriter w;
     w.u16(static_cast<std::uint16_t>(n));
     for (std::size_t i = start; i < start + n; ++i) {
-      w.u16(ranges[i].first_row);
-      w.u16(ranges[i].last_row);
+      w.u16(static_cast<std::uint16_t>(ranges[i].first_row));
+      w.u16(static_cast<std::uint16_t>(ranges[i].last_row));
       w.u16(ranges[i].first_col);
       w.u16(ranges[i].last_col);
     }

@@ -123,8 +123,10 @@ ByteVector labelsst(std::uint16_t row, std::uint16_t col, std::uint16_t xf_index
 ByteVector number(std::uint16_t row, std::uint16_t col, std::uint16_t xf_index, double value);
 ByteVector blank(std::uint16_t row, std::uint16_t col, std::uint16_t xf_index);
 
+// Rows in 32 bits, as a 2007 sheet counts them; the records here store them in 16.
 struct Range {
-  std::uint16_t first_row, last_row, first_col, last_col;
+  std::uint32_t first_row, last_row;
+  std::uint16_t first_col, last_col;
 };
 // As many MERGECELLS records as the ranges need.
 ByteVector mergecells(const std::vector<Range>& ranges);

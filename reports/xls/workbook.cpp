@@ -157,6 +157,7 @@ std::vector<const SheetCell*> ordered_cells(const Sheet& sheet) {
 
 std::string check_sheet(const Sheet& sheet) {
   const std::string too_large = "Отчёт не помещается на лист книги Excel: ";
+  if (last_row(sheet) >= xls_rows) return too_many_rows(xls_rows);
   for (const SheetCell& c : sheet.cells) {
     if (c.col >= max_columns) return too_large + "больше 256 столбцов";
     // UTF-16 never needs more units than UTF-8 has bytes: only long texts are measured.
@@ -203,7 +204,7 @@ void write_sheet_settings(ByteWriter& w, const Sheet& sheet) {
   w.append(record(rt::default_row_height, {0, 0, 0xFF, 0}));
   // Outline symbols, automatic page breaks, and fitting to the page when asked.
   w.append(word_record(rt::wsbool, sheet.page.fit_width ? 0x05C1 : 0x04C1));
-  w.append(horizontal_page_breaks(sheet.page_breaks));
+  w.append(horizontal_page_breaks(std::vector<std::uint16_t>(sheet.page_breaks.begin(), sheet.page_breaks.end())));
   w.append(header_footer(rt::header, utf8_to_utf16(sheet.header)));
   w.append(header_footer(rt::footer, utf8_to_utf16(sheet.footer)));
   w.append(word_record(rt::hcenter, 0));
@@ -221,18 +222,19 @@ void write_sheet_settings(ByteWriter& w, const Sheet& sheet) {
 
 void write_cell(ByteWriter& w, const PlacedCell& p) {
   const SheetCell& c = *p.cell;
+  const auto row = static_cast<std::uint16_t>(c.row);  // checked: the sheet fits
   if (std::holds_alternative<std::string>(c.value)) {
-    w.append(labelsst(c.row, c.col, p.xf, p.string_index));
+    w.append(labelsst(row, c.col, p.xf, p.string_index));
   } else if (const auto* value = std::get_if<double>(&c.value)) {
-    w.append(number(c.row, c.col, p.xf, *value));
+    w.append(number(row, c.col, p.xf, *value));
   } else {
-    w.append(blank(c.row, c.col, p.xf));
+    w.append(blank(row, c.col, p.xf));
   }
 }
 
 // Rows come in blocks of 32: the blocks' row records, then their cells.
 void write_cell_table(ByteWriter& w, const Sheet& sheet, const std::vector<PlacedCell>& cells) {
-  std::map<std::uint16_t, std::pair<std::uint16_t, std::uint16_t>> row_columns;  // first, end
+  std::map<std::uint32_t, std::pair<std::uint16_t, std::uint16_t>> row_columns;  // first, end
   for (const auto& [r, h] : sheet.row_heights) row_columns.emplace(r, std::pair<std::uint16_t, std::uint16_t>{0, 0});
   for (const PlacedCell& p : cells) {
     auto [it, added] =
@@ -252,7 +254,8 @@ void write_cell_table(ByteWriter& w, const Sheet& sheet, const std::vector<Place
     while (block_end != row_columns.end() && block_end->first / rows_per_block == block) {
       const auto height = sheet.row_heights.find(block_end->first);
       const std::uint16_t twips = height == sheet.row_heights.end() ? 255 : height->second;
-      w.append(row(block_end->first, block_end->second.first, block_end->second.second, twips));
+      w.append(
+          row(static_cast<std::uint16_t>(block_end->first), block_end->second.first, block_end->second.second, twips));
       ++block_end;
     }
     while (next_cell != cells.end() && next_cell->cell->row / rows_per_block == block) write_cell(w, *next_cell++);
@@ -261,6 +264,21 @@ void write_cell_table(ByteWriter& w, const Sheet& sheet, const std::vector<Place
 }
 
 }  // namespace
+
+std::uint32_t last_row(const Sheet& sheet) {
+  std::uint32_t last = 0;
+  for (const SheetCell& c : sheet.cells) last = std::max(last, c.row);
+  for (const Range& r : sheet.merges) last = std::max(last, r.last_row);
+  if (!sheet.row_heights.empty()) last = std::max(last, sheet.row_heights.rbegin()->first);
+  for (const std::uint32_t r : sheet.page_breaks) last = std::max(last, r);
+  return last;
+}
+
+std::string too_many_rows(std::uint32_t rows) {
+  std::string text = "Отчёт не помещается на лист книги Excel: больше " + std::to_string(rows) + " строк";
+  if (rows == xls_rows) text += "; книга Excel 2007 (.xlsx) вмещает до " + std::to_string(xlsx_rows);
+  return text;
+}
 
 BuiltWorkbook build_workbook(const Sheet& sheet) {
   BuiltWorkbook result;

@@ -16,8 +16,12 @@ namespace kalora::xls {
 // Empty: a cell that only carries its looks (a frame line inside a merged range).
 using CellValue = std::variant<std::monostate, double, std::string>;
 
+// The largest sheet each format holds.
+inline constexpr std::uint32_t xls_rows = 65536;
+inline constexpr std::uint32_t xlsx_rows = 1048576;
+
 struct SheetCell {
-  std::uint16_t row = 0;
+  std::uint32_t row = 0;  // from 0; a classic book holds fewer rows than a 2007 one
   std::uint16_t col = 0;
   CellValue value;
   CellStyle style;
@@ -36,9 +40,9 @@ struct Sheet {
   std::vector<Range> merges;
   // 1/256 of a digit's width, without the padding every column has besides
   std::map<std::uint16_t, std::uint16_t> column_widths;
-  std::map<std::uint16_t, std::uint16_t> row_heights;  // twips
+  std::map<std::uint32_t, std::uint16_t> row_heights;  // twips
   PageSetup page;
-  std::vector<std::uint16_t> page_breaks;  // rows that start a new printed page, ascending
+  std::vector<std::uint32_t> page_breaks;  // rows that start a new printed page, ascending
   Margins margins;
   std::string header;  // texts with the codes &L &C &R, &P page, &N pages
   std::string footer;
@@ -50,6 +54,11 @@ struct BuiltWorkbook {
 };
 
 BuiltWorkbook build_workbook(const Sheet& sheet);
+
+// The last row anything of the sheet takes, its looks and page breaks included.
+std::uint32_t last_row(const Sheet& sheet);
+// The user's message for a report longer than a sheet of `rows` rows.
+std::string too_many_rows(std::uint32_t rows);
 
 // Writes the workbook under `path`, replacing a file of that name only once the new
 // one is complete. Returns the user's message on failure, empty on success; a

@@ -107,6 +107,7 @@ bool write_sheet(lxw_workbook* workbook, lxw_worksheet* ws, const xls::Sheet& sh
   if (sheet.page.fit_width) worksheet_fit_to_pages(ws, 1, 0);
   if (!sheet.header.empty()) worksheet_set_header(ws, sheet.header.c_str());
   if (!sheet.footer.empty()) worksheet_set_footer(ws, sheet.footer.c_str());
+  // The library keeps the first 1023 breaks; the pages after them break where the paper ends.
   std::vector<lxw_row_t> breaks(sheet.page_breaks.begin(), sheet.page_breaks.end());
   breaks.push_back(0);  // the list's end
   if (breaks.size() > 1 && worksheet_set_h_pagebreaks(ws, breaks.data()) != LXW_NO_ERROR) return false;
@@ -184,6 +185,7 @@ std::string private_name() {
 
 std::string save_workbook(const xls::Sheet& sheet, const std::string& path) {
   const std::string refused = "Отчёт не помещается в книгу Excel";
+  if (xls::last_row(sheet) >= xls::xlsx_rows) return xls::too_many_rows(xls::xlsx_rows);
   std::error_code ec;
   // The library writes its file whole on close, in the temporary folder; its bytes then
   // go to `path` the way every file of the program is saved. The library opens its file

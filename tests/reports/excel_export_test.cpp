@@ -239,6 +239,23 @@ TEST(ExcelExport, LongReportsKeepEveryRecordAndBreakBetweenPages) {
   EXPECT_EQ(breaks[0], expected);
 }
 
+// A report longer than a classic sheet is refused for .xls with the reason and laid
+// whole on a 2007 sheet.
+TEST(ExcelExport, ReportsLongerThanAClassicSheetGoWholeIntoXlsx) {
+  MemoryRecordSource source;
+  const int records = 64000;  // a little over a line each
+  for (int i = 1; i <= records; ++i) source.add({{"N", double(i)}, {"COMMENT", "запись " + std::to_string(i)}});
+  const BuiltReport report = build_report(ReportId::zond, 0, source);
+  EXPECT_EQ(TfrOLEExcelExport().to_sheet(report).error, xls::too_many_rows(xls::xls_rows));
+  const auto sheet = TfrOLEExcelExport().to_sheet(report, xls::xlsx_rows);
+  ASSERT_EQ(sheet.error, "");
+  const auto last = std::find_if(sheet.sheet.cells.begin(), sheet.sheet.cells.end(), [&](const xls::SheetCell& c) {
+    return c.value == xls::CellValue(std::string("запись ") + std::to_string(records));
+  });
+  ASSERT_NE(last, sheet.sheet.cells.end());
+  EXPECT_GT(last->row, xls::xls_rows);
+}
+
 TEST(ExcelExport, ReplacesAnExistingFileAndReportsFailures) {
   KALORA_NEEDS_LINUX_TOOL("python3 with xlrd");
   TempDir dir;

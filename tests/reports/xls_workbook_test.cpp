@@ -209,22 +209,39 @@ TEST(XlsWorkbook, RefusesWhatASheetCannotHold) {
   bad_merge.merges.push_back({3, 2, 0, 0});
   Sheet long_footer;
   long_footer.footer = std::string(256, 'f');
+  Sheet tall;
+  tall.cells.push_back({xls_rows, 0, 1.0, {}});
   Sheet colourful;
   for (std::uint16_t i = 0; i < 60; ++i) {
     CellStyle style;
     style.fill_rgb = 0x010101u * i + 7;
     colourful.cells.push_back({i, 0, 1.0, style});
   }
-  const std::vector<Case> cases{{"257 columns", wide},
-                                {"text over 32767", long_text},
-                                {"inverted merge", bad_merge},
-                                {"footer over 255", long_footer},
-                                {"60 fill colours", colourful}};
+  const std::vector<Case> cases{{"257 columns", wide},          {"text over 32767", long_text},
+                                {"inverted merge", bad_merge},  {"footer over 255", long_footer},
+                                {"60 fill colours", colourful}, {"65537 rows", tall}};
   for (const Case& c : cases) {
     const BuiltWorkbook built = build_workbook(c.sheet);
     EXPECT_NE(built.error, "") << c.name;
     EXPECT_TRUE(built.bytes.empty()) << c.name;
   }
+}
+
+// A 2007 book takes every row its format has, and pages past the 1023 breaks it keeps.
+TEST(XlsWorkbook, XlsxHoldsAMillionRows) {
+  KALORA_NEEDS_LINUX_TOOL("python3 with openpyxl");
+  TempDir dir;
+  Sheet tall;
+  tall.cells = {{xls_rows, 0, 1.5, {}}, {xlsx_rows - 1, 1, std::string("низ"), {}}};
+  for (std::uint32_t r = 40; r < 80000; r += 40) tall.page_breaks.push_back(r);
+  const std::string path = dir.file("tall.xlsx");
+  ASSERT_EQ(xlsx::save_workbook(tall, path), "");
+  const std::string cells = describe(path);
+  EXPECT_NE(cells.find("\n65536,0 1.5 |"), std::string::npos) << cells;
+  EXPECT_NE(cells.find("\n1048575,1 низ |"), std::string::npos) << cells;
+  tall.cells.push_back({xlsx_rows, 0, 2.0, {}});
+  EXPECT_EQ(xlsx::save_workbook(tall, dir.file("taller.xlsx")), too_many_rows(xlsx_rows));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("taller.xlsx")));
 }
 
 TEST(XlsWorkbook, SavingReplacesOnlyWithACompleteFile) {
