@@ -95,7 +95,7 @@ void AnalysisWindow::build() {
   rse_ = spin(QStringLiteral("rse"), options_.rse);
   max_gap_ = new QSpinBox(this);
   max_gap_->setObjectName(QStringLiteral("max_gap"));
-  max_gap_->setRange(0, 30 * 86400);
+  max_gap_->setRange(0, static_cast<int>(longest_pause));
   max_gap_->setSingleStep(600);
   max_gap_->setValue(static_cast<int>(options_.max_gap));
   connect(max_gap_, &QSpinBox::valueChanged, this, [this] { settings_edited(); });

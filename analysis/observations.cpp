@@ -148,6 +148,7 @@ Observations read_observations(db::DbfTable& table) {
 }
 
 std::vector<Series> split_series(const std::vector<Observation>& rows, double max_gap) {
+  max_gap = std::min(max_gap, longest_pause);
   std::vector<Series> out;
   for (const Observation& row : rows) {
     const bool starts = out.empty() || out.back().kind != row.kind ||

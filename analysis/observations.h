@@ -38,7 +38,13 @@ std::string clock_text(std::int64_t seconds);
 // filter and sort the grids have set; both are restored afterwards.
 Observations read_observations(db::DbfTable& table);
 
-// A run of rows of one kind with no pause longer than max_gap seconds.
+// The longest pause a series bridges, whatever max_gap allows: beyond it the rows
+// are two measurements, not one with a hole. The criteria take a series' first to last
+// row as its measured time and its days as the wall's days, so a hole of days would
+// count as days measured (two 41.5-hour blocks 8 days apart as 281.5 hours).
+inline constexpr double longest_pause = 86400;  // seconds: one day of the weather
+
+// A run of rows of one kind with no pause longer than max_gap seconds (nor a day).
 struct Series {
   int kind = 0;
   std::vector<Observation> rows;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
 
 namespace kalora::app {
 
@@ -75,7 +76,8 @@ analysis::AnalysisOptions load_options(const SettingsStore& store) {
     o.rse = stored(store, value_rse, o.rse, 10);
     o.surface = named ? *named : analysis::surface_of(o.rsi, o.rse);
   }
-  o.max_gap = stored(store, value_max_gap, o.max_gap, 30 * 86400);
+  // Stores written when a series could bridge up to 30 days keep their choice as far as a series may bridge now.
+  o.max_gap = std::min(stored(store, value_max_gap, o.max_gap, 30 * 86400), analysis::longest_pause);
   o.whole_days = store.value(value_whole_days) == QStringLiteral("1");
   return o;
 }

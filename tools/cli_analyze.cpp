@@ -28,6 +28,7 @@ constexpr std::string_view usage_text =
     "usage: kalora-cli analyze DB.db [--max-gap SECONDS] [--surface sp50|iso6946] [--rsi X] [--rse X] [--whole-days]\n"
     "       [--layers \"MATERIAL:MM,...\"] [--conditions A|B] [--heat-capacity KJ_PER_M2K] [--json | --pdf OUT.pdf]\n"
     "       [--from \"DD.MM.YYYY HH:MM\"] [--to \"DD.MM.YYYY HH:MM\"] [--protocol FILE.json (with --pdf)]\n"
+    "  --max-gap: a longer pause between two rows starts a new series (default 21600, at most 86400).\n"
     "  --from, --to: the span of every series analysed, both ends included.\n"
     "  --conditions: the conditions of use whose λ the built-in materials take (default B).\n"
     "  MATERIAL is a built-in name or typed values λ or λ/ρ/c (W/(m·K), kg/m³, J/(kg·K)); layers inside to outside.\n"
@@ -127,6 +128,10 @@ std::optional<Request> parse(std::span<const std::string> args) {
       if (!v) return std::nullopt;
       *option->second = *v;
     }
+  }
+  if (r.options.max_gap > analysis::longest_pause) {
+    std::cerr << "--max-gap: не больше " << analysis::longest_pause << " с (сутки)\n";
+    return std::nullopt;
   }
   surface.apply(r.options);
   r.options.wall.set_conditions(r.options.wall.conditions);  // whichever came first, layers or conditions

@@ -112,6 +112,8 @@ std::vector<Case> cases() {
   settled.span = {start + hour, start + 49 * hour};
   AnalysisOptions late = iso();
   late.span = {start + 73 * hour, {}};
+  AnalysisOptions eleven_days = iso();
+  eleven_days.max_gap = 1e6;
   return {
       {"span without the settling hour and the opened-window day",
        disturbed,
@@ -122,6 +124,10 @@ std::vector<Case> cases() {
        {obs(0, 10, 20), obs(21600, 10, 20), obs(43201, 10, 20)},
        defaults,
        {{1, 2, {{1, 2, 6, 2.0, u_rk_2, {}, {}, 0, {}, {}, {}, false, {}, {}, false}}}, {1, 1, {}}}},
+      {"a series bridges a day at most, whatever max_gap allows",
+       {obs(0, 10, 20), obs(24 * hour, 10, 20), obs(48 * hour + 1, 10, 20)},
+       eleven_days,
+       {{1, 2, {{1, 2, 24, 2.0, u_rk_2, 2.0, 0.0, 0, {}, {}, {}, false, true, {}, false}}}, {1, 1, {}}}},
       {"kind change, single readings, flux only and a channel with one row",
        {{1, 0, "", 0, 10, 15, 0.0, {}, true},
         {0, 0, "", 300, 10, 15, 0.0, {}},

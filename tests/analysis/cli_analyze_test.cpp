@@ -249,6 +249,7 @@ TEST(CliAnalyze, RefusalsAndUsage) {
   const std::vector<std::vector<std::string>> wrong{
       {"analyze", stat, "--max-gap"},
       {"analyze", stat, "--max-gap", "6h"},
+      {"analyze", stat, "--max-gap", "86401"},
       {"analyze", stat, "--rsi", "-0.1"},
       {"analyze", stat, "--json", "--pdf", dir.file("a.pdf")},
       {"analyze", stat, "--colour"},
