@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolTip>
@@ -47,10 +48,33 @@ class Cp1251Validator : public QValidator {
   }
 };
 
-// The comment cells' editor: no more characters than the field holds.
-class CommentDelegate : public QStyledItemDelegate {
+// How the grids mark where the user is, the same whether the window or the grid has
+// the focus and whatever the system's style: its own pale selection and dotted focus
+// frame were lost beside coloured columns and after a sort.
+constexpr QRgb selected_fill = 0x2f6bc4;
+constexpr QRgb selected_text = 0xffffff;
+constexpr QRgb current_frame = 0x000000;
+constexpr int current_frame_width = 2;
+
+// Draws the cells: selected records in plain colours and the current cell framed;
+// gives the comment cells their editor (no more characters than the field holds).
+class GridDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyleOptionViewItem look = option;
+    look.state &= ~QStyle::State_HasFocus;
+    QStyledItemDelegate::paint(painter, look, index);
+    if (!current(option, index)) return;
+    const int w = current_frame_width;
+    painter->save();
+    painter->setPen(QPen(QColor(current_frame), w, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(QRectF(option.rect).adjusted(w / 2.0, w / 2.0, -w / 2.0, -w / 2.0));
+    painter->restore();
+  }
+
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
@@ -58,6 +82,27 @@ class CommentDelegate : public QStyledItemDelegate {
       line->setValidator(new Cp1251Validator(line));
     }
     return editor;
+  }
+
+ protected:
+  // A selected cell is painted as a plain one in the selection's colours, so that every
+  // system's style draws it alike; the current cell keeps its own look inside its frame.
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (!(option->state & QStyle::State_Selected)) return;
+    option->state &= ~QStyle::State_Selected;
+    if (current(*option, index)) {
+      if (option->backgroundBrush.style() == Qt::NoBrush) option->backgroundBrush = option->palette.base();
+      return;
+    }
+    option->backgroundBrush = QColor(selected_fill);
+    option->palette.setColor(QPalette::Text, QColor(selected_text));
+  }
+
+ private:
+  static bool current(const QStyleOptionViewItem& option, const QModelIndex& index) {
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    return view && view->currentIndex() == index;
   }
 };
 
@@ -302,7 +347,7 @@ DBGridPro::DBGridPro(int grid, QWidget* parent)
   setObjectName(QStringLiteral("DBGridPro%1").arg(grid));
   setHorizontalHeader(header_);
   setModel(model_);
-  setItemDelegate(new CommentDelegate(this));
+  setItemDelegate(new GridDelegate(this));
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

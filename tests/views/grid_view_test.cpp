@@ -2,6 +2,8 @@
 // comment editing, sort marks, column fitting, colours and stored layouts.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -226,6 +228,40 @@ TEST_F(GridOverTables, TitleClicksCycleTheMarkAndSortTheSharedTable) {
   EXPECT_EQ(header.column_at(third), rk.column_of("POTOK_3"));
   QTest::mouseClick(header.viewport(), Qt::LeftButton, Qt::ControlModifier, third);
   EXPECT_EQ(raised.back(), rk.column_of("POTOK_3"));
+}
+
+// The selected records stand out from the others and the current cell has a dark frame
+// around its own light face, in a stacked grid too, whether the window is active or not.
+TEST_F(GridOverTables, SelectionAndCurrentCellArePlainInEveryWindowState) {
+  for (const int g : {1, 3}) {
+    DBGridPro grid(g);
+    grid.grid_model()->bind(state);
+    grid.resize(780, 300);
+    grid.show();
+    const GridModel& m = *grid.grid_model();
+    const int lines = static_cast<int>(m.shown_levels().size());
+    const auto group_of = [&](std::string_view field) {  // the view's column that shows it on a record's first line
+      for (int c = 0; c < m.columnCount(); ++c)
+        if (m.column_at(0, c) == m.column_of(field)) return c;
+      return -1;
+    };
+    const int n = group_of("N"), other = group_of(g == 1 ? "HEAT" : "POTOK_1");
+    grid.selectRow(lines);  // the second record
+    grid.selectionModel()->setCurrentIndex(m.index(lines, other), QItemSelectionModel::NoUpdate);
+    for (const bool active : {true, false}) {
+      QApplication::setActiveWindow(active ? &grid : nullptr);
+      const QImage shown = grid.viewport()->grab().toImage();
+      // Lightness at a cell's left edge, or a few pixels in, where no text of a short value reaches.
+      const auto at = [&](int row, int column, int in = 4) {
+        const QRect r = grid.visualRect(grid.grid_model()->index(row, column));
+        return shown.pixelColor(r.left() + in, r.center().y()).lightness();
+      };
+      SCOPED_TRACE(std::to_string(g) + (active ? " active" : " inactive"));
+      EXPECT_GT(at(0, n) - at(lines, n), 80);  // a selected cell against one not selected
+      EXPECT_GT(at(lines, other), 200);        // the current cell keeps a light face
+      EXPECT_LT(at(lines, other, 0), 60);      // within a dark frame
+    }
+  }
 }
 
 // The mark's pixels in the band the titles leave above their text while a column is
