@@ -18,7 +18,9 @@ constexpr double interval_level = 0.90;
 constexpr double min_hours = 12;    // shorter series say nothing about a wall
 constexpr double white_hours = 24;  // lags of the whiteness test
 constexpr int fit_iterations = 150;
-constexpr int profile_iterations = 60;
+constexpr int profile_iterations = 30;
+const double log_r_min = std::log(0.01), log_r_max = std::log(50.0);  // m²·K/W
+const double log_noise_max = std::log(3e-4);                          // K/√s of a state per W/m² of the flux's noise
 
 // Parameters on a log scale: log ΣR, the resistances' shares as logits against R1's,
 // log C per capacity and log of the noise ratio. Outside broad physical limits the
@@ -30,7 +32,7 @@ struct Layout {
 
 std::optional<GreyboxParameters> to_parameters(const Layout& l, const Eigen::VectorXd& theta) {
   const double log_r = theta(0);
-  if (!(log_r > std::log(0.01) && log_r < std::log(50.0))) return std::nullopt;
+  if (!(log_r > log_r_min && log_r < log_r_max)) return std::nullopt;
   GreyboxParameters p;
   double sum = 1;
   std::vector<double> share{1};
@@ -46,8 +48,11 @@ std::optional<GreyboxParameters> to_parameters(const Layout& l, const Eigen::Vec
     if (!(log_c > std::log(50.0) && log_c < std::log(2e7))) return std::nullopt;
     p.C.push_back(std::exp(log_c));
   }
+  // The process noise stays small: a wall's temperatures do not wander by themselves.
+  // Left free, the search takes the rounding of the records for wandering states, and
+  // states that follow the flux step by step leave R to chance.
   const double log_noise = theta(1 + 2 * l.n);
-  if (!(log_noise > -30 && log_noise < -2)) return std::nullopt;
+  if (!(log_noise > -30 && log_noise < log_noise_max)) return std::nullopt;
   p.noise_ratio = std::exp(log_noise);
   return p;
 }
@@ -160,7 +165,10 @@ std::optional<double> profile_bound(const Fitter& fitter, const Layout& l, const
   double delta = h.rows() == l.size() && h(0, 0) > 0 ? std::clamp(std::sqrt(2 * drop * h(0, 0)), 1e-4, 0.5) : 0.01;
   double best_delta = 0;
   for (int i = 0; i < 8; ++i) {
-    const Minimum m = fitter.profile(l, top.x(0) + sign * delta, rest, curvature);
+    const double log_r = top.x(0) + sign * delta;
+    // A bound beyond the walls there are is no bound: the data leave R open.
+    if (!(log_r > log_r_min && log_r < log_r_max)) return std::nullopt;
+    const Minimum m = fitter.profile(l, log_r, rest, curvature);
     if (!std::isfinite(m.value)) {
       delta = (delta + best_delta) / 2;
       continue;
@@ -168,13 +176,33 @@ std::optional<double> profile_bound(const Fitter& fitter, const Layout& l, const
     const double fall = std::max(m.value - top.value, 1e-9);
     rest = m.x;
     if (m.inverse_hessian.rows() == k) curvature = m.inverse_hessian;
-    if (std::fabs(fall - drop) < 0.05 * drop) return delta;
+    if (std::fabs(fall - drop) < 0.1 * drop) return delta;
     best_delta = delta;
     const double next = delta * std::sqrt(drop / fall);
     delta = std::clamp(next, delta / 4, delta * 4);
     if (delta > 3) return std::nullopt;  // no bound within a factor of 20
   }
   return delta;
+}
+
+// How much less the one-step errors tell than as many independent ones would: their
+// long-run variance over their variance (Bartlett weights over `lags`), at least 1. The
+// likelihood counts every error as news; where they are correlated, the profile must
+// fall that much further before R is ruled out.
+double information_overstated(const std::vector<double>& e, int lags) {
+  const auto n = static_cast<double>(e.size());
+  double mean = 0;
+  for (const double v : e) mean += v / n;
+  double c0 = 0;
+  for (const double v : e) c0 += (v - mean) * (v - mean);
+  if (!(c0 > 0)) return 1;
+  double ratio = 1;
+  for (int k = 1; k <= lags && static_cast<std::size_t>(k) < e.size(); ++k) {
+    double ck = 0;
+    for (std::size_t i = static_cast<std::size_t>(k); i < e.size(); ++i) ck += (e[i] - mean) * (e[i - k] - mean);
+    ratio += 2 * (1 - k / (lags + 1.0)) * ck / c0;
+  }
+  return std::max(1.0, ratio);
 }
 
 }  // namespace
@@ -218,9 +246,9 @@ GreyboxOutcome greybox_method(const GreyboxInput& in) {
   const double threshold = chi_squared_quantile(lr_level, 2) / 2;
   for (int n = 2; n <= std::min(in.max_capacities, greybox_max_capacities); ++n) {
     const Layout bigger{n};
-    Minimum m = fitter.fit_from(bigger, next_starts(*to_parameters(layout, best.x)));
-    const Minimum fresh = fitter.fit_from(bigger, fresh_starts(n, R_start, in.capacity));
-    if (fresh.value < m.value) m = fresh;
+    std::vector<Eigen::VectorXd> starts = next_starts(*to_parameters(layout, best.x));
+    for (Eigen::VectorXd& s : fresh_starts(n, R_start, in.capacity)) starts.push_back(std::move(s));
+    const Minimum m = fitter.fit_from(bigger, starts);
     if (!(best.value - m.value > threshold)) break;
     layout = bigger;
     best = m;
@@ -239,7 +267,7 @@ GreyboxOutcome greybox_method(const GreyboxInput& in) {
   const int lags = std::max(1, static_cast<int>(std::lround(white_hours * 3600 / *step)));
   r.white_p = ljung_box_p(like->residuals, lags);
 
-  const double drop = chi_squared_quantile(interval_level, 1) / 2;
+  const double drop = chi_squared_quantile(interval_level, 1) / 2 * information_overstated(like->residuals, lags);
   const auto below = profile_bound(fitter, layout, best, drop, -1);
   const auto above = profile_bound(fitter, layout, best, drop, +1);
   if (!below || !above) return {std::nullopt, "интервал R не ограничен: данные не определяют R"};

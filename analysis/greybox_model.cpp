@@ -9,6 +9,7 @@ namespace kalora::analysis {
 namespace {
 
 constexpr double two_pi = 6.283185307179586;
+constexpr double flux_rounding_variance = 0.1 * 0.1 / 12;
 
 // The continuous system dx/dt = A·x + B·u, y = c·x + d·u with u = (t_in, t_ext).
 struct Continuous {
@@ -160,11 +161,12 @@ std::optional<GreyboxLikelihood> run_filter(const Continuous& s, const Discrete&
   const Eigen::LDLT<Mat> ldlt(Sxx + 1e-12 * Mat::Identity());
   Vec x0 = Vec::Zero();
   if (ldlt.info() == Eigen::Success) x0 = ldlt.solve(Sxv);
-  const double ssr = Svv - Sxv.dot(x0);
+  const double ssr = std::max(Svv - Sxv.dot(x0), 0.0);
   const double count = static_cast<double>(rows);
-  const double sigma2 = std::max(ssr, 1e-300) / count;
+  // The flux is stored to 0.1 W/m², so its noise is never below that rounding's.
+  const double sigma2 = std::max(ssr / count, flux_rounding_variance);
   GreyboxLikelihood out;
-  out.loglik = -0.5 * count * (std::log(two_pi * sigma2) + 1) - 0.5 * log_f;
+  out.loglik = -0.5 * count * std::log(two_pi * sigma2) - 0.5 * ssr / sigma2 - 0.5 * log_f;
   out.sigma = std::sqrt(sigma2);
   out.initial = x0;
   if (!std::isfinite(out.loglik) || !x0.allFinite()) return std::nullopt;

@@ -4,12 +4,14 @@
 // length how often the verdict is "reliable", the largest error beside it, how often
 // the intervals hold the true R and how often "days_more" days more were enough.
 //   greybox_study [SEEDS [FIRST_SEED [WALL]]]
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis_json.h"
 #include "analysis/assessment.h"
@@ -23,7 +25,18 @@ struct Tally {
   int series = 0, reliable = 0, gb = 0, gb_covered = 0, best_covered = 0, dyn = 0, dyn_covered = 0, hac_covered = 0;
   double worst = 0;
   int advised = 0, advice_held = 0;
+  std::vector<double> gb_errors, white_p;  // |error| of the grey-box R, %; its whiteness p
 };
+
+// The median of a few values (0 for none).
+double median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double largest(const std::vector<double>& v) { return v.empty() ? 0 : *std::max_element(v.begin(), v.end()); }
 
 std::optional<analysis::ChannelResult> run(const test::Logged& logged, int kind, const analysis::AnalysisOptions& o) {
   auto r = analysis::analyse_channel(test::series_of(logged, kind), 1, o);
@@ -74,8 +87,7 @@ int main(int argc, char** argv) {
                 d && d->I_rel_hac ? std::to_string(*d->I_rel_hac).c_str() : "", analysis::trust_name(v.trust).c_str(),
                 v.R_best ? std::to_string(err(*v.R_best)).c_str() : "", v.R_lo ? std::to_string(*v.R_lo).c_str() : "",
                 v.R_hi ? std::to_string(*v.R_hi).c_str() : "", v.method.c_str(),
-                v.days_more ? std::to_string(*v.days_more).c_str() : "", ms,
-                v.reason.c_str());
+                v.days_more ? std::to_string(*v.days_more).c_str() : "", ms, v.reason.c_str());
             std::puts(line);
             // Continued by the days advised, is the series reliable?
             std::optional<bool> held;
@@ -88,6 +100,8 @@ int main(int argc, char** argv) {
               if (g) {
                 ++t->gb;
                 t->gb_covered += g->R_lo <= R && R <= g->R_hi;
+                t->gb_errors.push_back(std::fabs(err(g->R)));
+                t->white_p.push_back(g->white_p);
               }
               if (d) {
                 ++t->dyn;
@@ -106,12 +120,14 @@ int main(int argc, char** argv) {
         }
   }
   tally["(all)"] = all;
-  std::fprintf(stderr, "%-16s %7s %9s %7s %9s %9s %9s %9s\n", "walls, days", "series", "reliable", "worst%", "gb_cover",
-               "dyn_cov", "hac_cov", "best_cov");
+  std::fprintf(stderr, "%-16s %7s %9s %7s %9s %9s %9s %9s %7s %7s %7s %s\n", "walls, days", "series", "reliable",
+               "worst%", "gb_cover", "dyn_cov", "hac_cov", "best_cov", "gb_med%", "gb_max%", "white_p",
+               "days_more held");
   for (const auto& [name, t] : tally)
-    std::fprintf(stderr, "%-16s %7d %8.0f%% %7.2f %8.0f%% %8.0f%% %8.0f%% %8.0f%% %4d/%-4d\n", name.c_str(), t.series,
-                 100.0 * t.reliable / t.series, t.worst, 100.0 * t.gb_covered / std::max(t.gb, 1),
-                 100.0 * t.dyn_covered / std::max(t.dyn, 1), 100.0 * t.hac_covered / std::max(t.dyn, 1),
-                 100.0 * t.best_covered / t.series, t.advice_held, t.advised);
+    std::fprintf(stderr, "%-16s %7d %8.0f%% %7.2f %8.0f%% %8.0f%% %8.0f%% %8.0f%% %7.2f %7.2f %7.3f %4d/%-4d\n",
+                 name.c_str(), t.series, 100.0 * t.reliable / t.series, t.worst,
+                 100.0 * t.gb_covered / std::max(t.gb, 1), 100.0 * t.dyn_covered / std::max(t.dyn, 1),
+                 100.0 * t.hac_covered / std::max(t.dyn, 1), 100.0 * t.best_covered / t.series, median(t.gb_errors),
+                 largest(t.gb_errors), median(t.white_p), t.advice_held, t.advised);
   std::fprintf(stderr, "longest analysis of a channel: %.0f ms\n", longest_ms);
 }
