@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -130,4 +131,13 @@ int main(int argc, char** argv) {
                  100.0 * t.hac_covered / std::max(t.dyn, 1), 100.0 * t.best_covered / t.series, median(t.gb_errors),
                  largest(t.gb_errors), median(t.white_p), t.advice_held, t.advised);
   std::fprintf(stderr, "longest analysis of a channel: %.0f ms\n", longest_ms);
+  // All three methods on the three channels of a 14-day series of 20-minute records.
+  for (const test::ModelWall& w : test::model_walls()) {
+    if (!only.empty() && w.name != only) continue;
+    const test::Logged logged = test::simulate(w, {}, 14, 1);
+    const std::clock_t c0 = std::clock();
+    for (int channel = 0; channel < 3; ++channel) run(logged, 1, {});
+    std::fprintf(stderr, "%s, three channels of 14 days: %.2f s of processor time\n", w.name.c_str(),
+                 static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
+  }
 }

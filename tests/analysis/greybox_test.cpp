@@ -7,6 +7,7 @@
 #include <random>
 
 #include "analysis/greybox_method.h"
+#include "support/wall_model.h"
 
 namespace kalora::analysis {
 namespace {
@@ -71,6 +72,35 @@ TEST(GreyboxMethod, FindsTheChainThatMadeTheSeries) {
     EXPECT_GE(r.capacities, c.p.capacities());
     EXPECT_NEAR(r.tau_h.front(), c.p.time_constants_h().front(), 0.1 * c.p.time_constants_h().front());
     EXPECT_GT(r.white_p, 0.01);
+  }
+}
+
+// Heavy walls of layers, logged as the meter does (rounded to 0.1): R inside its
+// interval and close, the slowest time constant of the wall's order.
+TEST(GreyboxMethod, FitsHeavyWallsOfLayers) {
+  struct Case {
+    std::size_t wall;  // in test::model_walls()
+    int kind;
+    double days;
+    std::uint32_t seed;
+  };
+  const Case cases[] = {{2, 1, 14, 2}, {2, 0, 10, 1}, {3, 1, 10, 5}, {3, 0, 14, 2}};
+  const auto walls = test::model_walls();
+  for (const Case& c : cases) {
+    const test::ModelWall& wall = walls[c.wall];
+    const test::Logged m = test::simulate(wall, test::varied_weather(c.seed), c.days, c.kind);
+    const double surfaces = c.kind == 0 ? 0 : test::model_rsi + test::model_rse;
+    const auto got = greybox_method({m.seconds, m.q, m.t_in, m.t_ext, surfaces, {}, {}});
+    SCOPED_TRACE(wall.name + " kind " + std::to_string(c.kind));
+    ASSERT_TRUE(got.result) << got.reason;
+    const GreyboxResult& r = *got.result;
+    EXPECT_LE(r.R_lo, m.true_R);
+    EXPECT_GE(r.R_hi, m.true_R);
+    EXPECT_NEAR(r.R, m.true_R, 0.03 * m.true_R);
+    const double tau = test::slowest_time_constant_h(wall, c.kind);
+    // A few lumps stand for a continuous wall: their slowest mode is of the wall's order only.
+    EXPECT_GT(r.tau_h.front(), tau / 2);
+    EXPECT_LT(r.tau_h.front(), 2 * tau);
   }
 }
 

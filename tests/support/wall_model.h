@@ -4,6 +4,8 @@
 // constant indoor one, logged every 20 minutes and rounded to 0.1 like the meter.
 #pragma once
 
+#include <Eigen/Dense>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -146,6 +148,30 @@ inline Logged simulate(const ModelWall& wall, const Weather& weather, double day
     for (std::size_t k = n - 1; k-- > 0;) temp[k] = (rhs[k] - c[k] * temp[k + 1]) / b[k];
   }
   return out;
+}
+
+// The slowest time constant of the wall, hours: between its surfaces held at fixed
+// temperatures for Rк (kind 1), between the airs for Rо (kind 0), on the cells the
+// model runs on.
+inline double slowest_time_constant_h(const ModelWall& wall, int kind) {
+  std::vector<double> half, cap;  // per cell: half its resistance, its capacity
+  for (const ModelLayer& l : wall.layers) {
+    const int n = std::max(2, static_cast<int>(std::ceil(l.d / 0.01)));
+    for (int i = 0; i < n; ++i) half.push_back(l.d / n / (2 * l.lambda)), cap.push_back(l.d / n * l.rho * l.c);
+  }
+  const auto n = static_cast<Eigen::Index>(cap.size());
+  std::vector<double> g(cap.size() + 1);
+  g.front() = 1 / ((kind == 0 ? model_rsi : 0) + half.front());
+  g.back() = 1 / ((kind == 0 ? model_rse : 0) + half.back());
+  for (std::size_t k = 1; k < cap.size(); ++k) g[k] = 1 / (half[k - 1] + half[k]);
+  // C^(-1/2)·G·C^(-1/2), symmetric, has the rates of the modes as eigenvalues.
+  Eigen::MatrixXd m = Eigen::MatrixXd::Zero(n, n);
+  for (Eigen::Index k = 0; k < n; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    m(k, k) = (g[i] + g[i + 1]) / cap[i];
+    if (k > 0) m(k, k - 1) = m(k - 1, k) = -g[i] / std::sqrt(cap[i] * cap[i - 1]);
+  }
+  return 1 / Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd>(m, Eigen::EigenvaluesOnly).eigenvalues()(0) / 3600;
 }
 
 // Light, medium and heavy walls (λ, ρ, c of common handbook values).
