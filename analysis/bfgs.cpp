@@ -110,7 +110,7 @@ Minimum minimise_bfgs(const std::function<double(const Eigen::VectorXd&)>& f, Ei
       H = (I - r * s * y.transpose()) * H * (I - r * y * s.transpose()) + r * s * s.transpose();
       m.inverse_hessian = H;
     }
-    if (change < 1e-10 * (1 + std::fabs(value)) && s.cwiseAbs().maxCoeff() < 1e-6) {
+    if (change < 1e-7 * (1 + std::fabs(value)) && s.cwiseAbs().maxCoeff() < 1e-4) {
       m.converged = true;
       break;
     }
