@@ -36,10 +36,11 @@ struct SideBySideRow {
   std::string label;
   std::string average{}, dynamic{}, greybox{};
   bool both = false;
-  bool bold = false;  // the verdict and the resistance recommended
+  bool bold = false;   // the verdict and the resistance recommended
   std::string term{};  // what the label's symbol stands for, in the engineer's words
 };
-inline constexpr std::string_view methods_title = "метод средних значений и динамический метод по ISO 9869-1";
+inline constexpr std::string_view methods_title =
+    "метод средних значений и динамический метод по ISO 9869-1, модель стены (RC)";
 std::vector<SideBySideRow> side_by_side(const ChannelResult& channel);
 
 // What Rк, Rо and U stand for, in the engineer's words.

@@ -95,9 +95,12 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
     EXPECT_TRUE(value("Интервал 90 %", c + 2).contains(QStringLiteral(" … "))) << value("Интервал 90 %", c + 2).toStdString();
     EXPECT_TRUE(value("Критерий 2 (последние 24 ч)", c).startsWith(QStringLiteral("выполнен (R24 = 2,")));
     EXPECT_EQ(value("Критерий 4 (накопленное тепло)", c), QStringLiteral("не проверялся"));
-    EXPECT_TRUE(value("Вердикт", c).startsWith(QStringLiteral("недостоверно: ")));
+    EXPECT_EQ(value("Вердикт", c), QStringLiteral("достоверно"));
     EXPECT_TRUE(a->results->item(row_of("Вердикт"), c)->font().bold());
-    EXPECT_TRUE(value("Rк рекомендуемое", c).endsWith(QStringLiteral("(динамический метод)")));
+    const QString best = value("Rк рекомендуемое", c);
+    EXPECT_TRUE(best.endsWith(QStringLiteral("(модель стены (RC))")) ||
+                best.endsWith(QStringLiteral("(динамический метод)")))
+        << best.toStdString();
     EXPECT_TRUE(a->results->item(row_of("Rк рекомендуемое"), c)->font().bold());
   }
   EXPECT_EQ(value(rk, 0), QStringLiteral("2,749"));
@@ -125,10 +128,10 @@ TEST_F(AnalysisCommand, SeriesVerdictsPlotsSettingsAndPrintedPages) {
   const std::string printed = pdf_text(dir.file("window.pdf"));
   for (const char* text :
        {"Анализ наблюдений", "База данных: wall.db", "Серия 1: Rк, 10.02.2025 12:04:00",
-        "Методы: метод средних значений и динамический метод по ISO 9869-1", "критерии 1–3 выполнены", "Rк, м²·К/Вт",
-        "Rо, м²·К/Вт",
+        "Методы: метод средних значений и динамический метод по ISO 9869-1, модель стены (RC)",
+        "критерии 1–3 выполнены", "Rк, м²·К/Вт", "Rо, м²·К/Вт",
         "Rк - термическое сопротивление конструкции, Rо - сопротивление теплопередаче, U - коэффициент теплопередачи",
-        "2,749", "R прибора (среднее по записям)", "не проверялся", "Вердикт", "недостоверно: ", "(динамический метод)",
+        "2,749", "R прибора (среднее по записям)", "не проверялся", "Вердикт", "достоверно", "Интервал 90 % для R",
         "— графики"})
     EXPECT_NE(printed.find(text), std::string::npos) << text;
   // The four plots are drawn on the second page, lettering as text, no pictures; the

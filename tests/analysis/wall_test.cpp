@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "analysis/assessment.h"
+#include "analysis/measuring_time.h"
 #include "analysis/stored_heat.h"
 #include "support/wall_series.h"
 
@@ -99,6 +100,69 @@ TEST(StoredHeat, TwoLayersWorkedByHand) {
   }
 }
 
+// The wall's slowest time constant: 500 mm of brick held at both surfaces decays as
+// R·C/π² = 15.92 h; held through 1/8.7 and 1/23 at the air (the first root of
+// tan βL = β(a+b)/(β²−ab), a = 8.7/λ, b = 23/λ) as 23.42 h. Without
+// capacities, only a grey-box model whose errors are white may give it.
+TEST(Verdict, WallMemoryFromLayersOrAWhiteModel) {
+  struct Case {
+    std::string layers;
+    int kind;
+    std::optional<double> white_p;  // a grey-box model with τ 20 h
+    std::optional<double> hours;
+  };
+  const Case cases[] = {
+      {"0.7/1800/880:500", 1, {}, 15.92}, {"0.7/1800/880:500", 0, {}, 23.42},
+      {"0.7:500", 1, 0.2, 20.0},           // no capacities: the white model's τ
+      {"0.7:500", 1, 0.01, std::nullopt},  // nor from a model that misses the data
+      {"", 1, {}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.layers + " " + std::to_string(c.kind));
+    AnalysisOptions options;
+    options.wall.layers = parse_layers(c.layers).layers;
+    ChannelResult r;
+    if (c.white_p) {
+      r.greybox.emplace();
+      r.greybox->tau_h = {20.0};
+      r.greybox->white_p = *c.white_p;
+    }
+    const auto got = memory_hours(r, c.kind, options);
+    ASSERT_EQ(got.has_value(), c.hours.has_value());
+    if (c.hours) {
+      EXPECT_NEAR(*got, *c.hours, 0.01 * *c.hours);
+    }
+  }
+}
+
+// What the user is told to do: record longer, or that the weather is too mild for it.
+TEST(Verdict, AdviceNamesTheDaysOrTheMildWeather) {
+  struct Case {
+    Trust trust;
+    std::optional<double> days_more;
+    double dT_mean;
+    std::string advice;
+  };
+  const Case cases[] = {
+      {Trust::unreliable, 4, 12, "Продолжите измерение ещё примерно 4 сут."},
+      {Trust::undetermined, 1, 30, "Продолжите измерение ещё примерно 1 сут."},
+      {Trust::unreliable,
+       {},
+       3.04,
+       "Перепад температур слишком мал (3,0 °C): продолжение измерения не поможет, повторите его в более холодную "
+       "погоду."},
+      {Trust::reliable, {}, 12, ""},
+  };
+  for (const Case& c : cases) {
+    ChannelResult r;
+    r.dT_mean = c.dT_mean;
+    r.verdict.trust = c.trust;
+    r.verdict.R_best = 2.0;
+    r.verdict.days_more = c.days_more;
+    EXPECT_EQ(measuring_advice(r), c.advice);
+  }
+}
+
 // The three things a user relies on, on modelled walls of known resistance in varied
 // weathers: "reliable" only beside an R_best within 5 % of the truth, R_best's interval
 // holding the true R, and a series continued by "days_more" days becoming reliable. The
@@ -116,12 +180,18 @@ TEST(Verdict, OnModelledWallsOfKnownResistance) {
     std::optional<bool> held;  // continued by days_more days, reliable
   };
   const Case cases[] = {
-      {"light", 1, 3, true, 1, yes, true, {}},      {"light", 1, 3, false, 1, no, true, true},
-      {"light", 0, 3, false, 3, yes, true, {}},     {"medium", 0, 5, false, 3, yes, true, {}},
-      {"medium", 1, 5, true, 5, yes, true, {}},     {"heavy", 0, 10, true, 2, yes, true, {}},
-      {"heavy", 1, 10, false, 6, yes, true, {}},    {"brick510", 1, 10, true, 5, yes, true, {}},
-      {"heavy", 1, 3, false, 4, no, false, true},   {"heavy", 0, 5, true, 2, no, false, false},
-      {"heavy", 1, 7, true, 2, no, true, true},     {"brick510", 0, 3, false, 5, no, false, true},
+      {"light", 1, 3, true, 1, yes, true, {}},
+      {"light", 1, 3, false, 1, no, true, true},
+      {"light", 0, 3, false, 3, yes, true, {}},
+      {"medium", 0, 5, false, 3, yes, true, {}},
+      {"medium", 1, 5, true, 5, yes, true, {}},
+      {"heavy", 0, 10, true, 2, yes, true, {}},
+      {"heavy", 1, 10, false, 6, yes, true, {}},
+      {"brick510", 1, 10, true, 5, yes, true, {}},
+      {"heavy", 1, 3, false, 4, no, false, true},
+      {"heavy", 0, 5, true, 2, no, false, false},
+      {"heavy", 1, 7, true, 2, no, true, true},
+      {"brick510", 0, 3, false, 5, no, false, true},
       {"light", 1, 2, false, 1, Trust::undetermined, true, false},
   };
   const auto walls = test::model_walls();
