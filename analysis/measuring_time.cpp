@@ -48,12 +48,12 @@ double settled_hours(std::optional<double> memory_h) {
   return std::min(memory_h ? settled_memories * *memory_h : settled_hours_unknown_wall, settled_hours_unknown_wall);
 }
 
-// The dynamic method's own interval, and the meter's 0.1 °C steps: half a step of the
-// temperature difference, which no length of recording averages away.
+// Half the meter's 0.1 °C step against the mean temperature difference: rounding that
+// no length of recording averages away. The dynamic method's own interval adds to it.
+double rounding_part(const ChannelResult& r) { return r.dT_mean > 0 ? meter_step / 2 / r.dT_mean : 1; }
 double random_part(const ChannelResult& r) {
   const DynamicResult& d = *r.dynamic;
-  const double steps = r.dT_mean > 0 ? meter_step / 2 / r.dT_mean : 1;
-  return std::max(d.I_rel, d.I_rel_hac.value_or(0)) + steps;
+  return std::max(d.I_rel, d.I_rel_hac.value_or(0)) + rounding_part(r);
 }
 // How far the R over the first and the last two thirds stray from the whole.
 double split_part(const DynamicResult& d) {
@@ -123,8 +123,10 @@ void complete_verdict(ChannelResult& r, int kind, const AnalysisOptions& options
     if (r.greybox && greybox_trusted(*r.greybox, *v.R_lo, *v.R_hi)) {
       v.method = "greybox";
       v.R_best = r.greybox->R;
-      v.R_lo = r.greybox->R_lo;
-      v.R_hi = r.greybox->R_hi;
+      // Its profile interval, no narrower than the meter's rounding allows.
+      const GreyboxResult& g = *r.greybox;
+      v.R_lo = std::min(g.R_lo, g.R * (1 - rounding_part(r)));
+      v.R_hi = std::max(g.R_hi, g.R * (1 + rounding_part(r)));
     }
   }
   if (v.trust == Trust::reliable || !v.R_best || !(r.dT_mean >= min_useful_difference)) return;
