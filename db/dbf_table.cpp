@@ -158,7 +158,8 @@ void DbfTable::open_in_memory(std::vector<std::uint8_t> bytes) {
 }
 
 void DbfTable::open_on(LockedFile file) {
-  const std::vector<std::uint8_t> bytes = file.read_all();
+  std::vector<std::uint8_t> storage;
+  const std::span<const std::uint8_t> bytes = file.view_all(storage);
   if (bytes.size() < header_length_ || bytes[0] != version_no_memo || get16(&bytes[8]) != header_length_ ||
       get16(&bytes[10]) != record_length_ || bytes[header_length_ - 1] != 0x0D) {
     damaged(path_);

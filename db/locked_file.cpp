@@ -59,6 +59,12 @@ LockedFile LockedFile::in_memory(std::vector<std::uint8_t> bytes) {
 
 LockedFile::~LockedFile() { close(); }
 
+std::span<const std::uint8_t> LockedFile::view_all(std::vector<std::uint8_t>& storage) const {
+  if (in_memory_) return memory_;
+  storage = read_all();
+  return storage;
+}
+
 #ifdef _WIN32
 
 LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {

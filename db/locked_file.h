@@ -37,6 +37,9 @@ class LockedFile {
 
   bool is_open() const;
   std::vector<std::uint8_t> read_all() const;
+  // The whole file: the held bytes themselves when it lives in memory (a stored table
+  // is not copied again), else read into `storage`.
+  std::span<const std::uint8_t> view_all(std::vector<std::uint8_t>& storage) const;
   void write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   void truncate(std::uint64_t length);
   void sync();

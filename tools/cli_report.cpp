@@ -65,8 +65,10 @@ int write_report(State& state, const ViewName& view, Output output, const std::s
   }
   if (view.measur >= 0) views::potok_filter(state, static_cast<std::uint8_t>(view.measur));
   reports::BuiltReport built;
+  built.id = *report;
   try {
-    built = reports::build_view_report(state, *report);
+    // A CSV holds the records as stored: no page of the report is laid out for it.
+    if (output.pdf || output.format != reports::ExportFormat::csv) built = reports::build_view_report(state, *report);
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return exit_usage_or_io;
