@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "analysis/analysis_plots.h"
 #include "analysis/analysis_text.h"
 #include "reports/number_format.h"
 
@@ -142,12 +143,14 @@ AnalysisPages analysis_pages(const Analysis& analysis, const std::vector<std::si
         text_cell(left, reports::page_margin, usable, line_height, series_title(s) + " — графики", 10, true));
     out.report.pages.push_back(std::move(plots_page));
     const int top = reports::page_margin + 28;
-    // Two by two, as in the window.
+    // Two by two, as in the window, and the growth of R across the page below them.
     const int plot_width = (usable - 8) / 2;
-    const int plot_height = (reports::page_height - reports::page_margin - signature_room - top - 8) / 2;
-    for (int p = 0; p < 4; ++p)
+    const int plot_height = (reports::page_height - reports::page_margin - signature_room - top - 16) / 3;
+    for (int p = 0; p < static_cast<int>(std::size(series_plots)); ++p) {
+      const bool wide = p == 4;
       out.plots.push_back({out.report.pages.size() - 1, index, p, left + p % 2 * (plot_width + 8),
-                           top + p / 2 * (plot_height + 8), plot_width, plot_height});
+                           top + p / 2 * (plot_height + 8), wide ? usable : plot_width, plot_height});
+    }
   }
   sign(out.report.pages.back(), particulars);
   return out;

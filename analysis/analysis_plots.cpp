@@ -1,5 +1,6 @@
 #include "analysis/analysis_plots.h"
 
+#include <limits>
 #include <string>
 
 namespace kalora::analysis {
@@ -106,6 +107,27 @@ plot::Plot make_plot(const SeriesResult& s, SeriesPlot which) {
         p.lines.push_back(std::move(model));
       }
       if (p.lines.empty() && !s.channels.empty()) p.empty_text = "Динамический метод не дал результата";
+      break;
+    case SeriesPlot::growth:
+      p.title = "R рекомендуемое по мере роста серии (через каждые 12 ч)";
+      p.y.title = "м²·К/Вт";
+      p.x.low = 0;  // the first step is 12 h in: the axis still starts with the series
+      for (const ChannelResult& c : s.channels) {
+        const double start = start_hours(s, c);
+        plot::Line l{channel_name(c, "R"), {}, color_of(c)};
+        plot::Area band{&c == &s.channels.front() ? "90 % интервал" : "", {}, {}, color_of(c)};
+        constexpr double none = std::numeric_limits<double>::quiet_NaN();
+        for (const ChannelResult::GrowthStep& g : c.growth) {
+          l.points.push_back({start + g.hours, g.R});
+          band.low.push_back({start + g.hours, g.R_lo.value_or(none)});
+          band.high.push_back({start + g.hours, g.R_hi.value_or(none)});
+        }
+        if (l.points.empty()) continue;
+        if (l.points.size() == 1) l.dots = true;
+        p.lines.push_back(std::move(l));
+        p.areas.push_back(std::move(band));
+      }
+      if (p.lines.empty() && !s.channels.empty()) p.empty_text = "R рекомендуемое не определено";
       break;
   }
   return p;

@@ -5,6 +5,7 @@
 #include "analysis/analysis_pages.h"
 #include "analysis/analysis_plots.h"
 #include "analysis/plot.h"
+#include "analysis/r_growth.h"
 #include "db/output_name.h"
 #include "reports/page_painter.h"
 #include "reports/report_commands.h"
@@ -44,7 +45,12 @@ std::string write_analysis_pdf_offscreen(const Analysis& analysis, const Analysi
                                          const protocol::Particulars& particulars) {
   std::vector<std::size_t> all(analysis.series.size());
   std::iota(all.begin(), all.end(), std::size_t{0});
-  return reports::write_pdf_offscreen([&] { return printed_analysis(analysis, all, options, db_name, particulars); },
+  // The pages show how R settled as each series grew.
+  Analysis grown = analysis;
+  for (SeriesResult& s : grown.series)
+    for (ChannelResult& c : s.channels)
+      if (c.growth.empty()) c.growth = r_growth(c, options);
+  return reports::write_pdf_offscreen([&] { return printed_analysis(grown, all, options, db_name, particulars); },
                                       path);
 }
 

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFont>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -13,16 +14,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "analysis/analysis_plots.h"
 #include "analysis/analysis_print.h"
+#include "analysis/analysis_run.h"
 #include "analysis/analysis_text.h"
+#include "analysis/flow_layout.h"
 #include "analysis/plot_painter.h"
 #include "protocol/particulars_dialog.h"
 #include "reports/number_format.h"
@@ -53,7 +56,8 @@ QString design_text(const Wall& wall, const AnalysisOptions& options) {
   QStringList parts;
   for (const ResultLine& line : wall_lines(wall, options))
     if (line.label != "Слой") parts << qs(line.label + ": " + line.value);
-  return parts.isEmpty() ? QStringLiteral("Слои стены не заданы: критерий 4 не проверяется") : parts.join(QStringLiteral("; "));
+  return parts.isEmpty() ? QStringLiteral("Слои стены не заданы: критерий 4 не проверяется")
+                         : parts.join(QStringLiteral("; "));
 }
 
 }  // namespace
@@ -66,10 +70,39 @@ AnalysisWindow::AnalysisWindow(State& state, Frontend& frontend, Guard guard, QW
   views::fit_window(*this, {1280, 900});
 }
 
+namespace {
+
+// Calls back whenever the watched widget changes size.
+class ResizeWatch : public QObject {
+ public:
+  ResizeWatch(QWidget* watched, std::function<void()> resized) : QObject(watched), resized_(std::move(resized)) {
+    watched->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) resized_();
+    return false;
+  }
+
+ private:
+  std::function<void()> resized_;
+};
+
+// Widgets that stay together on one line when the settings wrap.
+QWidget* group(QWidget* parent, std::initializer_list<QWidget*> widgets) {
+  auto* g = new QWidget(parent);
+  auto* row = new QHBoxLayout(g);
+  row->setContentsMargins(0, 0, 0, 0);
+  for (QWidget* w : widgets) row->addWidget(w);
+  return g;
+}
+
+}  // namespace
+
 void AnalysisWindow::build() {
   auto* layout = new QVBoxLayout(this);
 
-  auto* settings = new QHBoxLayout;
+  // The settings, the span and the commands wrap into as many lines as the width needs.
+  auto* settings = new FlowLayout;
   const auto spin = [this](const QString& name, double value) {
     auto* box = new QDoubleSpinBox(this);
     box->setObjectName(name);
@@ -82,6 +115,7 @@ void AnalysisWindow::build() {
     connect(box, &QDoubleSpinBox::valueChanged, this, [this] { surface_typed(); });
     return box;
   };
+  const auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
   surface = new QComboBox(this);
   surface->setObjectName(QStringLiteral("surface"));
   for (const SurfaceConvention& c : surface_conventions) surface->addItem(qs(std::string(c.title)));
@@ -89,8 +123,6 @@ void AnalysisWindow::build() {
   surface->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   connect(surface, &QComboBox::activated, this, [this](int index) { surface_chosen(index); });
   surface->setToolTip(QStringLiteral("Сопротивления теплообмену у внутренней (Rsi) и наружной (Rse) поверхностей"));
-  settings->addWidget(new QLabel(QStringLiteral("Поверхности:"), this));
-  settings->addWidget(surface);
   rsi_ = spin(QStringLiteral("rsi"), options_.rsi);
   rse_ = spin(QStringLiteral("rse"), options_.rse);
   max_gap_ = new QSpinBox(this);
@@ -102,14 +134,11 @@ void AnalysisWindow::build() {
   whole_days_ = new QCheckBox(QStringLiteral("Целые сутки"), this);
   whole_days_->setObjectName(QStringLiteral("whole_days"));
   connect(whole_days_, &QCheckBox::toggled, this, [this] { settings_edited(); });
-  for (auto [label, widget] : {std::pair<const char*, QWidget*>{"Rsi:", rsi_},
-                               {"Rse:", rse_},
-                               {"Наибольший перерыв, с:", max_gap_}}) {
-    settings->addWidget(new QLabel(QString::fromUtf8(label), this));
-    settings->addWidget(widget);
-  }
+  settings->addWidget(group(this, {label("Поверхности:"), surface}));
+  settings->addWidget(group(this, {label("Rsi:"), rsi_, label("Rse:"), rse_}));
+  settings->addWidget(group(this, {label("Наибольший перерыв, с:"), max_gap_}));
   settings->addWidget(whole_days_);
-  settings->addStretch();
+  build_span(*settings);
   print_button = new QPushButton(QStringLiteral("Печать"), this);
   print_button->setObjectName(QStringLiteral("print"));
   pdf_button = new QPushButton(QStringLiteral("PDF…"), this);
@@ -124,48 +153,52 @@ void AnalysisWindow::build() {
       if (edited && save_particulars) save_particulars(*edited);
     });
   });
+  settings->addWidget(group(this, {particulars_button, print_button, pdf_button}));
   layout->addLayout(settings);
-  QBoxLayout* span = build_span();
-  span->addWidget(particulars_button);
-  span->addWidget(print_button);
-  span->addWidget(pdf_button);
-  layout->addLayout(span);
 
-  auto* split = new QSplitter(Qt::Horizontal, this);
-  auto* left = new QSplitter(Qt::Vertical, split);
-  series_list = read_only_table(QStringLiteral("series_list"), left);
+  auto* running = new QHBoxLayout;
+  progress = new QProgressBar(this);
+  progress->setObjectName(QStringLiteral("progress"));
+  progress->setTextVisible(false);
+  progress->setMaximumWidth(200);
+  progress_text = new QLabel(this);
+  progress_text->setObjectName(QStringLiteral("progress_text"));
+  progress_text->setWordWrap(true);
+  cancel_button = new QPushButton(QStringLiteral("Отменить"), this);
+  cancel_button->setObjectName(QStringLiteral("cancel"));
+  connect(cancel_button, &QPushButton::clicked, this, [this] {
+    guard_([this] {
+      if (cancelled_) return reanalyse();  // "Повторить"
+      stop_run();
+      show_growth(current_series());
+    });
+  });
+  running->addWidget(progress);
+  running->addWidget(progress_text, 1);
+  running->addWidget(cancel_button);
+  layout->addLayout(running);
+
+  top_ = new QBoxLayout(QBoxLayout::LeftToRight);
+  series_list = read_only_table(QStringLiteral("series_list"), this);
   series_list->setColumnCount(5);
   series_list->setHorizontalHeaderLabels({QStringLiteral("Вид"), QStringLiteral("Начало"), QStringLiteral("Конец"),
                                           QStringLiteral("Записей"), QStringLiteral("Часов")});
   series_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   series_list->setSelectionMode(QAbstractItemView::SingleSelection);
-  connect(series_list, &QTableWidget::currentCellChanged, this, [this](int row) { show_series(row); });
-  left->addWidget(build_wall_editor());
-  auto* right = new QSplitter(Qt::Vertical, split);
-  auto* results_box = new QWidget(right);
-  auto* results_layout = new QVBoxLayout(results_box);
-  results_layout->setContentsMargins(0, 0, 0, 0);
-  results_note = new QLabel(results_box);
-  results_note->setObjectName(QStringLiteral("results_note"));
-  results_note->setWordWrap(true);
-  results_note->hide();
-  results_layout->addWidget(results_note);
-  results = read_only_table(QStringLiteral("results"), results_box);
-  // Row labels in the vertical header stay in view; columns share the width and
-  // long texts wrap, so three channels fit without scrolling sideways.
-  results->verticalHeader()->show();
-  results->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-  results->setWordWrap(true);
-  // Wrapped texts need their rows' heights again whenever the columns change width.
-  connect(results->horizontalHeader(), &QHeaderView::sectionResized, results, [this] { results->resizeRowsToContents(); });
-  results_layout->addWidget(results);
-  left->setSizes({260, 440});
-  auto* plot_column = new QWidget(right);
-  auto* plots_layout = new QGridLayout(plot_column);  // two by two
-  plots_layout->setContentsMargins(0, 0, 0, 0);
+  series_list->setMinimumHeight(110);
+  series_list->setMaximumHeight(180);
+  connect(series_list, &QTableWidget::currentCellChanged, this, [this](int row) { guard_([&] { show_series(row); }); });
+  top_->addWidget(series_list, 3);
+  top_->addWidget(build_wall_editor(), 2);
+  layout->addLayout(top_);
+  layout->addWidget(build_results());
+
+  plots_layout_ = new QGridLayout;
+  plots_layout_->setContentsMargins(0, 0, 0, 0);
   for (std::size_t i = 0; i < plots.size(); ++i) {
-    plots[i] = new plot::PlotView(plot_column);
+    plots[i] = new plot::PlotView(this);
     plots[i]->setObjectName(QStringLiteral("plot_%1").arg(i + 1));
+    plots[i]->setMinimumHeight(270);
     // A drag across the time axis chooses the span, to whole minutes that hold it.
     plots[i]->x_dragged = [this](double low_h, double high_h) {
       guard_([&] {
@@ -176,21 +209,70 @@ void AnalysisWindow::build() {
         set_span({at(low_h) / 60 * 60, (at(high_h) + 59) / 60 * 60});
       });
     };
-    plots_layout->addWidget(plots[i], static_cast<int>(i / 2), static_cast<int>(i % 2));
   }
-  // The results and plots take what the window gains; the series and the wall keep
-  // about the width they need.
-  right->setStretchFactor(0, 1);
-  right->setStretchFactor(1, 1);
-  right->setSizes({560, 440});
-  split->setStretchFactor(0, 0);
-  split->setStretchFactor(1, 1);
-  split->setSizes({300, 980});
-  layout->addWidget(split);
+  layout->addLayout(plots_layout_);
+  arrange(1280);
 }
 
-QBoxLayout* AnalysisWindow::build_span() {
-  auto* row = new QHBoxLayout;
+QWidget* AnalysisWindow::build_results() {
+  auto* box = new QWidget(this);
+  auto* results_layout = new QVBoxLayout(box);
+  results_layout->setContentsMargins(0, 0, 0, 0);
+  results_note = new QLabel(box);
+  results_note->setObjectName(QStringLiteral("results_note"));
+  results_note->setWordWrap(true);
+  results_note->hide();
+  results_layout->addWidget(results_note);
+  results = read_only_table(QStringLiteral("results"), box);
+  // Row labels in the vertical header stay in view; the channels' headings are the
+  // table's first row, each across its channel's columns. Columns share the width and
+  // long texts wrap; the table is as tall as its rows, the window scrolls.
+  results->verticalHeader()->show();
+  results->horizontalHeader()->hide();
+  results->horizontalHeader()->setMinimumSectionSize(8);
+  new ResizeWatch(results->viewport(), [this] { fit_results_height(); });
+  results->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  results->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  results->setWordWrap(true);
+  results_layout->addWidget(results);
+  return box;
+}
+
+// Two columns of plots where there is room, else one; the series list beside the
+// wall editor where both fit, else above it.
+void AnalysisWindow::arrange(int width) {
+  top_->setDirection(width >= 1000 ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+  const int columns = width >= 900 ? 2 : 1;
+  if (columns == plot_columns_) return;
+  plot_columns_ = columns;
+  for (plot::PlotView* p : plots) plots_layout_->removeWidget(p);
+  for (int i = 0; i < static_cast<int>(plots.size()); ++i) {
+    // The last plot, the growth of R, takes a row of its own across the columns.
+    const bool last = i + 1 == static_cast<int>(plots.size());
+    plots_layout_->addWidget(plots[static_cast<std::size_t>(i)], i / columns, last ? 0 : i % columns, 1,
+                             last ? columns : 1);
+  }
+}
+
+void AnalysisWindow::resizeEvent(QResizeEvent* event) {
+  arrange(width());
+  QDialog::resizeEvent(event);
+}
+
+// The columns share the width equally; wrapped texts need their rows' heights again
+// whenever the columns change width.
+void AnalysisWindow::fit_results_height() {
+  if (const int n = results->columnCount(); n > 0) {
+    const int width = results->viewport()->width();
+    for (int c = 0; c < n; ++c) results->setColumnWidth(c, width * (c + 1) / n - width * c / n);
+  }
+  results->resizeRowsToContents();
+  int height = 2 * results->frameWidth();
+  for (int r = 0; r < results->rowCount(); ++r) height += results->rowHeight(r);
+  results->setFixedHeight(std::max(height, 2 * results->frameWidth() + 4));
+}
+
+void AnalysisWindow::build_span(FlowLayout& into) {
   const auto edit = [this](const QString& name) {
     auto* e = new QDateTimeEdit(this);
     e->setObjectName(name);
@@ -204,16 +286,11 @@ QBoxLayout* AnalysisWindow::build_span() {
   whole_series = new QPushButton(QStringLiteral("Весь ряд"), this);
   whole_series->setObjectName(QStringLiteral("whole_series"));
   connect(whole_series, &QPushButton::clicked, this, [this] { guard_([this] { set_span({}); }); });
-  row->addWidget(new QLabel(QStringLiteral("Промежуток с"), this));
-  row->addWidget(span_from);
-  row->addWidget(new QLabel(QStringLiteral("по"), this));
-  row->addWidget(span_to);
-  row->addWidget(whole_series);
   for (QWidget* w : std::initializer_list<QWidget*>{span_from, span_to})
     w->setToolTip(
         QStringLiteral("Границы входят в промежуток; его можно выбрать и протяжкой мышью по оси времени графика"));
-  row->addStretch();
-  return row;
+  into.addWidget(group(this, {new QLabel(QStringLiteral("Промежуток с"), this), span_from,
+                              new QLabel(QStringLiteral("по"), this), span_to, whole_series}));
 }
 
 void AnalysisWindow::set_span(Span span) {
@@ -289,8 +366,7 @@ QWidget* AnalysisWindow::build_wall_editor() {
   adding->addWidget(thickness);
   adding->addWidget(add_layer);
   form->addLayout(adding);
-  auto* capacity_row = new QHBoxLayout;
-  capacity_row->setContentsMargins(0, 0, 0, 0);
+  auto* capacity_row = new FlowLayout;
   heat_capacity = new QDoubleSpinBox(box);
   heat_capacity->setObjectName(QStringLiteral("heat_capacity"));
   heat_capacity->setLocale(QLocale(QLocale::Russian));
@@ -298,15 +374,13 @@ QWidget* AnalysisWindow::build_wall_editor() {
   heat_capacity->setDecimals(1);
   heat_capacity->setSpecialValueText(QStringLiteral("не задана"));
   connect(heat_capacity, &QDoubleSpinBox::valueChanged, this, [this] { guard_([this] { wall_edited(); }); });
-  capacity_row->addWidget(new QLabel(QStringLiteral("Теплоёмкость, кДж/(м²·К):"), box));
-  capacity_row->addWidget(heat_capacity);
+  capacity_row->addWidget(group(box, {new QLabel(QStringLiteral("Теплоёмкость, кДж/(м²·К):"), box), heat_capacity}));
   conditions = new QComboBox(box);
   conditions->setObjectName(QStringLiteral("conditions"));
   for (const Conditions c : {Conditions::A, Conditions::B}) conditions->addItem(qs(std::string(conditions_name(c))));
   conditions->setToolTip(QStringLiteral("λ встроенных материалов для условий эксплуатации А или Б"));
   connect(conditions, &QComboBox::activated, this, [this] { guard_([this] { wall_edited(); }); });
-  capacity_row->addWidget(new QLabel(QStringLiteral("Условия эксплуатации:"), box));
-  capacity_row->addWidget(conditions);
+  capacity_row->addWidget(group(box, {new QLabel(QStringLiteral("Условия эксплуатации:"), box), conditions}));
   form->addLayout(capacity_row);
   design = new QLabel(box);
   design->setObjectName(QStringLiteral("design"));
@@ -397,17 +471,130 @@ void AnalysisWindow::settings_edited() {
   guard_([this] { reanalyse(); });
 }
 
+AnalysisWindow::~AnalysisWindow() = default;  // the runs stop and are waited for
+
+void AnalysisWindow::hideEvent(QHideEvent* event) {
+  stop_run();  // closed while it runs: the analysis is cancelled
+  QDialog::hideEvent(event);
+}
+
+void AnalysisWindow::stop_run() {
+  if (run_) run_->stop();
+  if (!series_done_ || !growth_pending_.empty()) cancelled_ = true;
+  series_done_ = true;
+  growth_pending_.clear();
+}
+
 void AnalysisWindow::reanalyse() {
-  int shown = current_series();
-  analysis_ = state_.Dbf3.is_open() ? analyse(read_observations(state_.Dbf3), options_) : Analysis{};
-  fill_series_list();
-  // Opened again with a span kept: the series that holds it.
-  if (shown < 0 && !options_.span.whole()) {
-    const auto& all = analysis_.series;
-    const auto it = std::find_if(all.begin(), all.end(), [&](const SeriesResult& s) { return s.analysed >= 2; });
-    if (it != all.end()) shown = static_cast<int>(it - all.begin());
+  // The series shown stays shown once it comes in again.
+  wanted_series_ = current_series();
+  if (run_) {
+    run_->stop();
+    retired_.push_back(std::move(run_));
   }
-  choose_series(std::clamp(shown, 0, static_cast<int>(analysis_.series.size()) - 1));
+  std::erase_if(retired_, [](const std::unique_ptr<AnalysisRun>& r) { return r->done(); });
+  const unsigned generation = ++generation_;
+  analysis_ = {};
+  total_ = 0;
+  chosen_ = false;
+  cancelled_ = false;
+  growth_pending_.clear();
+  growth_known_.clear();
+  {
+    const QSignalBlocker blocker(series_list);
+    series_list->setRowCount(0);
+  }
+  series_done_ = !state_.Dbf3.is_open();
+  show_series(-1);
+  if (series_done_) return show_progress();
+  Observations observations = read_observations(state_.Dbf3);
+  analysis_.skipped = observations.skipped;
+  const auto current = [this, generation] { return generation == generation_; };
+  AnalysisRun::Handlers h;
+  h.series_done = [this, current](SeriesResult s, std::size_t, std::size_t total) {
+    if (current()) guard_([&] { series_arrived(std::move(s), total); });
+  };
+  h.finished = [this, current](bool stopped) {
+    if (current()) guard_([&] { run_finished(stopped); });
+  };
+  h.growth_done = [this, current](std::size_t series, std::vector<std::vector<ChannelResult::GrowthStep>> growth) {
+    if (current()) guard_([&] { growth_arrived(series, std::move(growth)); });
+  };
+  h.failed = [this, current](const std::string& message) {
+    if (!current()) return;
+    stop_run();
+    show_progress();
+    frontend_.show_error(message);
+  };
+  run_ = std::make_unique<AnalysisRun>(std::move(observations), options_, this, std::move(h));
+  show_progress();
+}
+
+bool AnalysisWindow::busy() const {
+  const int i = current_series();
+  return !series_done_ || (i >= 0 && growth_pending_.count(static_cast<std::size_t>(i)) > 0);
+}
+
+void AnalysisWindow::series_arrived(SeriesResult series, std::size_t total) {
+  total_ = total;
+  analysis_.series.push_back(std::move(series));
+  const SeriesResult& s = analysis_.series.back();
+  add_series_row(s);
+  const int index = static_cast<int>(analysis_.series.size()) - 1;
+  // The series that was shown; else the first, or with a span kept the first that holds it.
+  if (!chosen_ && (wanted_series_ >= 0 ? index == wanted_series_ : options_.span.whole() || s.analysed >= 2)) {
+    chosen_ = true;
+    choose_series(index);
+  }
+  show_progress();
+}
+
+void AnalysisWindow::run_finished(bool stopped) {
+  if (!series_done_ && stopped) cancelled_ = true;
+  series_done_ = true;
+  if (!chosen_) {
+    chosen_ = true;
+    choose_series(std::clamp(wanted_series_, 0, static_cast<int>(analysis_.series.size()) - 1));
+  }
+  show_progress();
+}
+
+void AnalysisWindow::growth_arrived(std::size_t series, std::vector<std::vector<ChannelResult::GrowthStep>> growth) {
+  growth_pending_.erase(series);
+  growth_known_.insert(series);
+  if (series >= analysis_.series.size()) return;
+  auto& channels = analysis_.series[series].channels;
+  for (std::size_t k = 0; k < channels.size() && k < growth.size(); ++k) channels[k].growth = std::move(growth[k]);
+  if (current_series() == static_cast<int>(series)) show_growth(static_cast<int>(series));
+  show_progress();
+}
+
+void AnalysisWindow::show_progress() {
+  const bool growing = busy() && series_done_;
+  if (!series_done_) {
+    const std::size_t done = analysis_.series.size();
+    progress->setRange(0, static_cast<int>(total_));  // 0 to 0 until the count is known: busy
+    progress->setValue(static_cast<int>(done));
+    progress_text->setText(total_ == 0
+                               ? QStringLiteral("Анализ…")
+                               : QStringLiteral("Анализ: серия %1 из %2…").arg(std::min(done + 1, total_)).arg(total_));
+  } else if (growing) {
+    progress->setRange(0, 0);
+    progress_text->setText(QStringLiteral("Анализ: R по мере роста серии…"));
+  } else if (cancelled_) {
+    progress_text->setText(QStringLiteral("Анализ отменён: готово серий %1 из %2")
+                               .arg(analysis_.series.size())
+                               .arg(std::max(total_, analysis_.series.size())));
+  }
+  progress->setVisible(!series_done_ || growing);
+  progress_text->setVisible(!series_done_ || growing || cancelled_);
+  cancel_button->setVisible(progress_text->isVisible());
+  cancel_button->setText(cancelled_ && !growing && series_done_ ? QStringLiteral("Повторить")
+                                                                : QStringLiteral("Отменить"));
+  const int i = current_series();
+  const bool valid = i >= 0 && i < static_cast<int>(analysis_.series.size());
+  // The printed analysis waits for the growth of R of its series.
+  for (QPushButton* b : {print_button, pdf_button}) b->setEnabled(valid && !busy());
 }
 
 int AnalysisWindow::current_series() const { return series_list->currentRow(); }
@@ -417,22 +604,21 @@ void AnalysisWindow::choose_series(int index) {
   show_series(index);
 }
 
-void AnalysisWindow::fill_series_list() {
+void AnalysisWindow::add_series_row(const SeriesResult& s) {
   const QSignalBlocker blocker(series_list);
-  series_list->setRowCount(static_cast<int>(analysis_.series.size()));
-  for (int row = 0; const SeriesResult& s : analysis_.series) {
-    set_cell(series_list, row, 0, kind_name(s.kind));
-    set_cell(series_list, row, 1, clock_text(s.first));
-    set_cell(series_list, row, 2, clock_text(s.last));
-    set_cell(series_list, row, 3, std::to_string(s.records));
-    set_cell(series_list, row, 4, reports::format_number(s.hours(), "0.0"));
-    ++row;
-  }
-  series_list->resizeColumnsToContents();
+  const int row = series_list->rowCount();
+  series_list->setRowCount(row + 1);
+  set_cell(series_list, row, 0, kind_name(s.kind));
+  set_cell(series_list, row, 1, clock_text(s.first));
+  set_cell(series_list, row, 2, clock_text(s.last));
+  set_cell(series_list, row, 3, std::to_string(s.records));
+  set_cell(series_list, row, 4, reports::format_number(s.hours(), "0.0"));
+  if (row == 0) series_list->resizeColumnsToContents();
 }
 
 void AnalysisWindow::show_series(int index) {
   results->clear();
+  results->clearSpans();
   const bool valid = index >= 0 && index < static_cast<int>(analysis_.series.size());
   const SeriesResult empty;
   const SeriesResult& s = valid ? analysis_.series[static_cast<std::size_t>(index)] : empty;
@@ -440,16 +626,20 @@ void AnalysisWindow::show_series(int index) {
   if (valid && !options_.span.whole() && s.analysed == 0) return set_span({});
   show_span(valid ? &s : nullptr);
   results->setColumnCount(static_cast<int>(s.channels.size()) * method_columns);
-  QStringList titles;
-  for (const ChannelResult& c : s.channels) titles << QStringLiteral("Канал %1").arg(c.channel) << QString() << QString();
-  results->setHorizontalHeaderLabels(titles);
-  results->setRowCount(0);
+  results->setRowCount(s.channels.empty() ? 0 : 1);
   QFont bold = results->font();
   bold.setBold(true);
+  // The first row heads each channel's columns, as a header would.
+  if (!s.channels.empty()) results->setVerticalHeaderItem(0, new QTableWidgetItem(QString()));
   for (int column = 0; const ChannelResult& c : s.channels) {
+    QTableWidgetItem* heading = set_cell(results, 0, column, "Канал " + std::to_string(c.channel));
+    heading->setFont(bold);
+    heading->setTextAlignment(Qt::AlignCenter);
+    heading->setBackground(results->palette().button());
+    results->setSpan(0, column, 1, method_columns);
     const auto rows = side_by_side(c);
-    results->setRowCount(static_cast<int>(rows.size()));
-    for (int row = 0; const SideBySideRow& r : rows) {
+    results->setRowCount(static_cast<int>(rows.size()) + 1);
+    for (int row = 1; const SideBySideRow& r : rows) {
       auto* label = new QTableWidgetItem(qs(r.label));
       if (!r.term.empty()) label->setToolTip(qs(r.term));
       results->setVerticalHeaderItem(row, label);
@@ -466,21 +656,42 @@ void AnalysisWindow::show_series(int index) {
     column += method_columns;
   }
   if (!valid) {
-    results_note->setText(analysis_.series.empty() ? QStringLiteral("Серий наблюдений нет") : QString());
+    results_note->setText(!series_done_              ? QStringLiteral("Анализ…")
+                          : analysis_.series.empty() ? QStringLiteral("Серий наблюдений нет")
+                                                     : QString());
   } else if (s.analysed < 2) {
     results_note->setText(QStringLiteral("В выбранном промежутке меньше двух записей: анализировать нечего."));
   } else if (s.channels.empty()) {
-    results_note->setText(QStringLiteral(
-        "В этой серии нет канала с двумя и более записями, в которых заполнены q, tв и tн: "
-        "R считать не по чему, поэтому результатов и графиков нет."));
+    results_note->setText(
+        QStringLiteral("В этой серии нет канала с двумя и более записями, в которых заполнены q, tв и tн: "
+                       "R считать не по чему, поэтому результатов и графиков нет."));
   } else {
     results_note->clear();
   }
   results_note->setVisible(!results_note->text().isEmpty());
-  results->resizeRowsToContents();
-  for (std::size_t i = 0; i < plots.size(); ++i) plots[i]->set_plot(make_plot(s, series_plots[i]));
-  print_button->setEnabled(valid);
-  pdf_button->setEnabled(valid);
+  fit_results_height();
+  for (std::size_t i = 0; i + 1 < plots.size(); ++i) plots[i]->set_plot(make_plot(s, series_plots[i]));
+  show_growth(index);
+}
+
+// R_best as the series grew: computed after the series' results, on demand.
+void AnalysisWindow::show_growth(int index) {
+  const bool valid = index >= 0 && index < static_cast<int>(analysis_.series.size());
+  const SeriesResult empty;
+  const SeriesResult& s = valid ? analysis_.series[static_cast<std::size_t>(index)] : empty;
+  plot::Plot p = make_plot(s, SeriesPlot::growth);
+  const auto i = static_cast<std::size_t>(index);
+  if (valid && !s.channels.empty() && !growth_known_.count(i)) {
+    if (run_ && !run_->stopped() && !cancelled_) {
+      growth_pending_.insert(i);
+      run_->want_growth(i);
+      p.empty_text = std::string(growth_pending_text);
+    } else {
+      p.empty_text = "Не вычислено: анализ отменён";
+    }
+  }
+  plots.back()->set_plot(std::move(p));
+  show_progress();
 }
 
 void AnalysisWindow::print() {

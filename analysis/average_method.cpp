@@ -118,31 +118,34 @@ std::optional<ChannelResult> analyse_channel(const Series& series, int channel, 
   return r;
 }
 
-Analysis analyse(const Observations& observations, const AnalysisOptions& options) {
+Analysis analyse(const Observations& observations, const AnalysisOptions& options, const AnalysisHooks& hooks) {
   Analysis out;
   out.skipped = observations.skipped;
-  int index = 0;
-  for (const Series& s : split_series(observations.rows, options.max_gap)) {
+  const auto stopped = [&] { return hooks.stop && hooks.stop(); };
+  const std::vector<Series> all = split_series(observations.rows, options.max_gap);
+  for (const Series& s : all) {
+    if (stopped()) break;
     SeriesResult result;
-    result.index = ++index;
+    result.index = static_cast<int>(out.series.size()) + 1;
     result.kind = s.kind;
     result.first = s.rows.front().time;
     result.last = s.rows.back().time;
     result.records = s.rows.size();
     const Series inside = within(s, options.span);
     result.analysed = inside.rows.size();
-    if (result.analysed < 2) {
-      out.series.push_back(std::move(result));
-      continue;
+    if (result.analysed >= 2) {
+      result.from = inside.rows.front().time;
+      result.to = inside.rows.back().time;
+      for (int c = 1; c <= channel_count && !stopped(); ++c)
+        if (auto channel = analyse_channel(inside, c, options)) {
+          assess(*channel, inside.kind, options);
+          result.channels.push_back(std::move(*channel));
+        }
+      // A series cut short by the stop is not reported as finished.
+      if (stopped()) break;
     }
-    result.from = inside.rows.front().time;
-    result.to = inside.rows.back().time;
-    for (int c = 1; c <= channel_count; ++c)
-      if (auto channel = analyse_channel(inside, c, options)) {
-        assess(*channel, inside.kind, options);
-        result.channels.push_back(std::move(*channel));
-      }
     out.series.push_back(std::move(result));
+    if (hooks.series_done) hooks.series_done(out.series.back(), out.series.size(), all.size());
   }
   return out;
 }

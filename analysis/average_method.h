@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,13 @@ struct ChannelResult {
   std::optional<GreyboxResult> greybox;
   std::string greybox_reason;
   Verdict verdict;
+  // How R_best and its interval settled as the series grew (r_growth.h); empty until computed.
+  struct GrowthStep {
+    double hours = 0;  // from the channel's first row
+    double R = 0;
+    std::optional<double> R_lo, R_hi;
+  };
+  std::vector<GrowthStep> growth;
 
   std::size_t records() const { return seconds.size(); }
 };
@@ -101,6 +109,14 @@ struct Analysis {
 // A channel's results, or nothing when fewer than two of its rows remain.
 std::optional<ChannelResult> analyse_channel(const Series& series, int channel, const AnalysisOptions& options);
 
-Analysis analyse(const Observations& observations, const AnalysisOptions& options);
+// For an analysis that runs beside a window: asked between series and between channels
+// whether to stop (the result then holds the series finished so far), and told of each
+// series as it is finished.
+struct AnalysisHooks {
+  std::function<bool()> stop;
+  std::function<void(const SeriesResult& series, std::size_t done, std::size_t total)> series_done;
+};
+
+Analysis analyse(const Observations& observations, const AnalysisOptions& options, const AnalysisHooks& hooks = {});
 
 }  // namespace kalora::analysis

@@ -8,13 +8,14 @@
 //   p.y.title = "Вт/м²";
 //   p.lines.push_back({"q (канал 1)", {{0, 10.5}, {0.5, 11.2}}, 0x1f5fbf});
 //   p.bands.push_back({"", 0, 72, 2.6, 2.9, 0x1f5fbf});   // shaded y range over an x range
+//   p.areas.push_back({"90 %", {{12, 2.5}, {24, 2.6}}, {{12, 3.1}, {24, 2.9}}, 0x1f5fbf});  // shaded between two lines
 //   p.spans.push_back({"2/3", 0, 48, 0xc0392b});          // shaded x range, full height
 //   p.marks.push_back({"24 ч", 49, 0x1f5fbf, plot::Dash::dash});  // vertical line
 //   view->set_plot(std::move(p));                        // or paint_plot(painter, rect, p, font)
 //
 // Axes fit the lines and bands (with a little room) unless `low` and `high` are set;
-// ticks fall on nice steps (axis_scale in plot_scale.h). Lines, bands and spans with
-// a name are listed in the legend, in that order; a mark's name is written at its top.
+// ticks fall on nice steps (axis_scale in plot_scale.h). Lines, bands, areas and spans
+// with a name are listed in the legend, in that order; a mark's name is written at its top.
 #pragma once
 
 #include <cstdint>
@@ -61,6 +62,14 @@ struct Band {
   Rgb color = 0;
 };
 
+// The region between a lower and an upper boundary, shaded: a band that follows x.
+// A point whose low or high is not finite breaks it.
+struct Area {
+  std::string name;
+  std::vector<Point> low, high;  // at the same x, in order of x
+  Rgb color = 0;
+};
+
 // The x range [x0, x1] shaded over the whole height.
 struct Span {
   std::string name;
@@ -81,6 +90,7 @@ struct Plot {
   Axis x, y;
   std::vector<Line> lines;
   std::vector<Band> bands;
+  std::vector<Area> areas;
   std::vector<Span> spans;
   std::vector<Mark> marks;
   std::string empty_text = "Нет данных";  // shown when there is no line

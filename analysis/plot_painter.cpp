@@ -57,6 +57,10 @@ std::pair<Range, Range> extent(const Plot& p) {
     for (const Point& pt : l.points)
       if (std::isfinite(pt.y)) x.add(pt.x), y.add(pt.y);
   for (const Band& b : p.bands) x.add(b.x0), x.add(b.x1), y.add(b.low), y.add(b.high);
+  for (const Area& a : p.areas)
+    for (const auto* side : {&a.low, &a.high})
+      for (const Point& pt : *side)
+        if (std::isfinite(pt.y)) x.add(pt.x), y.add(pt.y);
   for (const Span& s : p.spans) x.add(s.x0), x.add(s.x1);
   for (const Mark& m : p.marks) x.add(m.x);
   return {x, y};
@@ -86,6 +90,8 @@ std::vector<Entry> legend_of(const Plot& p) {
     }
   for (const Band& b : p.bands)
     if (!b.name.empty()) entries.push_back({qs(b.name), Qt::NoPen, color_of(b.color, band_alpha)});
+  for (const Area& a : p.areas)
+    if (!a.name.empty()) entries.push_back({qs(a.name), Qt::NoPen, color_of(a.color, band_alpha)});
   for (const Span& s : p.spans)
     if (!s.name.empty()) entries.push_back({qs(s.name), Qt::NoPen, color_of(s.color, span_alpha * 2)});
   return entries;
@@ -139,6 +145,7 @@ class Painter {
     p_.setClipRect(frame);
     for (const Span& s : plot.spans) shade(s.x0, s.x1, y_.low, y_.high, color_of(s.color, span_alpha));
     for (const Band& b : plot.bands) shade(b.x0, b.x1, b.low, b.high, color_of(b.color, band_alpha));
+    for (const Area& a : plot.areas) shade(a);
     for (const Line& l : plot.lines) draw_line(l);
     for (const Mark& m : plot.marks) draw_mark(m);
     p_.restore();
@@ -170,6 +177,28 @@ class Painter {
 
   void shade(double x0, double x1, double low, double high, const QColor& color) {
     p_.fillRect(QRectF(at(std::min(x0, x1), std::max(low, high)), at(std::max(x0, x1), std::min(low, high))), color);
+  }
+
+  // Each unbroken run of the area as one polygon: along its low side, back along its high one.
+  void shade(const Area& a) {
+    const std::size_t n = std::min(a.low.size(), a.high.size());
+    const auto whole = [&](std::size_t i) { return std::isfinite(a.low[i].y) && std::isfinite(a.high[i].y); };
+    p_.setPen(Qt::NoPen);
+    p_.setBrush(color_of(a.color, band_alpha));
+    for (std::size_t from = 0; from < n;) {
+      if (!whole(from)) {
+        ++from;
+        continue;
+      }
+      std::size_t to = from;
+      while (to < n && whole(to)) ++to;
+      QPolygonF polygon;
+      for (std::size_t i = from; i < to; ++i) polygon << at(a.low[i].x, a.low[i].y);
+      for (std::size_t i = to; i-- > from;) polygon << at(a.high[i].x, a.high[i].y);
+      p_.drawPolygon(polygon);
+      from = to;
+    }
+    p_.setBrush(Qt::NoBrush);
   }
 
   void draw_line(const Line& l) {

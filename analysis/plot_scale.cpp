@@ -40,12 +40,12 @@ double first_step_at_least(double raw) {
   return std::ceil(raw / hour_steps.back()) * hour_steps.back();
 }
 
-// Ticks at every multiple of `step` from low to high.
-Scale stepped(double low, double high, double step, bool widen) {
+// Ticks at every multiple of `step` from low to high; each end widened to a whole step or kept.
+Scale stepped(double low, double high, double step, bool widen_low, bool widen_high) {
   Scale s;
   s.step = step;
-  s.low = widen ? std::floor(low / step + 1e-9) * step : low;
-  s.high = widen ? std::ceil(high / step - 1e-9) * step : high;
+  s.low = widen_low ? std::floor(low / step + 1e-9) * step : low;
+  s.high = widen_high ? std::ceil(high / step - 1e-9) * step : high;
   if (s.high <= s.low) s.high = s.low + step;
   for (double k = std::ceil(s.low / step - 1e-9);; ++k) {
     const double at = k * step;
@@ -91,7 +91,8 @@ Scale axis_scale(AxisKind kind, double low, double high, int max_ticks) {
     case AxisKind::hours: {
       // Less than two hours across: fractions of an hour, as plain numbers.
       const bool in_hours = kind == AxisKind::hours && high - low >= 2;
-      s = stepped(low, high, in_hours ? first_step_at_least(raw) : nice_step(raw), true);
+      // Elapsed time ends where the data end: no empty stretch after the last record.
+      s = stepped(low, high, in_hours ? first_step_at_least(raw) : nice_step(raw), true, kind == AxisKind::value);
       const int decimals = in_hours ? 0 : decimals_of(s.step);
       for (Tick& t : s.ticks) t.label = number_label(t.at, decimals);
       break;
@@ -105,7 +106,7 @@ Scale axis_scale(AxisKind kind, double low, double high, int max_ticks) {
             step = m * 60;
             break;
           }
-      s = stepped(low, high, step, false);
+      s = stepped(low, high, step, false, false);
       for (Tick& t : s.ticks) {
         t.major = std::fmod(std::fmod(t.at, day) + day, day) == 0;
         t.label = clock_label(t.at, t.major);

@@ -22,8 +22,8 @@ struct Scale {
 };
 
 // The scale of [low, high] with at most `max_ticks` steps across it (at least one).
-// Value and hours axes widen the range to whole steps; a clock axis keeps it and puts
-// its ticks inside. A range of one value is widened around it; one that is not finite
+// A value axis widens the range to whole steps, an hours axis only its start (time
+// ends where the data end); a clock axis keeps it and puts its ticks inside. A range of one value is widened around it; one that is not finite
 // becomes [0, 1].
 Scale axis_scale(AxisKind kind, double low, double high, int max_ticks);
 

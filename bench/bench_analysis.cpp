@@ -1,6 +1,7 @@
 // The observation analysis: 200 records of three channels (a full instrument
 // memory) read from the table and analysed; a table appended over years (10000
-// records) the same way; and the analysis window opened with its plots.
+// records) the same way; the analysis window opened until its first series shows; and
+// the growth of R after each 12 h.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 
 #include "analysis/analysis_window.h"
 #include "analysis/assessment.h"
+#include "analysis/r_growth.h"
 #include "support/recording_frontend.h"
 #include "support/temp_dir.h"
 #include "support/wall_series.h"
@@ -83,18 +85,34 @@ void BM_assess_three_channels(benchmark::State& s) {
 }
 BENCHMARK(BM_assess_three_channels)->Arg(200)->Arg(1009)->Unit(benchmark::kMillisecond);
 
-void BM_open_window(benchmark::State& s) {
-  ObservationTable table(200);
+// The window opened until its first series is shown with its results (the analysis
+// goes on beside it), over 200 records and over 10000 in 50 series.
+void BM_open_window_first_series(benchmark::State& s) {
+  ObservationTable table(static_cast<int>(s.range(0)));
   test::RecordingFrontend frontend;
   for (auto _ : s) {
     analysis::AnalysisWindow window(table.state, frontend, [](const std::function<void()>& h) { h(); });
     window.set_options({});
     window.show();
+    while (window.series_list->rowCount() == 0) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QApplication::processEvents();
-    benchmark::DoNotOptimize(window.series_list->rowCount());
+    benchmark::DoNotOptimize(window.results->rowCount());
   }
 }
-BENCHMARK(BM_open_window)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_open_window_first_series)->Arg(200)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// How R settled as the series grew, for one channel of a modelled wall: 3 days (6
+// steps) and 14 days (28 steps).
+void BM_r_growth(benchmark::State& s) {
+  const auto walls = test::model_walls();
+  const test::Logged logged = test::simulate(walls[1], {}, static_cast<double>(s.range(0)), 1);
+  analysis::AnalysisOptions options;
+  options.wall = test::wall_of(walls[1]);
+  auto channel = *analysis::analyse_channel(test::series_of(logged, 1), 1, options);
+  analysis::assess(channel, 1, options);
+  for (auto _ : s) benchmark::DoNotOptimize(analysis::r_growth(channel, options).size());
+}
+BENCHMARK(BM_r_growth)->Arg(3)->Arg(14)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
