@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <optional>
 
 #include "analysis/r_growth.h"
 
@@ -63,35 +64,61 @@ void AnalysisRun::deliver(F f) {
 void AnalysisRun::run() {
   AnalysisHooks hooks;
   hooks.stop = [this] { return stop_.load(); };
+  hooks.series_begun = [this](const SeriesResult& s, std::size_t total) {
+    deliver([s, total](const Handlers& h) mutable {
+      if (h.series_begun) h.series_begun(std::move(s), total);
+    });
+  };
   hooks.series_done = [this](const SeriesResult& s, std::size_t done, std::size_t total) {
+    finished_.push_back(s);
     deliver([s, done, total](const Handlers& h) mutable {
       if (h.series_done) h.series_done(std::move(s), done, total);
     });
+    // The series the user looks at gets its growth before the next series.
+    grow_wanted(false);
   };
-  Analysis analysis = analyse(observations_, options_, hooks);
+  analyse(observations_, options_, hooks);
   observations_ = {};
   const bool all = !stop_;
   deliver([all](const Handlers& h) {
     if (h.finished) h.finished(!all);
   });
-  if (!all) return;
+  if (all) grow_wanted(true);
+}
 
-  std::set<std::size_t> grown;
+// The first wish whose series is finished and not yet grown; wishes for series grown
+// already are dropped. Under mutex_.
+std::optional<std::size_t> AnalysisRun::take_ready_wish() {
+  for (auto it = wanted_.begin(); it != wanted_.end();) {
+    const std::size_t series = *it;
+    if (series >= finished_.size()) {
+      ++it;
+      continue;
+    }
+    wanted_.erase(it);
+    if (grown_.insert(series).second) return series;
+    it = wanted_.begin();
+  }
+  return std::nullopt;
+}
+
+// Grows the wished-for series that are finished; with `wait`, goes on waiting for
+// wishes until the run is stopped.
+void AnalysisRun::grow_wanted(bool wait) {
   for (;;) {
-    std::size_t series = 0;
+    std::optional<std::size_t> series;
     {
       std::unique_lock lock(mutex_);
-      wake_.wait(lock, [this] { return stop_ || !wanted_.empty(); });
+      if (wait) wake_.wait(lock, [&] { return stop_ || (series = take_ready_wish()); });
       if (stop_) return;
-      series = wanted_.front();
-      wanted_.pop_front();
+      if (!wait) series = take_ready_wish();
+      if (!series) return;
     }
-    if (series >= analysis.series.size() || !grown.insert(series).second) continue;
     std::vector<std::vector<ChannelResult::GrowthStep>> growth;
-    for (const ChannelResult& c : analysis.series[series].channels)
+    for (const ChannelResult& c : finished_[*series].channels)
       growth.push_back(r_growth(c, options_, [this] { return stop_.load(); }));
     if (stop_) return;
-    deliver([series, growth = std::move(growth)](const Handlers& h) mutable {
+    deliver([series = *series, growth = std::move(growth)](const Handlers& h) mutable {
       if (h.growth_done) h.growth_done(series, std::move(growth));
     });
   }

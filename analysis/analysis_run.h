@@ -1,6 +1,7 @@
 // The analysis of a table's observations on a thread of its own, so that the window
-// stays alive while it runs. Each series is handed over as it is finished; then, for
-// the series the window asks for, how R settled as the series grew. It can be stopped
+// stays alive while it runs. Each series is handed over as soon as its rows and the
+// average method are in and again when it is finished; for the series the window asks
+// for, once finished, how R settled as the series grew comes before the next series. It can be stopped
 // at any time (between channels, at the latest after the one being fitted) and is
 // stopped and waited for when it is destroyed.
 #pragma once
@@ -11,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -24,6 +26,7 @@ class AnalysisRun {
  public:
   // Called on the receiver's thread; none after the run is destroyed.
   struct Handlers {
+    std::function<void(SeriesResult series, std::size_t total)> series_begun;  // rows and the average method
     std::function<void(SeriesResult series, std::size_t done, std::size_t total)> series_done;
     // The growth of every channel of a series, in the order of its channels.
     std::function<void(std::size_t series, std::vector<std::vector<ChannelResult::GrowthStep>> growth)> growth_done;
@@ -44,6 +47,8 @@ class AnalysisRun {
 
  private:
   void run();
+  void grow_wanted(bool wait);
+  std::optional<std::size_t> take_ready_wish();
   template <typename F>
   void deliver(F f);
 
@@ -56,7 +61,9 @@ class AnalysisRun {
   std::atomic<bool> done_{false};
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<std::size_t> wanted_;  // under mutex_
+  std::deque<std::size_t> wanted_;      // under mutex_
+  std::vector<SeriesResult> finished_;  // the worker's own
+  std::set<std::size_t> grown_;         // the worker's own
   std::thread thread_;
 };
 

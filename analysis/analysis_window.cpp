@@ -185,8 +185,6 @@ void AnalysisWindow::build() {
                                           QStringLiteral("Записей"), QStringLiteral("Часов")});
   series_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   series_list->setSelectionMode(QAbstractItemView::SingleSelection);
-  series_list->setMinimumHeight(110);
-  series_list->setMaximumHeight(180);
   connect(series_list, &QTableWidget::currentCellChanged, this, [this](int row) { guard_([&] { show_series(row); }); });
   top_->addWidget(series_list, 3);
   top_->addWidget(build_wall_editor(), 2);
@@ -500,10 +498,13 @@ void AnalysisWindow::reanalyse() {
   cancelled_ = false;
   growth_pending_.clear();
   growth_known_.clear();
+  complete_.clear();
+  finished_ = 0;
   {
     const QSignalBlocker blocker(series_list);
     series_list->setRowCount(0);
   }
+  fit_series_list();
   series_done_ = !state_.Dbf3.is_open();
   show_series(-1);
   if (series_done_) return show_progress();
@@ -511,8 +512,11 @@ void AnalysisWindow::reanalyse() {
   analysis_.skipped = observations.skipped;
   const auto current = [this, generation] { return generation == generation_; };
   AnalysisRun::Handlers h;
+  h.series_begun = [this, current](SeriesResult s, std::size_t total) {
+    if (current()) guard_([&] { series_arrived(std::move(s), total, false); });
+  };
   h.series_done = [this, current](SeriesResult s, std::size_t, std::size_t total) {
-    if (current()) guard_([&] { series_arrived(std::move(s), total); });
+    if (current()) guard_([&] { series_arrived(std::move(s), total, true); });
   };
   h.finished = [this, current](bool stopped) {
     if (current()) guard_([&] { run_finished(stopped); });
@@ -535,12 +539,26 @@ bool AnalysisWindow::busy() const {
   return !series_done_ || (i >= 0 && growth_pending_.count(static_cast<std::size_t>(i)) > 0);
 }
 
-void AnalysisWindow::series_arrived(SeriesResult series, std::size_t total) {
+bool AnalysisWindow::complete(int index) const {
+  return index >= 0 && index < static_cast<int>(complete_.size()) && complete_[static_cast<std::size_t>(index)];
+}
+
+// A series comes in twice: with its rows and the average method, then finished.
+void AnalysisWindow::series_arrived(SeriesResult series, std::size_t total, bool finished) {
   total_ = total;
+  const auto at = static_cast<std::size_t>(series.index - 1);
+  if (finished) ++finished_;
+  if (at < analysis_.series.size()) {
+    analysis_.series[at] = std::move(series);
+    complete_[at] = finished;
+    if (current_series() == static_cast<int>(at)) show_series(static_cast<int>(at));
+    return show_progress();
+  }
   analysis_.series.push_back(std::move(series));
+  complete_.push_back(finished);
   const SeriesResult& s = analysis_.series.back();
   add_series_row(s);
-  const int index = static_cast<int>(analysis_.series.size()) - 1;
+  const int index = static_cast<int>(at);
   // The series that was shown; else the first, or with a span kept the first that holds it.
   if (!chosen_ && (wanted_series_ >= 0 ? index == wanted_series_ : options_.span.whole() || s.analysed >= 2)) {
     chosen_ = true;
@@ -572,7 +590,7 @@ void AnalysisWindow::growth_arrived(std::size_t series, std::vector<std::vector<
 void AnalysisWindow::show_progress() {
   const bool growing = busy() && series_done_;
   if (!series_done_) {
-    const std::size_t done = analysis_.series.size();
+    const std::size_t done = finished_;
     progress->setRange(0, static_cast<int>(total_));  // 0 to 0 until the count is known: busy
     progress->setValue(static_cast<int>(done));
     progress_text->setText(total_ == 0
@@ -583,7 +601,7 @@ void AnalysisWindow::show_progress() {
     progress_text->setText(QStringLiteral("Анализ: R по мере роста серии…"));
   } else if (cancelled_) {
     progress_text->setText(QStringLiteral("Анализ отменён: готово серий %1 из %2")
-                               .arg(analysis_.series.size())
+                               .arg(finished_)
                                .arg(std::max(total_, analysis_.series.size())));
   }
   progress->setVisible(!series_done_ || growing);
@@ -591,10 +609,10 @@ void AnalysisWindow::show_progress() {
   cancel_button->setVisible(progress_text->isVisible());
   cancel_button->setText(cancelled_ && !growing && series_done_ ? QStringLiteral("Повторить")
                                                                 : QStringLiteral("Отменить"));
+  // The printed analysis waits for its series' results and the growth of R.
   const int i = current_series();
-  const bool valid = i >= 0 && i < static_cast<int>(analysis_.series.size());
-  // The printed analysis waits for the growth of R of its series.
-  for (QPushButton* b : {print_button, pdf_button}) b->setEnabled(valid && !busy());
+  const bool ready = complete(i) && !growth_pending_.count(static_cast<std::size_t>(i));
+  for (QPushButton* b : {print_button, pdf_button}) b->setEnabled(ready);
 }
 
 int AnalysisWindow::current_series() const { return series_list->currentRow(); }
@@ -614,6 +632,15 @@ void AnalysisWindow::add_series_row(const SeriesResult& s) {
   set_cell(series_list, row, 3, std::to_string(s.records));
   set_cell(series_list, row, 4, reports::format_number(s.hours(), "0.0"));
   if (row == 0) series_list->resizeColumnsToContents();
+  fit_series_list();
+}
+
+// As tall as its rows, from two to six of them: the results below stay near the top.
+void AnalysisWindow::fit_series_list() {
+  const int rows = std::clamp(series_list->rowCount(), 2, 6);
+  const int height = series_list->horizontalHeader()->sizeHint().height() +
+                     rows * series_list->verticalHeader()->defaultSectionSize() + 2 * series_list->frameWidth();
+  series_list->setFixedHeight(height);
 }
 
 void AnalysisWindow::show_series(int index) {
@@ -661,6 +688,10 @@ void AnalysisWindow::show_series(int index) {
                                                      : QString());
   } else if (s.analysed < 2) {
     results_note->setText(QStringLiteral("В выбранном промежутке меньше двух записей: анализировать нечего."));
+  } else if (!complete(index)) {
+    results->setRowCount(0);
+    results_note->setText(cancelled_ ? QStringLiteral("Анализ отменён раньше, чем дошёл до этой серии.")
+                                     : QStringLiteral("Анализ этой серии…"));
   } else if (s.channels.empty()) {
     results_note->setText(
         QStringLiteral("В этой серии нет канала с двумя и более записями, в которых заполнены q, tв и tн: "
@@ -671,6 +702,11 @@ void AnalysisWindow::show_series(int index) {
   results_note->setVisible(!results_note->text().isEmpty());
   fit_results_height();
   for (std::size_t i = 0; i + 1 < plots.size(); ++i) plots[i]->set_plot(make_plot(s, series_plots[i]));
+  if (valid && !complete(index) && !s.channels.empty()) {
+    plot::Plot model = plots[3]->plot();
+    model.empty_text = cancelled_ ? "Не вычислено: анализ отменён" : "Вычисляется…";
+    plots[3]->set_plot(std::move(model));
+  }
   show_growth(index);
 }
 
@@ -682,9 +718,10 @@ void AnalysisWindow::show_growth(int index) {
   plot::Plot p = make_plot(s, SeriesPlot::growth);
   const auto i = static_cast<std::size_t>(index);
   if (valid && !s.channels.empty() && !growth_known_.count(i)) {
-    if (run_ && !run_->stopped() && !cancelled_) {
-      growth_pending_.insert(i);
-      run_->want_growth(i);
+    if (!complete(index) && !cancelled_) {
+      p.empty_text = "Вычисляется…";
+    } else if (run_ && !run_->stopped() && !cancelled_) {
+      if (growth_pending_.insert(i).second) run_->want_growth(i);
       p.empty_text = std::string(growth_pending_text);
     } else {
       p.empty_text = "Не вычислено: анализ отменён";

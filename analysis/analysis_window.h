@@ -103,7 +103,8 @@ class AnalysisWindow : public QDialog {
   void arrange(int width);
   void fit_results_height();
   void stop_run();
-  void series_arrived(SeriesResult series, std::size_t total);
+  void series_arrived(SeriesResult series, std::size_t total, bool finished);
+  bool complete(int index) const;  // the series' results are all in
   void run_finished(bool stopped);
   void growth_arrived(std::size_t series, std::vector<std::vector<ChannelResult::GrowthStep>> growth);
   void show_progress();
@@ -120,6 +121,7 @@ class AnalysisWindow : public QDialog {
   void wall_edited();
   void show_design(const std::string& error);
   void add_series_row(const SeriesResult& series);
+  void fit_series_list();
   void show_series(int index);
   void print();
   void save_pdf();
@@ -142,8 +144,10 @@ class AnalysisWindow : public QDialog {
   std::unique_ptr<AnalysisRun> run_;
   std::vector<std::unique_ptr<AnalysisRun>> retired_;
   unsigned generation_ = 0;
-  std::size_t total_ = 0;    // series to come, once the first is known
-  bool series_done_ = true;  // every series is in (or the run was stopped)
+  std::size_t total_ = 0;       // series to come, once the first is known
+  std::size_t finished_ = 0;    // series with all their results
+  std::vector<bool> complete_;  // per series in analysis_
+  bool series_done_ = true;     // every series is in (or the run was stopped)
   bool cancelled_ = false;
   int wanted_series_ = -1;                // shown once it arrives
   bool chosen_ = false;                   // a series has been shown since the run began

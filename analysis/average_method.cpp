@@ -136,11 +136,13 @@ Analysis analyse(const Observations& observations, const AnalysisOptions& option
     if (result.analysed >= 2) {
       result.from = inside.rows.front().time;
       result.to = inside.rows.back().time;
-      for (int c = 1; c <= channel_count && !stopped(); ++c)
-        if (auto channel = analyse_channel(inside, c, options)) {
-          assess(*channel, inside.kind, options);
-          result.channels.push_back(std::move(*channel));
-        }
+      for (int c = 1; c <= channel_count; ++c)
+        if (auto channel = analyse_channel(inside, c, options)) result.channels.push_back(std::move(*channel));
+      if (hooks.series_begun) hooks.series_begun(result, all.size());
+      for (ChannelResult& channel : result.channels) {
+        if (stopped()) break;
+        assess(channel, inside.kind, options);
+      }
       // A series cut short by the stop is not reported as finished.
       if (stopped()) break;
     }

@@ -110,10 +110,12 @@ struct Analysis {
 std::optional<ChannelResult> analyse_channel(const Series& series, int channel, const AnalysisOptions& options);
 
 // For an analysis that runs beside a window: asked between series and between channels
-// whether to stop (the result then holds the series finished so far), and told of each
-// series as it is finished.
+// whether to stop (the result then holds the series finished so far); told of each
+// series once its rows and the average method are in, before the slower methods, and
+// again once it is finished.
 struct AnalysisHooks {
   std::function<bool()> stop;
+  std::function<void(const SeriesResult& series, std::size_t total)> series_begun;
   std::function<void(const SeriesResult& series, std::size_t done, std::size_t total)> series_done;
 };
 

@@ -32,7 +32,9 @@ TEST(RGrowth, StepsOfTwelveHoursEndingWithTheWhole) {
       EXPECT_LE(steps[k].R_lo.value_or(steps[k].R), steps[k].R) << c.days << " step " << k;
       EXPECT_GE(steps[k].R_hi.value_or(steps[k].R), steps[k].R) << c.days << " step " << k;
     }
-    if (c.stop_after < 0) EXPECT_EQ(steps.back().R, channel->verdict.R_best) << c.days;
+    if (c.stop_after < 0) {
+      EXPECT_EQ(steps.back().R, channel->verdict.R_best) << c.days;
+    }
   }
 }
 
