@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -472,7 +473,8 @@ void AnalysisWindow::settings_edited() {
 AnalysisWindow::~AnalysisWindow() = default;  // the runs stop and are waited for
 
 void AnalysisWindow::hideEvent(QHideEvent* event) {
-  stop_run();  // closed while it runs: the analysis is cancelled
+  // Closed while it runs: the analysis is cancelled (a minimised window goes on).
+  if (!event->spontaneous()) stop_run();
   QDialog::hideEvent(event);
 }
 
